@@ -1,0 +1,16 @@
+# SANITIZER=address|undefined|thread, or address,undefined: instruments every target.
+set(SANITIZER "" CACHE STRING "Sanitizers to build with: address, undefined, thread, or address,undefined")
+
+if(SANITIZER)
+  string(REPLACE "," ";" _quorvex_sanitizers "${SANITIZER}")
+  foreach(_s IN LISTS _quorvex_sanitizers)
+    if(NOT _s MATCHES "^(address|undefined|thread)$")
+      message(FATAL_ERROR "Unknown sanitizer '${_s}' (use address, undefined, thread)")
+    endif()
+  endforeach()
+  if("thread" IN_LIST _quorvex_sanitizers AND "address" IN_LIST _quorvex_sanitizers)
+    message(FATAL_ERROR "The thread sanitizer cannot be combined with the address sanitizer")
+  endif()
+  add_compile_options(-fsanitize=${SANITIZER} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${SANITIZER})
+endif()

@@ -1,0 +1,45 @@
+# Helpers that give every library, program and test suite of the project the same shape.
+
+# Warnings are errors for our own code (not for the libraries we include).
+function(quorvex_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+    -Wno-sign-conversion -Wnon-virtual-dtor -Woverloaded-virtual -Werror)
+endfunction()
+
+# quorvex_library(<name> [LIBS <libs...>]): the folder's sources as the library quorvex_<name>.
+function(quorvex_library name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB _headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(NOT _sources)
+    # A folder of headers only (class templates).
+    add_library(quorvex_${name} INTERFACE ${_headers})
+    target_include_directories(quorvex_${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(quorvex_${name} INTERFACE ${ARG_LIBS})
+    return()
+  endif()
+  add_library(quorvex_${name} STATIC ${_sources} ${_headers})
+  target_include_directories(quorvex_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(quorvex_${name} PUBLIC ${ARG_LIBS})
+  quorvex_warnings(quorvex_${name})
+endfunction()
+
+# quorvex_test_suite(<name> LABEL <label> LIBS <libs...>): the folder's *.cpp as one GoogleTest
+# binary test_<name>, each test registered with CTest under the label.
+function(quorvex_test_suite name)
+  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "LIBS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(NOT _sources)
+    return()
+  endif()
+  add_executable(test_${name} ${_sources})
+  target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} quorvex_test_support GTest::gmock GTest::gtest_main)
+  quorvex_warnings(test_${name})
+  gtest_discover_tests(test_${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+endfunction()
