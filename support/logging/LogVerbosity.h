@@ -1,13 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <string>
+#include <vector>
 
 namespace zeph::windows::logging {
 
 // One log level: exactly one bit (its identity) and a display name. Every object registers
-// itself in an ordered registry on construction; the first object of a value wins.
+// itself in an ordered registry on construction; the first object of a value wins, and an
+// object leaves the registry when it is destroyed, so the registry never points at a dead one.
 class LogVerbosity {
 public:
     LogVerbosity(std::uint32_t value, std::wstring name);
@@ -18,13 +19,9 @@ public:
     std::uint32_t value() const { return value_; }
     const std::wstring& name() const { return name_; }
 
-    struct ByValue {
-        bool operator()(const LogVerbosity* a, const LogVerbosity* b) const { return a->value_ < b->value_; }
-    };
-    using Registry = std::set<const LogVerbosity*, ByValue>;
-
-    // The registered levels in ascending value order.
-    static const Registry& registry();
+    // The registered levels in ascending value order, as a snapshot: levels may register from
+    // any thread while a caller walks the list.
+    static std::vector<const LogVerbosity*> registry();
     // The registered level of that value, or null.
     static const LogVerbosity* find(std::uint32_t value);
 

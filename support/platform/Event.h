@@ -26,8 +26,8 @@ public:
 private:
     struct Private;
     explicit Event(bool manualReset, bool initiallySignalled);
-    bool isSignalled() const override;
-    bool acquire() override;
+    bool isSignalledFor(const WaitingThread& thread) const override;
+    bool acquireFor(const WaitingThread& thread) override;
     std::unique_ptr<Private> d_;
 };
 

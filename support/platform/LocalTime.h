@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 namespace zeph::platform {
 
 struct SYSTEMTIME {
     std::uint16_t wYear = 0;
-    std::uint16_t wMonth = 0;  // 1..12
+    std::uint16_t wMonth = 0;      // 1..12
     std::uint16_t wDayOfWeek = 0;  // 0 = Sunday
     std::uint16_t wDay = 0;
     std::uint16_t wHour = 0;
@@ -17,5 +18,9 @@ struct SYSTEMTIME {
 
 // GetLocalTime: the local wall-clock time with milliseconds.
 SYSTEMTIME getLocalTime();
+
+// The local time of a moment given as seconds since 1970 (UTC) and milliseconds, e.g. the time
+// value 0 that stands in for a record without a date. A leap second reads as second 59.
+SYSTEMTIME localTimeAt(std::time_t seconds, std::uint16_t milliseconds = 0);
 
 }  // namespace zeph::platform

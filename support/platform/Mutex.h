@@ -7,6 +7,8 @@
 
 namespace zeph::platform {
 
+struct OwnedMutexes;
+
 // A Win32 mutex: recursive, owned by a thread, abandoned when its owner ends without
 // releasing it (the next wait that takes it reports WAIT_ABANDONED_0 + i). A named mutex is
 // one object per name within the process: a second create with the same name returns the
@@ -21,10 +23,12 @@ public:
     ~Mutex() override;
 
 private:
+    friend struct OwnedMutexes;
     struct Private;
     Mutex();
-    bool isSignalled() const override;
-    bool acquire() override;
+    bool isSignalledFor(const WaitingThread& thread) const override;
+    bool acquireFor(const WaitingThread& thread) override;
+    void abandon();
     std::unique_ptr<Private> d_;
 };
 

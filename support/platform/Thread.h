@@ -48,7 +48,8 @@ public:
     DWORD exitCode() const;
 
     // Suspension is a counter that the thread honours at its safe points (waitWhileSuspended).
-    // Both return the previous count, as SuspendThread/ResumeThread do.
+    // Both return the previous count, as SuspendThread/ResumeThread do (suspend gives -1 with
+    // ERROR_SIGNAL_REFUSED past MAXIMUM_SUSPEND_COUNT).
     int suspend();
     int resume();
     // Called by the thread itself: blocks while the suspend count is above zero.
@@ -59,9 +60,11 @@ public:
 private:
     struct Private;
     Thread();
-    bool isSignalled() const override;
-    bool acquire() override;
-    std::shared_ptr<Private> d_;
+    struct Start;
+    static void* run(void* start);
+    bool isSignalledFor(const WaitingThread& thread) const override;
+    bool acquireFor(const WaitingThread& thread) override;
+    std::shared_ptr<Private> d_;  // shared with the running thread, which may outlive this object
 };
 
 }  // namespace zeph::platform

@@ -1,0 +1,1 @@
+quorvex_benchmark(log_call LIBS quorvex_logging)

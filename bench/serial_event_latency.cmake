@@ -1,0 +1,1 @@
+quorvex_benchmark(serial_event_latency LIBS quorvex_communication util)

@@ -1,0 +1,30 @@
+#include "support/platform/LocalTime.h"
+
+namespace zeph::platform {
+
+SYSTEMTIME getLocalTime() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return localTimeAt(now.tv_sec, static_cast<std::uint16_t>(now.tv_nsec / 1000000));
+}
+
+SYSTEMTIME localTimeAt(std::time_t seconds, std::uint16_t milliseconds) {
+    std::tm local{};
+    // Without a usable time zone, UTC is still a true time; a record of zeros would not be.
+    if (::localtime_r(&seconds, &local) == nullptr && ::gmtime_r(&seconds, &local) == nullptr) {
+        return {};
+    }
+    SYSTEMTIME time;
+    time.wYear = static_cast<std::uint16_t>(local.tm_year + 1900);
+    time.wMonth = static_cast<std::uint16_t>(local.tm_mon + 1);
+    time.wDayOfWeek = static_cast<std::uint16_t>(local.tm_wday);
+    time.wDay = static_cast<std::uint16_t>(local.tm_mday);
+    time.wHour = static_cast<std::uint16_t>(local.tm_hour);
+    time.wMinute = static_cast<std::uint16_t>(local.tm_min);
+    // Windows has no leap second: second 60 stays on 59.
+    time.wSecond = static_cast<std::uint16_t>(local.tm_sec > 59 ? 59 : local.tm_sec);
+    time.wMilliseconds = static_cast<std::uint16_t>(milliseconds > 999 ? 999 : milliseconds);
+    return time;
+}
+
+}  // namespace zeph::platform

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "support/platform/Mutex.h"
+#include "support/threading/IBasicThreadAdapter.h"
+#include "support/threading/IThread.h"
+#include "support/threading/SerialThreadParams.h"
+
+#include <deque>
+
+namespace zeph::windows::system::threading {
+
+// Owns the outbound queue: callers append byte strings from any thread; the thread writes one
+// item at a time and takes the next only once the write-complete callback has returned (it may
+// wait there for the unit's response).
+class SerialWriteThread final : public IBasicThreadAdapter {
+public:
+    SerialWriteThread() = default;
+    SerialWriteThread(const SerialWriteThread&) = delete;
+    SerialWriteThread& operator=(const SerialWriteThread&) = delete;
+
+    // The creator's parameter is a SerialThreadParams.
+    bool initThread(const ThreadContext& context) override;
+    void exitThread() override;
+    void notifyShutdown() override;
+    int run() override;
+
+    // From any thread: queues a copy of the bytes with its tag. False once the thread has been
+    // told to shut down (nothing is queued then).
+    bool queueData(const std::uint8_t* bytes, DWORD length, DWORD tag);
+
+private:
+    struct Item {
+        std::vector<std::uint8_t> bytes;
+        DWORD tag = 0;
+    };
+
+    DWORD lockQueue();
+    DWORD checkQueue();
+    DWORD processQueue();
+
+    IThread* thread_ = nullptr;
+    communication::Serial* port_ = nullptr;
+    EventHandle terminate_;  //!< "_terminate": shutdown wins over pending work
+    std::shared_ptr<platform::Mutex>
+        queueMutex_;             //!< "message queue mutex": guards queue_ and dataAvailable_
+    EventHandle dataAvailable_;  //!< signalled exactly while queue_ holds items
+    std::deque<Item> queue_;
+    FormatCallback format_;
+    WriteCompleteCallback writeComplete_;
+};
+
+}  // namespace zeph::windows::system::threading
