@@ -15,7 +15,9 @@
 inline constexpr zeph::platform::DWORD FRAME_ACCEPTED = 625;
 inline constexpr zeph::platform::DWORD FRAME_CHECKSUM_ERROR = 323;
 
-// The link layer's replies to a frame, each a control byte and a line feed.
+// The link layer's replies to a frame, each a control byte and a line feed, written straight to
+// the port. The acknowledgement's write is awaited before the payload is queued; the poll
+// acknowledgement's is not, and it counts the frame as good by itself.
 enum class LinkReply { None, Acknowledge, NegativeAck, PollAck };
 
 inline constexpr std::array<std::uint8_t, 2> ACKNOWLEDGE_BYTES{0x06, 0x0A};

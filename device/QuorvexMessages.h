@@ -43,3 +43,5 @@ inline const zeph::platform::UINT WM_QUORVEX_ON_REC_CHNG_EVT = zeph::platform::r
     L"WM_QUORVEX_ON_REC_CHNG_EVT-{F5DCAF21-FAC7-42D3-812B-1F33E4A5C2EF}");
 inline const zeph::platform::UINT WM_QUORVEX_ON_STATE_INFO_EVT = zeph::platform::registerWindowMessage(
     L"WM_QUORVEX_ON_STATE_INFO_EVT-{67681B6D-890F-4103-B660-289ED754103D}");
+inline const zeph::platform::UINT WM_QUORVEX_SHOW_ERROR_BOX = zeph::platform::registerWindowMessage(
+    L"WM_QUORVEX_SHOW_ERROR_BOX-{5C7B3665-4287-41E3-9D72-81E60E23513F}");

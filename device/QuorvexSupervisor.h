@@ -1,25 +1,92 @@
 #pragma once
 
+#include "device/CommandAndControlThread.h"
 #include "device/DeviceState.h"
 #include "device/EventCounters.h"
+#include "device/FrameCodec.h"
+#include "device/HealthCheckThread.h"
+#include "device/IHealthCheck.h"
+#include "device/IMessageDispatch.h"
+#include "device/MessageDispatchThread.h"
+#include "support/communication/Serial.h"
+#include "support/communication/SerialSettings.h"
 #include "support/platform/ErrorCodes.h"
+#include "support/platform/Event.h"
 #include "support/platform/WindowTypes.h"
+#include "support/threading/SerialReadThread.h"
+#include "support/threading/SerialThreadParams.h"
+#include "support/threading/SerialWriteThread.h"
+#include "support/threading/ThreadImpl.h"
 
 #include <atomic>
+#include <cstdint>
+#include <vector>
 
-// The lowest layer of the device stack: it owns what the upper layers share.
+// The lowest layer of the device stack. It owns what the upper layers share (the five worker
+// threads, the port, the main window's handle, the device state) and speaks the link layer:
+// every inbound frame is checked and answered, every outbound message ends with a line feed and
+// its outcome is reported.
 class QuorvexSupervisor {
 public:
-    QuorvexSupervisor() = default;
+    using EventHandle = zeph::windows::system::threading::EventHandle;
+
+    QuorvexSupervisor();
     QuorvexSupervisor(const QuorvexSupervisor&) = delete;
     QuorvexSupervisor& operator=(const QuorvexSupervisor&) = delete;
-    virtual ~QuorvexSupervisor() = default;
+    virtual ~QuorvexSupervisor();
+
+    // Makes sure the message ends with a line feed and resets the response event; returns the
+    // length to write, or -1.
+    int onWrite(const EventHandle& handle, std::vector<std::uint8_t>& buffer, zeph::platform::DWORD length);
+    // Reports a write's outcome to the window and, with a timeout, waits for the unit's response.
+    void onWriteComplete(const EventHandle& abort, const std::uint8_t* bytes,
+                         const zeph::platform::DWORD& length, const zeph::platform::DWORD& result,
+                         const zeph::platform::DWORD& timeout);
+    // Parses at most one frame at the start of the bytes, answers it and queues its payload.
+    zeph::platform::DWORD onRead(const EventHandle& abort, const std::uint8_t* bytes,
+                                 const zeph::platform::DWORD& length, zeph::platform::DWORD& consumed);
+
+    void sendACK();
+    void sendNAK();
 
 protected:
-    DeviceState deviceState_;
-    EventCounterTable eventCounters_;
+    // The upper layers of the complete stack, reached through their interfaces; null for a lone
+    // lower layer (as in tests).
+    IHealthCheck* healthCheck();
+    IMessageDispatch* messageDispatch();
+    ICommandAndControl* commandAndControl();
+
+    // Posts a registered message to the main window; false (with the last error) when there is
+    // no window or the post fails.
+    bool postToWindow(zeph::platform::UINT message, zeph::platform::WPARAM wParam,
+                      zeph::platform::LPARAM lParam);
+
+    // Set by an Initialization Message or GPS Information; awaited by a command with a timeout.
+    std::shared_ptr<zeph::platform::Event> responseEvent_;
+
+    zeph::windows::system::threading::FormatCallback formatCallback_;
+    zeph::windows::system::threading::WriteCompleteCallback writeCompleteCallback_;
+    zeph::windows::system::threading::ReadCallback readCallback_;
+
+    zeph::windows::system::threading::ThreadImpl<CommandAndControlThread> commandAndControlThread_;
+    zeph::windows::system::threading::ThreadImpl<HealthCheckThread> healthCheckThread_;
+    zeph::windows::system::threading::ThreadImpl<MessageDispatchThread> messageDispatchThread_;
+    zeph::windows::system::threading::ThreadImpl<zeph::windows::system::threading::SerialWriteThread>
+        serialWriteThread_;
+    zeph::windows::system::threading::ThreadImpl<zeph::windows::system::threading::SerialReadThread>
+        serialReadThread_;
+
+    zeph::windows::communication::Serial serial_;
+    zeph::windows::communication::SerialSettings settings_;
+
     // The console's main window: every registered message of the stack goes there.
     std::atomic<zeph::platform::HWND> window_{nullptr};
     // The error code of the last failed connect.
     std::atomic<zeph::platform::DWORD> lastError_{0};
+
+    DeviceState deviceState_;
+    EventCounterTable eventCounters_;
+
+private:
+    void sendReply(const char* context, LinkReply reply);
 };

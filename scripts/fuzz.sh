@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, address and undefined-behaviour sanitizers) in
 # build/fuzz and runs each of them for the given number of seconds (default 60):
-#   scripts/fuzz.sh [seconds]
+#   scripts/fuzz.sh [seconds] [libFuzzer options...]
 #   BUILD_DIR  build folder (default build/fuzz)
 # Each target starts from its seed corpus fuzz/corpus/<name> and keeps what it finds in
 # <build>/corpus/<name>; a crashing input is written to <build>/artifacts/<name>/.
-# Needs the Debian packages clang and libclang-rt-14-dev (libFuzzer) besides scripts/setup.sh's.
+# Needs the Debian packages clang and libclang-rt-dev (libFuzzer) besides scripts/setup.sh's.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
+shift $(($# > 0 ? 1 : 0))
 build_dir=${BUILD_DIR:-$root/build/fuzz}
 
 bash "$root/scripts/setup.sh"
@@ -17,7 +18,7 @@ probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
 echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' >"$probe/p.cpp"
 if ! "$CXX" -fsanitize=fuzzer "$probe/p.cpp" -o "$probe/p" 2>/dev/null; then
-  echo "Fuzzing needs clang with libFuzzer: apt-get install clang libclang-rt-14-dev" >&2
+  echo "Fuzzing needs clang with libFuzzer: apt-get install clang libclang-rt-dev" >&2
   exit 1
 fi
 
@@ -35,7 +36,7 @@ for target in "$build_dir"/fuzz/*_fuzz; do
   artifacts="$build_dir/artifacts/$name"
   mkdir -p "$corpus" "$artifacts"
   echo "== $name: $seconds s"
-  "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts/" \
+  "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts/" "$@" \
     "$corpus" "$root/fuzz/corpus/$name" || status=1
 done
 exit $status

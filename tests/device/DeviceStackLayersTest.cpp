@@ -25,5 +25,7 @@ TEST(DeviceStackLayers, LogContextsSpellTheChainAsTheWindowsToolchainDoes) {
     EXPECT_EQ(
         "TMessageDispatchInterface<class TUserInterface<class THealthCheck<class TCommandAndControl<class "
         "QuorvexSupervisor> > > >::ProcessInitEvent",
-        zeph::platform::operationContext<QuorvexDeviceStack>("ProcessInitEvent"));
+        zeph::platform::operationContext<
+            TMessageDispatchInterface<TUserInterface<THealthCheck<TCommandAndControl<QuorvexSupervisor>>>>>(
+            "ProcessInitEvent"));
 }

@@ -107,13 +107,6 @@ protected:
     PortDirectory directory{root.path() / "ports"};
 };
 
-TEST_F(PortDirectoryLinking, FindsSerialDevicesInAStableOrder) {
-    const std::vector<fs::path> found = PortDirectory::findSerialDevices(dev, sys);
-    const std::vector<fs::path> expected{dev / "ttyS0",    dev / "ttyUSB0", dev / "ttyUSB1", dev / "ttyUSB2",
-                                         dev / "ttyUSB10", dev / "ttyACM0", dev / "rfcomm0"};
-    EXPECT_EQ(found, expected);
-}
-
 TEST_F(PortDirectoryLinking, NewDevicesTakeTheLowestFreeNumbersAndExistingLinksKeepTheirs) {
     fs::create_directories(directory.folder());
     fs::create_symlink("/nonexistent/ttyUSB7", directory.linkPath(1));  // unplugged: keeps COM1

@@ -2,7 +2,7 @@
 // (EV_ERR | EV_TXEMPTY | EV_RXFLAG), the event character, aborts, close and hang-up.
 #include "support/communication/Serial.h"
 #include "support/platform/Event.h"
-#include "tests/support/communication/PseudoTerminal.h"
+#include "tests/helpers/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
 
@@ -86,8 +86,9 @@ TEST_F(SerialEvents, OnlyTheEventCharWakesTheWaitOnceAndNothingIsLostOrReordered
         const std::string body = "frame " + std::to_string(frame) + " body";
         pty.send(body);
         expected += body;
-        // The waiting thread has taken the bytes off the line (its own buffer holds them) ...
-        ASSERT_TRUE(eventually([&] { return pty.inputQueued() == 0 && queued() == body.size(); }));
+        // The waiting thread has taken the bytes off the line (its own buffer holds them; the
+        // count is looked at first, so the bytes cannot still be on their way to the line) ...
+        ASSERT_TRUE(eventually([&] { return queued() == body.size() && pty.inputQueued() == 0; }));
         pty.send("\x04");
         expected += '\x04';
         // ... and only the end of the frame wakes it.
@@ -110,7 +111,7 @@ TEST_F(SerialEvents, OnlyTheEventCharWakesTheWaitOnceAndNothingIsLostOrReordered
 TEST_F(SerialEvents, AbortFromAnotherThreadEndsABlockedWait) {
     auto wait = waitAsync(abort);
     pty.send("no frame end here");
-    ASSERT_TRUE(eventually([&] { return pty.inputQueued() == 0 && queued() == 17; }));
+    ASSERT_TRUE(eventually([&] { return queued() == 17 && pty.inputQueued() == 0; }));
     abort->set();
     ASSERT_EQ(wait.wait_for(kBound), std::future_status::ready);
     EXPECT_EQ(wait.get().first, platform::ERROR_CANCELLED);
@@ -158,7 +159,7 @@ TEST_F(SerialEvents, HangUpEndsTheWaitWithDeviceNotConnectedEveryTime) {
 TEST_F(SerialEvents, BytesReadAheadBeforeTheHangUpCanStillBeRead) {
     auto wait = waitAsync(abort);
     pty.send("tail");
-    ASSERT_TRUE(eventually([&] { return pty.inputQueued() == 0 && queued() == 4; }));
+    ASSERT_TRUE(eventually([&] { return queued() == 4 && pty.inputQueued() == 0; }));
     pty.closeMaster();
     ASSERT_EQ(wait.wait_for(kBound), std::future_status::ready);
     EXPECT_EQ(wait.get().first, platform::ERROR_DEVICE_NOT_CONNECTED);
@@ -188,7 +189,7 @@ TEST_F(SerialEvents, NewEventMaskEndsAWaitInProgressWithNoEvent) {
     auto wait = waitAsync(abort);
     // The wait is blocked once its bytes are read ahead; then the mask changes under it.
     pty.send("abc");
-    ASSERT_TRUE(eventually([&] { return pty.inputQueued() == 0 && queued() == 3; }));
+    ASSERT_TRUE(eventually([&] { return queued() == 3 && pty.inputQueued() == 0; }));
     ASSERT_EQ(serial.setEventMask(EV_RXCHAR), 0u);
     ASSERT_EQ(wait.wait_for(kBound), std::future_status::ready);
     EXPECT_EQ(wait.get(), std::make_pair(DWORD{0}, DWORD{0}));
@@ -209,7 +210,7 @@ TEST_F(SerialEvents, CloseEndsEveryBlockedOperation) {
         return serial.writePort(nullptr, big.data(), static_cast<DWORD>(big.size()));
     });
     pty.send("pending");
-    ASSERT_TRUE(eventually([&] { return pty.inputQueued() == 0; }));
+    ASSERT_TRUE(eventually([&] { return queued() == 7 && pty.inputQueued() == 0; }));
     EXPECT_EQ(write.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
     EXPECT_EQ(serial.close(), 0u);
     ASSERT_EQ(wait.wait_for(kBound), std::future_status::ready);

@@ -2,7 +2,7 @@
 #include "support/communication/Serial.h"
 #include "support/logging/LogBeacon.h"
 #include "support/platform/Event.h"
-#include "tests/support/communication/PseudoTerminal.h"
+#include "tests/helpers/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// The connection settings record, its named values and the setting declarations.
-#include "support/communication/SerialSettingDeclaration.h"
+// The connection settings record and its named values.
 #include "support/communication/SerialSettings.h"
 
 #include <gtest/gtest.h>
@@ -58,21 +57,6 @@ TEST(SerialSettings, NamedValuesListInTheDialogsOrder) {
     EXPECT_EQ(Parity::find(3), &Parity::Mark);
     EXPECT_EQ(StopBits::find(1), &StopBits::OnePointFive);
     EXPECT_EQ(BaudRate::find(12345), nullptr);
-}
-
-TEST(SerialSettingDeclarations, SixBitsFormTheDialogsMask) {
-    std::uint32_t mask = 0;
-    for (const SerialSettingDeclaration* declaration : SerialSettingDeclaration::table()) {
-        EXPECT_EQ(mask & declaration->bit(), 0u) << "bits overlap";
-        mask |= declaration->bit();
-        EXPECT_EQ(declaration->flags(), 545u);
-        EXPECT_EQ(SerialSettingDeclaration::find(declaration->bit()), declaration);
-    }
-    EXPECT_EQ(mask, 63u);
-    EXPECT_EQ(std::wstring(BaudRateSetting.key()), L"BaudRate");
-    EXPECT_EQ(std::wstring(BaudRateSetting.defaultText()), L"1|38400");
-    EXPECT_EQ(std::wstring(FlowControlSetting.defaultText()), L"1|1");
-    EXPECT_EQ(SerialSettingDeclaration::find(64), nullptr);
 }
 
 }  // namespace

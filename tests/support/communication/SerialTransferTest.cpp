@@ -4,7 +4,7 @@
 #include "support/platform/Event.h"
 #include "support/platform/Mutex.h"
 #include "support/platform/Wait.h"
-#include "tests/support/communication/PseudoTerminal.h"
+#include "tests/helpers/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
 

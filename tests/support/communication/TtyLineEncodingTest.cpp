@@ -9,7 +9,6 @@
 namespace {
 
 using namespace zeph::windows::communication;
-namespace platform = zeph::platform;
 
 tty::LineFlags encode(const DCB& dcb, tty::LineFlags flags = {}) {
     EXPECT_EQ(tty::encodeLine(dcb, flags), 0u);
@@ -71,23 +70,6 @@ TEST(TtyLineEncoding, SpeedsFlowControlAndUntouchedBits) {
     flags = encode(dcb);
     EXPECT_EQ(flags.cflag & CRTSCTS, 0u);
     EXPECT_EQ(flags.iflag & (IXON | IXOFF), static_cast<unsigned>(IXON | IXOFF));
-}
-
-TEST(TtyLineEncoding, SettingsNoLineCanTakeAreRefused) {
-    tty::LineFlags flags{CS8, 0, 9600, 9600};
-    DCB dcb;
-    dcb.ByteSize = 9;
-    EXPECT_EQ(tty::encodeLine(dcb, flags), platform::ERROR_INVALID_PARAMETER);
-    dcb.ByteSize = 8;
-    dcb.Parity = 5;
-    EXPECT_EQ(tty::encodeLine(dcb, flags), platform::ERROR_INVALID_PARAMETER);
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = 3;
-    EXPECT_EQ(tty::encodeLine(dcb, flags), platform::ERROR_INVALID_PARAMETER);
-    dcb.StopBits = ONESTOPBIT;
-    dcb.BaudRate = 0;
-    EXPECT_EQ(tty::encodeLine(dcb, flags), platform::ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(flags.outputSpeed, 9600u);
 }
 
 }  // namespace

@@ -57,10 +57,6 @@ private:
     zeph::windows::communication::PortDirectory directory_;
 };
 
-// The line speed as the C library reads it (tcgetattr, cfgetospeed): the rate for a standard
-// Bxxx code, 0 when the line runs at a rate the library has no code for.
-std::uint32_t speedSeenByLibc(int fd);
-
 // Re-checks the condition until it holds or the time is up; true when it held.
 bool eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds timeout = std::chrono::seconds(10));

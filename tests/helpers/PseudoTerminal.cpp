@@ -1,4 +1,4 @@
-#include "tests/support/communication/PseudoTerminal.h"
+#include "tests/helpers/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
 
@@ -79,37 +79,6 @@ std::wstring TemporaryPortDirectory::add(const PseudoTerminal& pty) {
     int number = 0;
     EXPECT_EQ(directory_.addLink(pty.slaveName(), number), 0u);
     return L"\\\\.\\COM" + std::to_wstring(number);
-}
-
-std::uint32_t speedSeenByLibc(int fd) {
-    termios attributes{};
-    EXPECT_EQ(tcgetattr(fd, &attributes), 0);
-    switch (cfgetospeed(&attributes)) {
-        case B110:
-            return 110;
-        case B300:
-            return 300;
-        case B600:
-            return 600;
-        case B1200:
-            return 1200;
-        case B2400:
-            return 2400;
-        case B4800:
-            return 4800;
-        case B9600:
-            return 9600;
-        case B19200:
-            return 19200;
-        case B38400:
-            return 38400;
-        case B57600:
-            return 57600;
-        case B115200:
-            return 115200;
-        default:
-            return 0;
-    }
 }
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

@@ -1,0 +1,129 @@
+#include "device/FailureNotice.h"
+#include "tests/device/LinkedStack.h"
+#include "tests/helpers/FrameBuilder.h"
+#include "tests/helpers/HexData.h"
+
+using namespace quorvex::test;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+const Bytes ack{0x06, 0x0A};
+const Bytes nak{0x15, 0x0A};
+const Bytes pollAck{0x07, 0x0A};
+
+Bytes gainFrame() {
+    return frameOf(payloadOf(0x2, {5, 1}));
+}
+
+class LinkLayerTest : public LinkTest {
+protected:
+    void establish() {
+        connect();
+        unit_.send(readTestDataHex("frames/good_initialization.hex"));
+        ASSERT_EQ(ack, unit_.receive(2));
+        ASSERT_EQ(ConnectionState::Connected, stack_.deviceState_.connectionState());
+    }
+};
+
+}  // namespace
+
+TEST_F(LinkLayerTest, FramesBeforeTheInitializationMessageGetNoReply) {
+    connect();
+    EXPECT_EQ(ConnectionState::Connecting, stack_.deviceState_.connectionState());
+    unit_.send(gainFrame());
+    EXPECT_TRUE(unit_.receive(1, std::chrono::milliseconds(300)).empty());
+    EXPECT_EQ(ConnectionState::Connecting, stack_.deviceState_.connectionState());
+
+    // The buffer was discarded: the Initialization Message that follows is answered on its own.
+    unit_.send(readTestDataHex("frames/good_initialization.hex"));
+    EXPECT_EQ(ack, unit_.receive(2));
+    EXPECT_TRUE(unit_.receive(1, std::chrono::milliseconds(200)).empty());
+    EXPECT_EQ(ConnectionState::Connected, stack_.deviceState_.connectionState());
+}
+
+TEST_F(LinkLayerTest, AnswersEveryFrameOnTheWire) {
+    establish();
+    unit_.send(gainFrame());
+    EXPECT_EQ(ack, unit_.receive(2));
+
+    Bytes corrupted = gainFrame();
+    corrupted[1] ^= 0xFF;
+    unit_.send(corrupted);
+    EXPECT_EQ(nak, unit_.receive(2)) << "checksum mismatch";
+
+    Bytes noEot = gainFrame();
+    noEot.back() = 0x00;
+    noEot.push_back(0x04);  // the port wakes on 0x04; the frame's own end byte is wrong
+    unit_.send(noEot);
+    EXPECT_EQ(nak, unit_.receive(2)) << "missing EOT";
+
+    unit_.send(frameOf(payloadOf(0x8)));
+    EXPECT_EQ(pollAck, unit_.receive(2)) << "ADC Polling Begin";
+
+    Bytes woken{0x5E, 0x5E, 0x5E};
+    const Bytes frame = gainFrame();
+    woken.insert(woken.end(), frame.begin(), frame.end());
+    unit_.send(woken);
+    EXPECT_EQ(ack, unit_.receive(2)) << "wake bytes ahead of a frame";
+}
+
+TEST_F(LinkLayerTest, AFrameSplitAcrossReadsIsAnsweredOnceWhole) {
+    establish();
+    const Bytes first = gainFrame();
+    const Bytes second = frameOf(payloadOf(0x10, {0xE8, 0x03}));
+    Bytes oneAndAHalf = first;
+    oneAndAHalf.insert(oneAndAHalf.end(), second.begin(), second.begin() + 4);
+    unit_.send(oneAndAHalf);
+    EXPECT_EQ(ack, unit_.receive(2));
+    EXPECT_TRUE(unit_.receive(1, std::chrono::milliseconds(200)).empty()) << "half a frame is not answered";
+
+    unit_.send(Bytes(second.begin() + 4, second.end()));
+    EXPECT_EQ(ack, unit_.receive(2));
+    EXPECT_TRUE(unit_.receive(1, std::chrono::milliseconds(200)).empty()) << "each frame answered once";
+}
+
+TEST_F(LinkLayerTest, OutgoingMessagesEndWithOneLineFeed) {
+    Bytes text{'R', 'E', 'Q', 'I', 'N', 'I', 'T'};
+    EXPECT_EQ(8, stack_.onWrite(nullptr, text, 7));
+    EXPECT_EQ((Bytes{'R', 'E', 'Q', 'I', 'N', 'I', 'T', 0x0A}), text);
+
+    Bytes line{'S', 'T', 'A', 'R', 'T', 0x0A};
+    EXPECT_EQ(6, stack_.onWrite(nullptr, line, 6));
+    EXPECT_EQ(6u, line.size());
+}
+
+TEST_F(LinkLayerTest, AFailedWriteAndAMissingResponseReachTheWindowAsNotices) {
+    window_.release = [](const WindowRecorder::Received& received) {
+        if (received.message == WM_QUORVEX_FAILED_TO_SEND ||
+            received.message == WM_QUORVEX_FAILED_TO_RECEIVE_RESONSE) {
+            delete reinterpret_cast<FailureNotice*>(received.lParam);
+        }
+    };
+    const Bytes line{'R', 'E', 'Q', 'I', 'N', 'I', 'T', 0x0A};
+    stack_.onWriteComplete(nullptr, line.data(), 8, zeph::platform::ERROR_DEVICE_NOT_CONNECTED, 3000);
+    const auto failed = window_.waitFor(WM_QUORVEX_FAILED_TO_SEND);
+    ASSERT_TRUE(failed.has_value());
+    const auto* notice = reinterpret_cast<const FailureNotice*>(failed->lParam);
+    EXPECT_EQ(WM_QUORVEX_FAILED_TO_SEND, notice->message);
+    EXPECT_EQ(line, notice->data);
+    EXPECT_EQ(zeph::platform::ERROR_DEVICE_NOT_CONNECTED, notice->error);
+
+    stack_.onWriteComplete(nullptr, line.data(), 8, 0, 50);
+    const auto missing = window_.waitFor(WM_QUORVEX_FAILED_TO_RECEIVE_RESONSE);
+    ASSERT_TRUE(missing.has_value());
+    const auto* timeout = reinterpret_cast<const FailureNotice*>(missing->lParam);
+    EXPECT_EQ(zeph::platform::WAIT_TIMEOUT, timeout->error);
+    EXPECT_EQ(line, timeout->data);
+}
+
+TEST_F(LinkLayerTest, TheInitializationMessageAnswersAWaitingCommand) {
+    establish();
+    const Bytes line{'R', 'E', 'Q', 'I', 'N', 'I', 'T', 0x0A};
+    Bytes buffer = line;
+    stack_.onWrite(nullptr, buffer, 8);  // resets the response event
+    std::thread unit([this] { unit_.send(readTestDataHex("frames/good_initialization.hex")); });
+    stack_.onWriteComplete(nullptr, line.data(), 8, 0, 3000);
+    unit.join();
+    EXPECT_EQ(0u, window_.countAfter(WM_QUORVEX_FAILED_TO_RECEIVE_RESONSE, std::chrono::milliseconds(50)));
+}
