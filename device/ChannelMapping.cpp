@@ -1,11 +1,9 @@
 #include "device/ChannelMapping.h"
 
 #include "device/EventDescriptor.h"
+#include "device/FirmwareMilestones.h"
 
 namespace {
-
-constexpr std::uint16_t ExtraValueRevision = 91;
-constexpr std::uint16_t RenumberedRevision = 96;
 
 int mapM410(bool renumbered, int code) {
     if (renumbered) {

@@ -1,15 +1,13 @@
 #include "device/EventBlockDecoder.h"
 
 #include "device/EventDescriptor.h"
+#include "device/FirmwareMilestones.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
 namespace {
-
-constexpr std::uint16_t ExtraValueRevision = 91;  // the extra value and 66-byte records start here
-constexpr std::uint16_t ReorderedRevision = 96;   // transmitter 7 and level 8 move forward here
 
 // Little-endian fields of one block. A read past the block gives zero bytes: the callers hand over
 // whole blocks, and a short one must still never be read beyond.
@@ -69,7 +67,7 @@ StreamingSample streamingSample(std::span<const std::uint8_t> record, std::uint1
     }
     sample.extra = in.s32(14);
     sample.signal = in.u8(18);
-    if (firmwareAtLeast(firmwareWord, ReorderedRevision)) {
+    if (firmwareAtLeast(firmwareWord, RenumberedRevision)) {
         // Transmitter 7 follows transmitter 1, and level 8 follows levels 1 and 2.
         sample.transmitters[0] = in.u8(19);
         sample.transmitters[6] = in.u8(20);

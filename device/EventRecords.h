@@ -16,7 +16,7 @@ struct StreamingSample {
     std::int32_t z = -1;
     std::int32_t extra = -1;  // sent from firmware 0.91 on; -1 before
     std::uint8_t signal = 0;
-    std::uint8_t transmitters[7] = {};       // transmitter 1 to 7
+    std::uint8_t transmitters[7] = {};                          // transmitter 1 to 7
     std::int32_t levels[8] = {-1, -1, -1, -1, -1, -1, -1, -1};  // slot k - 1 holds transmitter k
     std::int32_t trailer[2] = {};
 };

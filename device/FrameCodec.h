@@ -12,8 +12,8 @@
 
 // The frame parser's own results; the others it returns are the Win32 codes ERROR_MORE_DATA (234),
 // ERROR_INVALID_DATA (13) and, from a payload check, ERROR_NOT_READY (21).
-inline constexpr zeph::platform::DWORD FRAME_ACCEPTED = 625;
-inline constexpr zeph::platform::DWORD FRAME_CHECKSUM_ERROR = 323;
+using zeph::platform::FRAME_ACCEPTED;
+using zeph::platform::FRAME_CHECKSUM_ERROR;
 
 // The link layer's replies to a frame, each a control byte and a line feed, written straight to
 // the port. The acknowledgement's write is awaited before the payload is queued; the poll

@@ -18,14 +18,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The whole milliseconds from now until the deadline, rounded up so that a wait never ends early;
-// 0 once the deadline has passed.
-DWORD millisecondsUntil(Clock::time_point deadline) {
-    const auto remaining = deadline - Clock::now();
-    if (remaining <= Clock::duration::zero()) {
+// The whole milliseconds from now until the deadline, rounded up so that a wait never ends early.
+DWORD millisecondsBetween(Clock::time_point now, Clock::time_point deadline) {
+    if (deadline <= now) {
         return 0;
     }
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(remaining).count();
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
     return static_cast<DWORD>(std::min<decltype(ms)>(ms, platform::INFINITE - 1));
 }
 
@@ -111,13 +109,11 @@ HealthCheckPeriods HealthCheckThread::periods() const {
     return {commandPeriod_.load(), pollingPeriod_.load(), beginningPeriod_.load(), streamingPeriod_.load()};
 }
 
-DWORD HealthCheckThread::currentPeriod() const {
-    const DeviceState* state = healthCheck_.load()->getDeviceState();
-    if (state->operatingMode() == OperatingMode::Streaming) {
-        return state->streamingState() == StreamingState::Beginning ? beginningPeriod_.load()
-                                                                    : streamingPeriod_.load();
+DWORD HealthCheckThread::periodFor(const DeviceState& state, const HealthCheckPeriods& periods) {
+    if (state.operatingMode() == OperatingMode::Streaming) {
+        return state.streamingState() == StreamingState::Beginning ? periods.beginning : periods.streaming;
     }
-    return state->adcPolling() ? pollingPeriod_.load() : commandPeriod_.load();
+    return state.adcPolling() ? periods.polling : periods.command;
 }
 
 int HealthCheckThread::run() {
@@ -126,10 +122,15 @@ int HealthCheckThread::run() {
     // When the next check is due. A state change may bring it forward, never push it back.
     std::optional<Clock::time_point> deadline;
     for (;;) {
-        const DWORD period = currentPeriod();
-        const Clock::time_point byPeriod = Clock::now() + std::chrono::milliseconds(period);
-        deadline = deadline ? std::min(*deadline, byPeriod) : byPeriod;
-        const DWORD timeout = millisecondsUntil(*deadline);
+        const DWORD period = periodFor(*healthCheck_.load()->getDeviceState(), periods());
+        const Clock::time_point now = Clock::now();
+        const Clock::time_point byPeriod = now + std::chrono::milliseconds(period);
+        DWORD timeout = period;
+        if (deadline && *deadline < byPeriod) {
+            timeout = millisecondsBetween(now, *deadline);
+        } else {
+            deadline = byPeriod;
+        }
         LogBeacon::log(context, DebugLevel4, L"Timeout = %d.", timeout);
         LogBeacon::log(context, DebugLevel2, L"Waiting for ::WaitForMultipleObjects().");
         thread_->setState(ThreadState::Wait);

@@ -42,9 +42,11 @@ public:
     void setPeriods(const HealthCheckPeriods& periods);
     HealthCheckPeriods periods() const;
 
-private:
-    zeph::platform::DWORD currentPeriod() const;
+    // The period for the unit's mode: streaming beginning, other streaming, battery reading
+    // outstanding in command mode, or plain command mode.
+    static zeph::platform::DWORD periodFor(const DeviceState& state, const HealthCheckPeriods& periods);
 
+private:
     zeph::windows::system::threading::IThread* thread_ = nullptr;
     // Set on the health check thread, read by the notifying threads.
     std::atomic<IHealthCheck*> healthCheck_{nullptr};

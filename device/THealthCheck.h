@@ -5,7 +5,6 @@
 #include "device/EventCounters.h"
 #include "device/IHealthCheck.h"
 #include "device/IUserInterface.h"
-#include "device/LayerTrace.h"
 #include "device/QuorvexMessages.h"
 #include "support/logging/LogBeacon.h"
 #include "support/platform/LastError.h"
@@ -35,7 +34,8 @@ public:
         L"Unable to stop streaming!  Disconnecting from the QUORVEX device.";
 
     void resetCounters() override {
-        traceEntry<THealthCheck>("resetCounters");
+        static const std::string context = contextOf("resetCounters");
+        enter(context);
         goodFrames_.store(0);
         badFrames_.store(0);
         lastFrameTotal_.store(0);
@@ -54,19 +54,28 @@ public:
     bool isChecking() override { return checking_.load(); }
 
     void incGoodFrameCount() override {
+        static const std::string context = contextOf("incGoodFrameCount");
+        enter(context);
         goodFrames_.fetch_add(1);
         consecutiveNaks_.store(0);
     }
 
-    void incBadFrameCount() override { badFrames_.fetch_add(1); }
+    void incBadFrameCount() override {
+        static const std::string context = contextOf("incBadFrameCount");
+        enter(context);
+        badFrames_.fetch_add(1);
+    }
 
     void incNakCount() override {
+        static const std::string context = contextOf("incNakCount");
+        enter(context);
         consecutiveNaks_.fetch_add(1);
         this->healthCheckThread_.getWorker().notifyCheckHealth();
     }
 
     void resetCountdown() override {
-        traceEntry<THealthCheck>("resetCountdown");
+        static const std::string context = contextOf("resetCountdown");
+        enter(context);
         batteryCountdown_.store(BatteryCountdown);
     }
 
@@ -74,7 +83,7 @@ public:
     void shutDown(const zeph::platform::DWORD& errorNumber) override {
         using namespace zeph::windows::logging;
         static const std::string context = contextOf("shutDown");
-        LogBeacon::log(context.c_str(), DebugLevel1, L" ");
+        enter(context);
         if (!zeph::platform::postThreadMessage(this->commandAndControlThread_.getThreadId(),
                                                TM_QUORVEX_DISCONNECT, 0,
                                                static_cast<zeph::platform::LPARAM>(errorNumber))) {
@@ -85,7 +94,8 @@ public:
     }
 
     zeph::platform::DWORD checkHealth() override {
-        traceEntry<THealthCheck>("checkHealth");
+        static const std::string context = contextOf("checkHealth");
+        enter(context);
         const CheckInProgress inProgress(checking_);
         if (const auto code = checkThreads(); code != 0) {
             return code;
@@ -110,6 +120,7 @@ protected:
     zeph::platform::DWORD checkThreads() {
         using namespace zeph::windows::logging;
         static const std::string context = contextOf("checkThreads");
+        enter(context);
         LogBeacon::log(context.c_str(), DebugLevel4, L"Checking communications threads.");
         if (const auto code = unexpectedExitOf(this->serialReadThread_); code != 0) {
             LogBeacon::log(context.c_str(), Error, L"Determined the [_read_thread] shutdown unexpectedly.");
@@ -127,6 +138,7 @@ protected:
     zeph::platform::DWORD checkPollingState() {
         using namespace zeph::windows::logging;
         static const std::string context = contextOf("checkPollingState");
+        enter(context);
         const bool polling = this->deviceState_.adcPolling();
         LogBeacon::log(context.c_str(), DebugLevel4, L"Checking polling state [%s].",
                        polling ? L"TRUE" : L"FALSE");
@@ -151,6 +163,7 @@ protected:
     zeph::platform::DWORD checkNAKCount() {
         using namespace zeph::windows::logging;
         static const std::string context = contextOf("checkNAKCount");
+        enter(context);
         const std::int32_t naks = consecutiveNaks_.load();
         LogBeacon::log(context.c_str(), DebugLevel2, L"Checking NAK count [%d].", naks);
         if (naks >= 3) {
@@ -165,6 +178,7 @@ protected:
     zeph::platform::DWORD checkFrameCounts() {
         using namespace zeph::windows::logging;
         static const std::string context = contextOf("checkFrameCounts");
+        enter(context);
         // Summed unsigned: the counters may wrap on a very long connection, a sum must not trap.
         const std::uint32_t total =
             static_cast<std::uint32_t>(goodFrames_.load()) + static_cast<std::uint32_t>(badFrames_.load());
@@ -184,6 +198,7 @@ protected:
     zeph::platform::DWORD checkStreaming() {
         using namespace zeph::windows::logging;
         static const std::string context = contextOf("checkStreaming");
+        enter(context);
         LogBeacon::log(context.c_str(), DebugLevel2, L"Checking streaming.");
         const std::uint32_t total = streamingTotal();
         if (streamingBaseline_.load() == 0) {
@@ -239,6 +254,11 @@ private:
         return zeph::platform::operationContext<THealthCheck>(operation);
     }
 
+    // The entry trace of every operation.
+    static void enter(const std::string& context) {
+        zeph::windows::logging::LogBeacon::log(context.c_str(), zeph::windows::logging::DebugLevel1, L" ");
+    }
+
     template <typename Thread>
     static zeph::platform::DWORD unexpectedExitOf(const Thread& thread) {
         const zeph::windows::system::threading::ThreadState state = thread.getState();
@@ -262,6 +282,7 @@ private:
     void showErrorBox(const wchar_t* text) {
         using namespace zeph::windows::logging;
         static const std::string context = contextOf("showErrorBox");
+        enter(context);
         const zeph::platform::HWND window = this->window_.load();
         if (window == nullptr || !zeph::platform::isWindow(window)) {
             LogBeacon::log(context.c_str(), Warning, L"No main window to show the error box: %s", text);

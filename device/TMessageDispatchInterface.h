@@ -15,6 +15,7 @@
 #include "support/platform/LastError.h"
 #include "support/platform/TypeName.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -125,12 +126,15 @@ void TMessageDispatchInterface<Base>::DispatchMessage(const std::uint8_t* payloa
         return;
     }
     const Payload events = bytes.subspan(FrameCodec::MaskSize);
-    LogBeacon::log(context.c_str(), DebugLevel4, L"Payload [%d]: %hs.", events.size(),
-                   events.empty() ? std::string("(Empty)") : ByteDump::render(events));
+    if (events.empty()) {
+        LogBeacon::log(context.c_str(), DebugLevel4, L"Payload [%d]: %hs.", events.size(), "(Empty)");
+    } else {
+        LogBeacon::log(context.c_str(), DebugLevel4, L"Payload [%d]: %hs.", events.size(), ByteDump(events));
+    }
 
-    const std::uint32_t mask = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-                               static_cast<std::uint32_t>(bytes[2]) << 16 |
-                               static_cast<std::uint32_t>(bytes[3]) << 24;
+    const std::uint32_t mask =
+        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+        static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     std::size_t offset = FrameCodec::MaskSize;
     // State Info and bits the event table does not know are not processed.
     for (const EventRoute& route : routes) {
@@ -240,8 +244,9 @@ void TMessageDispatchInterface<Base>::ProcessGainEvent(Payload payload, std::siz
     auto record = std::make_unique<GainRecord>(EventBlockDecoder::gain(payload.subspan(offset, 2)));
     offset += 2;
     if (record->gain + record->clipping > 16) {
-        LogBeacon::log(context.c_str(), Error, L"QUORVEX_GAIN_EVT - Values out of range gain[%d], clipping[%d].",
-                       record->gain, record->clipping);
+        LogBeacon::log(context.c_str(), Error,
+                       L"QUORVEX_GAIN_EVT - Values out of range gain[%d], clipping[%d].", record->gain,
+                       record->clipping);
         return;
     }
     this->deviceState_.setGain(record->gain, record->clipping);
@@ -273,7 +278,8 @@ template <typename Base>
 void TMessageDispatchInterface<Base>::ProcessADCDataEvent(Payload payload, std::size_t& offset) {
     static const std::string context = contextOf("ProcessADCDataEvent");
     enter(context);
-    const double level = EventBlockDecoder::batteryLevel(EventBlockDecoder::batteryRaw(payload.subspan(offset, 2)));
+    const double level =
+        EventBlockDecoder::batteryLevel(EventBlockDecoder::batteryRaw(payload.subspan(offset, 2)));
     offset += 2;
     this->deviceState_.setBatteryLevel(level);
     this->deviceState_.setAdcPolling(false);
@@ -318,9 +324,7 @@ void TMessageDispatchInterface<Base>::ProcessInitEvent(Payload payload, std::siz
     selectActiveChannel(channel);
     state.setAutoSelect(record->autoSelect != 0);
     state.setWorkingFolderNames(std::move(init.folderNames));
-    FolderValues folders{};
-    std::copy(std::begin(record->folderValues), std::end(record->folderValues), folders.begin());
-    state.setFolderValues(folders);
+    state.setFolderValues(std::to_array(record->folderValues));
     post(context, WM_QUORVEX_ON_INIT_EVT, 0, std::move(record));
 }
 
@@ -350,8 +354,8 @@ template <typename Base>
 void TMessageDispatchInterface<Base>::ProcessAutoRecordEvent(Payload payload, std::size_t& offset) {
     static const std::string context = contextOf("ProcessAutoRecordEvent");
     enter(context);
-    auto record =
-        std::make_unique<RecordTriggeredRecord>(EventBlockDecoder::recordTriggered(payload.subspan(offset, 6)));
+    auto record = std::make_unique<RecordTriggeredRecord>(
+        EventBlockDecoder::recordTriggered(payload.subspan(offset, 6)));
     offset += 6;
     const int channel = mapDeviceChannel(record->channel);
     record->channel = static_cast<std::uint16_t>(channel);
@@ -395,15 +399,14 @@ template <typename Base>
 void TMessageDispatchInterface<Base>::ProcessRecModeChangeEvent(Payload payload, std::size_t& offset) {
     static const std::string context = contextOf("ProcessRecModeChangeEvent");
     enter(context);
-    auto record = std::make_unique<RecordModeRecord>(EventBlockDecoder::recordMode(payload.subspan(offset, 14)));
+    auto record =
+        std::make_unique<RecordModeRecord>(EventBlockDecoder::recordMode(payload.subspan(offset, 14)));
     offset += 14;
     DeviceState& state = this->deviceState_;
     state.setAutoTrigger(record->autoTrigger != 0);
     state.setLogging(record->recordingState != 0);
     state.setRecordingState(record->recordingState);
-    FolderValues folders{};
-    std::copy(std::begin(record->folderValues), std::end(record->folderValues), folders.begin());
-    state.setFolderValues(folders);
+    state.setFolderValues(std::to_array(record->folderValues));
     post(context, WM_QUORVEX_ON_REC_CHNG_EVT, 0, std::move(record));
 }
 
@@ -424,7 +427,8 @@ void TMessageDispatchInterface<Base>::post(const std::string& context, zeph::pla
 
 template <typename Base>
 bool TMessageDispatchInterface<Base>::postOrLog(const std::string& context, zeph::platform::UINT message,
-                                                zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam) {
+                                                zeph::platform::WPARAM wParam,
+                                                zeph::platform::LPARAM lParam) {
     using namespace zeph::windows::logging;
     if (this->window_.load() == nullptr) {
         return false;  // no console to tell (yet)

@@ -5,14 +5,13 @@
 #   BUILD_DIR  build folder (default build/fuzz)
 # Each target starts from its seed corpus fuzz/corpus/<name> and keeps what it finds in
 # <build>/corpus/<name>; a crashing input is written to <build>/artifacts/<name>/.
-# Needs the Debian packages clang and libclang-rt-dev (libFuzzer) besides scripts/setup.sh's.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 shift $(($# > 0 ? 1 : 0))
 build_dir=${BUILD_DIR:-$root/build/fuzz}
 
-bash "$root/scripts/setup.sh"
+bash "$root/scripts/setup.sh" clang libclang-rt-14-dev
 export CC=clang CXX=clang++
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the program need.
 # Safe to run again: only missing packages are installed. Needs root (or sudo).
+# Extra package names given as arguments are installed too (scripts/fuzz.sh asks for clang).
 set -euo pipefail
 
 packages=(
   g++ cmake ninja-build ccache pkg-config
   libboost-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  "$@"
 )
 
 missing=()

@@ -65,6 +65,10 @@ inline constexpr DWORD ERROR_TIMEOUT = 1460;
 inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 inline constexpr DWORD ERROR_NOT_CONNECTED = 2250;
 
+// The link layer's own results for a received frame (no system text: they never reach a person).
+inline constexpr DWORD FRAME_CHECKSUM_ERROR = 323;
+inline constexpr DWORD FRAME_ACCEPTED = 625;
+
 inline constexpr DWORD INFINITE = 0xFFFFFFFF;
 inline constexpr DWORD WAIT_OBJECT_0 = 0;
 inline constexpr DWORD WAIT_ABANDONED_0 = 0x80;

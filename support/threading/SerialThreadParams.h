@@ -16,8 +16,8 @@ using EventHandle = std::shared_ptr<platform::Event>;
 
 // Results of the read callback beyond the Win32 codes: the frame layer accepted a frame, or
 // found its checksum wrong.
-inline constexpr DWORD FRAME_ACCEPTED = 625;
-inline constexpr DWORD FRAME_CHECKSUM_ERROR = 323;
+using platform::FRAME_ACCEPTED;
+using platform::FRAME_CHECKSUM_ERROR;
 
 // Formats one outbound item: the buffer may be grown or replaced; returns the length to write,
 // or -1 when the item cannot be formatted. The handle is the caller's terminate event.

@@ -1,4 +1,5 @@
 #include "device/FailureNotice.h"
+#include "support/platform/WaitRegistry.h"
 #include "tests/device/LinkedStack.h"
 #include "tests/helpers/FrameBuilder.h"
 #include "tests/helpers/HexData.h"
@@ -122,7 +123,11 @@ TEST_F(LinkLayerTest, TheInitializationMessageAnswersAWaitingCommand) {
     const Bytes line{'R', 'E', 'Q', 'I', 'N', 'I', 'T', 0x0A};
     Bytes buffer = line;
     stack_.onWrite(nullptr, buffer, 8);  // resets the response event
-    std::thread unit([this] { unit_.send(readTestDataHex("frames/good_initialization.hex")); });
+    // The unit answers once the command waits for it, as a real unit's answer comes well after.
+    std::thread unit([this] {
+        eventually([this] { return zeph::platform::WaitRegistry::waitingOn(*stack_.responseEvent_) > 0; });
+        unit_.send(readTestDataHex("frames/good_initialization.hex"));
+    });
     stack_.onWriteComplete(nullptr, line.data(), 8, 0, 3000);
     unit.join();
     EXPECT_EQ(0u, window_.countAfter(WM_QUORVEX_FAILED_TO_RECEIVE_RESONSE, std::chrono::milliseconds(50)));

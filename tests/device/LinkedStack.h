@@ -20,6 +20,7 @@ public:
     using QuorvexDeviceStack::messageDispatchThread_;
     using QuorvexDeviceStack::onConnect;
     using QuorvexDeviceStack::onDisconnect;
+    using QuorvexDeviceStack::responseEvent_;
     using QuorvexDeviceStack::serial_;
     using QuorvexDeviceStack::serialReadThread_;
     using QuorvexDeviceStack::serialWriteThread_;

@@ -1,0 +1,1 @@
+quorvex_benchmark(log_file_rate LIBS quorvex_logfile)

@@ -1,0 +1,129 @@
+// Hands the event decoder arbitrary payloads, the way the message dispatch thread does, under
+// every firmware layout, model and streaming state, and checks what decoding promises: nothing is
+// read beyond the payload, every posted record is whole and freed by its receiver, every record
+// that cannot be posted is freed by the decoder, and the device state stays within its ranges.
+//
+// Input: firmware word (2 bytes, little-endian), unit byte (bit 0: M410 or M450, bits 1-3: the
+// streaming state, bit 4: no main window), then the payload.
+
+#include "device/EventRecords.h"
+#include "device/QueryInterface.h"
+#include "device/QuorvexMessages.h"
+#include "support/logging/LogBeacon.h"
+#include "support/logging/LogListener.h"
+#include "support/platform/MessageQueue.h"
+#include "support/platform/MessageWindow.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using zeph::platform::LPARAM;
+
+// Takes every entry, so every log line is rendered, and keeps none.
+class DiscardingListener : public zeph::windows::logging::LogListener {
+public:
+    ~DiscardingListener() override { detach(); }
+    void write(const zeph::windows::logging::LogVerbosity&, zeph::platform::SYSTEMTIME, const wchar_t*,
+               const wchar_t*) override {}
+};
+
+void require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+// The stack with its state in reach; the command queue is not part of what is fuzzed here.
+class FuzzStack : public QuorvexDeviceStack {
+public:
+    using QuorvexDeviceStack::deviceState_;
+    using QuorvexDeviceStack::window_;
+    void popQueue() override {}
+};
+
+template <typename Record>
+void take(LPARAM lParam) {
+    require(lParam != 0);
+    // Reads the whole record, so a short or freed one shows up under the address sanitizer.
+    Record copy;
+    std::memcpy(&copy, reinterpret_cast<const Record*>(lParam), sizeof(Record));
+    delete reinterpret_cast<Record*>(lParam);
+}
+
+// The main window's part: takes each posted record and frees it.
+zeph::platform::LRESULT receive(zeph::platform::HWND, zeph::platform::UINT message, zeph::platform::WPARAM,
+                                LPARAM lParam) {
+    if (message == WM_QUORVEX_ON_STREAMING_EVT) {
+        take<StreamingSample>(lParam);
+    } else if (message == WM_QUORVEX_ON_GAIN_EVT) {
+        take<GainRecord>(lParam);
+    } else if (message == WM_QUORVEX_ON_INIT_EVT) {
+        take<InitRecord>(lParam);
+    } else if (message == WM_QUORVEX_ON_PASSAGE_EVT || message == WM_QUORVEX_ON_IGNORED_EVT) {
+        take<PassageRecord>(lParam);
+    } else if (message == WM_QUORVEX_ON_REC_TRGRD_EVT) {
+        take<RecordTriggeredRecord>(lParam);
+    } else if (message == WM_QUORVEX_ON_SEL_CHAN_CHNGD_EVT) {
+        take<ChannelChangeRecord>(lParam);
+    } else if (message == WM_QUORVEX_ON_GPS_INFO_EVT) {
+        take<GpsRecord>(lParam);
+    } else if (message == WM_QUORVEX_ON_REC_CHNG_EVT) {
+        take<RecordModeRecord>(lParam);
+    } else {
+        require(lParam == 0);
+    }
+    return 0;
+}
+
+struct Harness {
+    Harness() {
+        beacon = &zeph::windows::logging::LogBeacon::instance();
+        listener.attach();
+        window = zeph::platform::createMessageWindow(receive);
+    }
+    zeph::windows::logging::LogBeacon* beacon;
+    DiscardingListener listener;
+    zeph::platform::HWND window;
+    FuzzStack stack;
+};
+
+const StreamingState* const streamingStates[] = {&StreamingState::Stopped, &StreamingState::Beginning,
+                                                 &StreamingState::Playing, &StreamingState::Ending,
+                                                 &StreamingState::Paused};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    constexpr std::size_t HeaderSize = 3;
+    if (size < HeaderSize) {
+        return 0;
+    }
+    // The stack, its window and the log belong to the fuzzing thread.
+    static Harness harness;
+    FuzzStack& stack = harness.stack;
+    DeviceState& state = stack.deviceState_;
+    state.reset();
+    state.setFirmware({static_cast<std::uint16_t>(data[0] | data[1] << 8), 0});
+    const std::uint8_t unit = data[2];
+    state.setDeviceName((unit & 1) != 0 ? "M410 1" : "M450 1");
+    const StreamingState& streaming = *streamingStates[((unit >> 1) & 7) % 5];
+    state.setOperatingMode(streaming == StreamingState::Stopped ? OperatingMode::Command
+                                                                : OperatingMode::Streaming);
+    state.setStreamingState(streaming);
+    stack.window_ = (unit & 0x10) != 0 ? nullptr : harness.window;
+
+    // A copy of exactly the payload's size, so that a read past its end is caught.
+    const std::vector<std::uint8_t> payload(data + HeaderSize, data + size);
+    stack.DispatchMessage(payload.data(), payload.size());
+    zeph::platform::pumpMessages();
+    harness.beacon->flush();
+
+    require(state.gain() + state.clipping() <= 16);
+    require(state.batteryLevel() >= 0.0 && state.batteryLevel() <= 983.0);
+    return 0;
+}

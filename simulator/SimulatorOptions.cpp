@@ -1,0 +1,183 @@
+#include "simulator/SimulatorOptions.h"
+
+#include <charconv>
+#include <functional>
+#include <limits>
+#include <map>
+#include <vector>
+
+namespace quorvex::simulator {
+
+namespace {
+
+template <typename Number>
+bool read(std::string_view text, Number& value, Number low, Number high) {
+    Number parsed{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (error != std::errc() || end != text.data() + text.size() || parsed < low || parsed > high) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+bool readMs(std::string_view text, std::chrono::milliseconds& value) {
+    int ms = 0;
+    if (!read(text, ms, 0, std::numeric_limits<int>::max())) {
+        return false;
+    }
+    value = std::chrono::milliseconds(ms);
+    return true;
+}
+
+bool readSmall(std::string_view text, std::uint8_t& value, int high) {
+    int number = 0;
+    if (!read(text, number, 0, high)) {
+        return false;
+    }
+    value = static_cast<std::uint8_t>(number);
+    return true;
+}
+
+// "LAT,LON,ELEV[,HDOP[,QUALITY]]"
+bool readGps(std::string_view text, GpsFix& fix) {
+    std::vector<std::string_view> parts;
+    for (std::size_t end = text.find(','); end != std::string_view::npos; end = text.find(',')) {
+        parts.push_back(text.substr(0, end));
+        text.remove_prefix(end + 1);
+    }
+    parts.push_back(text);
+    const float big = std::numeric_limits<float>::max();
+    GpsFix parsed = fix;
+    int quality = fix.quality;
+    const bool ok =
+        parts.size() >= 3 && parts.size() <= 5 && read(parts[0], parsed.latitude, -90.0f, 90.0f) &&
+        read(parts[1], parsed.longitude, -180.0f, 180.0f) && read(parts[2], parsed.elevation, -big, big) &&
+        (parts.size() < 4 || read(parts[3], parsed.hdop, 0.0f, big)) &&
+        (parts.size() < 5 || read(parts[4], quality, 0, 255));
+    if (ok) {
+        fix = parsed;
+        fix.quality = static_cast<std::uint8_t>(quality);
+    }
+    return ok;
+}
+
+using Setter = std::function<bool(std::string_view, SimulatorOptions&)>;
+
+const std::map<std::string_view, Setter>& valueOptions() {
+    static const std::map<std::string_view, Setter> options{
+        {"--device",
+         [](std::string_view v, SimulatorOptions& o) { return !(o.device = std::string(v))->empty(); }},
+        {"--com",
+         [](std::string_view v, SimulatorOptions& o) {
+             o.registerCom = true;
+             int number = 0;
+             if (v == "auto") {
+                 return true;
+             }
+             const bool ok = read(v, number, 1, 255);
+             o.comNumber = number;
+             return ok;
+         }},
+        {"--port-dir",
+         [](std::string_view v, SimulatorOptions& o) { return !(o.portDirectory = v)->empty(); }},
+        {"--scenario", [](std::string_view v, SimulatorOptions& o) { return !(o.scenario = v)->empty(); }},
+        {"--model", [](std::string_view v, SimulatorOptions& o) { return !(o.profile.model = v).empty(); }},
+        {"--serial", [](std::string_view v, SimulatorOptions& o) { return !(o.profile.serial = v).empty(); }},
+        {"--firmware",
+         [](std::string_view v, SimulatorOptions& o) { return !(o.profile.firmware = v).empty(); }},
+        {"--rate",
+         [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.streamRate, 1, 1000); }},
+        {"--records",
+         [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.recordsPerFrame, 1, 255); }},
+        {"--gain", [](std::string_view v, SimulatorOptions& o) { return readSmall(v, o.profile.gain, 16); }},
+        {"--clipping",
+         [](std::string_view v, SimulatorOptions& o) { return readSmall(v, o.profile.clipping, 16); }},
+        {"--battery",
+         [](std::string_view v, SimulatorOptions& o) {
+             return read(v, o.profile.batteryRaw, std::uint16_t{0}, std::uint16_t{0xFFFF});
+         }},
+        {"--battery-period",
+         [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.profile.batteryPeriod); }},
+        {"--battery-duration",
+         [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.profile.batteryDuration); }},
+        {"--gps", [](std::string_view v, SimulatorOptions& o) { return readGps(v, o.profile.gps); }},
+        {"--retries",
+         [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.retryLimit, 0, 100); }},
+        {"--reply-timeout",
+         [](std::string_view v, SimulatorOptions& o) {
+             return readMs(v, o.profile.replyTimeout) && o.profile.replyTimeout.count() > 0;
+         }},
+        {"--wake",
+         [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.wakeBytes, 0, 1024); }},
+        {"--passage-every",
+         [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.passageEvery); }},
+    };
+    return options;
+}
+
+}  // namespace
+
+std::string parseSimulatorOptions(std::span<const std::string_view> args, SimulatorOptions& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view name = args[i];
+        std::optional<std::string_view> value;
+        if (const std::size_t equals = name.find('=');
+            name.starts_with("--") && equals != std::string_view::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+        }
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+        } else if (name == "--pty") {
+            options.device.reset();
+        } else if (name == "--no-stdin") {
+            options.readStdin = false;
+        } else if (const auto found = valueOptions().find(name); found != valueOptions().end()) {
+            if (!value) {
+                if (i + 1 == args.size()) {
+                    return std::string(name) + " needs a value";
+                }
+                value = args[++i];
+            }
+            if (!found->second(*value, options)) {
+                return "bad value \"" + std::string(*value) + "\" for " + std::string(name);
+            }
+        } else {
+            return "unknown option \"" + std::string(args[i]) + "\"";
+        }
+    }
+    if (options.device && options.registerCom && options.comNumber) {
+        return "--com with a number links a new pseudo-terminal; a --device keeps its own name";
+    }
+    return options.profile.validate();
+}
+
+std::string_view simulatorOptionsHelp() {
+    return R"(Unit options:
+  --pty                    play on a new pseudo-terminal (the default); its path is printed
+  --device PATH            play on an existing tty instead (a serial port, one end of a link)
+  --com N|auto             link the line into the port directory as COMN (auto: lowest free)
+  --port-dir DIR           the port directory (default $QUORVEX_PORT_DIR, else
+                           $XDG_DATA_HOME/quorvex/ports)
+  --model M410|M450        the model (default M450)
+  --serial TEXT            the serial number (default 123456); model, blank and serial <= 15 chars
+  --firmware TEXT          the firmware revision text (default V0.0096); from its first digit,
+                           x 10000 is the minor number: below 91 streams 62-byte records,
+                           91 to 95 the 66-byte layout, 96 and later the renumbered 66-byte one
+  --rate N                 streaming frames per second (default 10)
+  --records N              records per streaming frame, 1-255 (default 4)
+  --gain N, --clipping N   gain and clipping at power-on (default 8 and 0; sum <= 16)
+  --battery RAW            raw battery value (default 3150)
+  --battery-period MS      read the battery every MS ms once initialised (default 5000; 0 never)
+  --battery-duration MS    from the poll acknowledgement to ADC Polling End (default 300)
+  --gps LAT,LON,ELEV[,HDOP[,QUALITY]]  the GPS fix (default 51.5,-0.12,35,1,3)
+  --retries N              resends of a frame answered with a NAK (default 3)
+  --reply-timeout MS       wait for the console's answer to a frame (default 1000)
+  --wake N                 N wake bytes 0x5E ahead of every frame (default 0)
+  --passage-every MS       report a pig passage on channel 1 every MS ms
+  --scenario FILE          run the timed steps of a scenario file
+)";
+}
+
+}  // namespace quorvex::simulator

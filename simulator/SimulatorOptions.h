@@ -1,0 +1,32 @@
+#pragma once
+
+#include "simulator/UnitProfile.h"
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace quorvex::simulator {
+
+// The options of a simulated unit, shared by quorvex-sim and any program that hosts one.
+struct SimulatorOptions {
+    UnitProfile profile;
+    std::optional<std::string> device;  // a tty to play on instead of a new pseudo-terminal
+    bool registerCom = false;           // link the line into the port directory
+    std::optional<int> comNumber;       // the number wanted (else the lowest free one)
+    std::optional<std::filesystem::path> portDirectory;
+    std::optional<std::filesystem::path> scenario;
+    std::chrono::milliseconds passageEvery{0};
+    bool readStdin = true;
+    bool help = false;
+};
+
+// Reads the options; returns an error text or "". Unknown options are errors.
+std::string parseSimulatorOptions(std::span<const std::string_view> args, SimulatorOptions& options);
+
+// The options, for a program's --help.
+std::string_view simulatorOptionsHelp();
+
+}  // namespace quorvex::simulator

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "support/platform/LocalTime.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zeph::windows::logging {
+
+// The first line of every debug log file.
+inline constexpr std::string_view kLogFileHeader = "Date|Time|Verbosity|Context|Message\n";
+
+// One entry as a line of the file, UTF-8:
+// "03/06/2026|09:05:03.007|64|context|message\n". The message is written as rendered, line
+// breaks and '|' included. An entry dated before 1900 gets the date and time of time value 0.
+std::string formatLogLine(std::uint32_t level, const platform::SYSTEMTIME& time, std::wstring_view context,
+                          std::wstring_view message);
+
+// The start time as file names carry it, "%Y%m%d_%H%M%S": "20260306_090503".
+std::wstring logFileTimeStamp(const platform::SYSTEMTIME& time);
+
+}  // namespace zeph::windows::logging
