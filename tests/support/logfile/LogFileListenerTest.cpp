@@ -89,7 +89,7 @@ TEST_F(LogFileDirect, MaskedLevelsAreLeftOutAndEachLineIsOnDiskAtOnce) {
     ASSERT_EQ(listener.open(wide(folder_.path()), L"direct"), 0u);
     ASSERT_EQ(listener.attach(), 0u);
 
-    LogBeacon::log("Test::masked", AppSpecific2, L"app specific %d", 2);
+    LogBeacon::log("Test::masked", AppSpecific2, L"application level %d", 2);
     LogBeacon::log("Test::error", Error, L"failed [%d].", 5);
     LogBeacon::instance().flush();
 
