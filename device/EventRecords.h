@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/platform/WindowTypes.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -98,3 +100,7 @@ struct RecordModeRecord {
     std::uint16_t folderValues[6] = {};
 };
 static_assert(sizeof(RecordModeRecord) == 14 && offsetof(RecordModeRecord, folderValues) == 2);
+
+// Frees the record that a message of the event layer carried (the receiver's duty); a message
+// that carries none, or one of another sender, is left alone. Returns whether it freed one.
+bool deleteEventRecord(zeph::platform::UINT message, zeph::platform::LPARAM lParam);

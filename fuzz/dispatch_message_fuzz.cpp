@@ -17,7 +17,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -46,37 +45,11 @@ public:
     void popQueue() override {}
 };
 
-template <typename Record>
-void take(LPARAM lParam) {
-    require(lParam != 0);
-    // Reads the whole record, so a short or freed one shows up under the address sanitizer.
-    Record copy;
-    std::memcpy(&copy, reinterpret_cast<const Record*>(lParam), sizeof(Record));
-    delete reinterpret_cast<Record*>(lParam);
-}
-
-// The main window's part: takes each posted record and frees it.
+// The main window's part: every message of the event layer that carries a record is freed here
+// (a record of the wrong type would show up as a size mismatch under the address sanitizer).
 zeph::platform::LRESULT receive(zeph::platform::HWND, zeph::platform::UINT message, zeph::platform::WPARAM,
                                 LPARAM lParam) {
-    if (message == WM_QUORVEX_ON_STREAMING_EVT) {
-        take<StreamingSample>(lParam);
-    } else if (message == WM_QUORVEX_ON_GAIN_EVT) {
-        take<GainRecord>(lParam);
-    } else if (message == WM_QUORVEX_ON_INIT_EVT) {
-        take<InitRecord>(lParam);
-    } else if (message == WM_QUORVEX_ON_PASSAGE_EVT || message == WM_QUORVEX_ON_IGNORED_EVT) {
-        take<PassageRecord>(lParam);
-    } else if (message == WM_QUORVEX_ON_REC_TRGRD_EVT) {
-        take<RecordTriggeredRecord>(lParam);
-    } else if (message == WM_QUORVEX_ON_SEL_CHAN_CHNGD_EVT) {
-        take<ChannelChangeRecord>(lParam);
-    } else if (message == WM_QUORVEX_ON_GPS_INFO_EVT) {
-        take<GpsRecord>(lParam);
-    } else if (message == WM_QUORVEX_ON_REC_CHNG_EVT) {
-        take<RecordModeRecord>(lParam);
-    } else {
-        require(lParam == 0);
-    }
+    require(deleteEventRecord(message, lParam) == (lParam != 0));
     return 0;
 }
 

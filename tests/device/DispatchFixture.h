@@ -112,27 +112,7 @@ protected:
         stack_.deviceState_.setFirmware({firmwareWord, 0});
     }
 
-    static void freeRecord(const Received& message) {
-        const auto free = [&]<typename Record>(Record*) { delete reinterpret_cast<Record*>(message.lParam); };
-        const zeph::platform::UINT id = message.message;
-        if (id == WM_QUORVEX_ON_STREAMING_EVT) {
-            free(static_cast<StreamingSample*>(nullptr));
-        } else if (id == WM_QUORVEX_ON_GAIN_EVT) {
-            free(static_cast<GainRecord*>(nullptr));
-        } else if (id == WM_QUORVEX_ON_INIT_EVT) {
-            free(static_cast<InitRecord*>(nullptr));
-        } else if (id == WM_QUORVEX_ON_PASSAGE_EVT || id == WM_QUORVEX_ON_IGNORED_EVT) {
-            free(static_cast<PassageRecord*>(nullptr));
-        } else if (id == WM_QUORVEX_ON_REC_TRGRD_EVT) {
-            free(static_cast<RecordTriggeredRecord*>(nullptr));
-        } else if (id == WM_QUORVEX_ON_SEL_CHAN_CHNGD_EVT) {
-            free(static_cast<ChannelChangeRecord*>(nullptr));
-        } else if (id == WM_QUORVEX_ON_GPS_INFO_EVT) {
-            free(static_cast<GpsRecord*>(nullptr));
-        } else if (id == WM_QUORVEX_ON_REC_CHNG_EVT) {
-            free(static_cast<RecordModeRecord*>(nullptr));
-        }
-    }
+    static void freeRecord(const Received& message) { deleteEventRecord(message.message, message.lParam); }
 
     WindowRecorder window_;
     DispatchStack stack_;

@@ -95,12 +95,6 @@ TEST_F(LinkLayerTest, OutgoingMessagesEndWithOneLineFeed) {
 }
 
 TEST_F(LinkLayerTest, AFailedWriteAndAMissingResponseReachTheWindowAsNotices) {
-    window_.release = [](const WindowRecorder::Received& received) {
-        if (received.message == WM_QUORVEX_FAILED_TO_SEND ||
-            received.message == WM_QUORVEX_FAILED_TO_RECEIVE_RESONSE) {
-            delete reinterpret_cast<FailureNotice*>(received.lParam);
-        }
-    };
     const Bytes line{'R', 'E', 'Q', 'I', 'N', 'I', 'T', 0x0A};
     stack_.onWriteComplete(nullptr, line.data(), 8, zeph::platform::ERROR_DEVICE_NOT_CONNECTED, 3000);
     const auto failed = window_.waitFor(WM_QUORVEX_FAILED_TO_SEND);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/EventRecords.h"
+#include "device/FailureNotice.h"
 #include "device/QueryInterface.h"
 #include "support/platform/TextConversion.h"
 #include "tests/helpers/PseudoTerminal.h"
@@ -39,6 +41,15 @@ protected:
         settings_.setDevicePath(portPath_);
         settings_.setPortNumber(*zeph::windows::communication::PortDirectory::portNumberOf(portPath_));
         stack_.window_ = window_.handle();
+        // The window owns what the stack posts to it.
+        window_.release = [](const WindowRecorder::Received& received) {
+            if (received.message == WM_QUORVEX_FAILED_TO_SEND ||
+                received.message == WM_QUORVEX_FAILED_TO_RECEIVE_RESONSE) {
+                delete reinterpret_cast<FailureNotice*>(received.lParam);
+            } else {
+                deleteEventRecord(received.message, received.lParam);
+            }
+        };
     }
 
     ~LinkTest() override {

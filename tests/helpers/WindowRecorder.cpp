@@ -19,6 +19,8 @@ WindowRecorder::WindowRecorder() {
 }
 
 WindowRecorder::~WindowRecorder() {
+    // Take in what is still queued, so that its records are released with the rest.
+    platform::pumpMessages();
     platform::destroyWindow(window_);
     if (release) {
         std::for_each(received_.begin(), received_.end(), release);
