@@ -41,13 +41,7 @@ public:
         LogBeacon::log(context, zeph::windows::logging::Information,
                        L"Command and Control thread [0x%X] shut down.", commandThread);
         this->deviceState_.reset();
-        this->healthCheckThread_.shutdown(ShutdownTimeoutMs);
-        this->messageDispatchThread_.shutdown(ShutdownTimeoutMs);
-        this->serialWriteThread_.shutdown(ShutdownTimeoutMs);
-        this->serialReadThread_.shutdown(ShutdownTimeoutMs);
-        if (this->serial_.isOpen()) {
-            this->serial_.close();
-        }
+        this->stopLinkThreadsAndPort();
     }
 
     // Asks the command-and-control thread to connect; false (with the last error) only for what

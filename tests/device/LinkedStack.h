@@ -53,6 +53,8 @@ protected:
     }
 
     ~LinkTest() override {
+        // Stop every worker while the stack is whole, before its layers are torn down.
+        stack_.exit();
         if (previousPortDir_) {
             ::setenv("QUORVEX_PORT_DIR", previousPortDir_->c_str(), 1);
         } else {
