@@ -68,16 +68,16 @@ private:
 constexpr float Huge = std::numeric_limits<float>::max();
 
 PassageSpec passageSpec(Arguments& args) {
-    PassageSpec spec;
-    spec.channel = args.get(0, 1, 0, 10);
+    PassageSpec details;
+    details.channel = args.get(0, 1, 0, 10);
     if (args.has(1)) {
         GpsFix where;
         where.latitude = args.get(1, 0.0f, -90.0f, 90.0f);
         where.longitude = args.get(2, 0.0f, -180.0f, 180.0f);
         where.elevation = args.get(3, 0.0f, -Huge, Huge);
-        spec.position = where;
+        details.position = where;
     }
-    return spec;
+    return details;
 }
 
 std::string parseFault(const std::vector<std::string_view>& words, Arguments& args, ControlAction& action) {
@@ -126,12 +126,12 @@ std::string parseControlLine(std::string_view line, ControlAction& action) {
     Arguments args(words, error);
     const std::string_view command = words[0];
     if (command == "passage" || command == "ignored") {
-        const PassageSpec spec = passageSpec(args);
+        const PassageSpec details = passageSpec(args);
         args.noMoreThan(4);
         if (command == "passage") {
-            action = [spec](UnitSimulator& unit) { unit.passage(spec); };
+            action = [details](UnitSimulator& unit) { unit.passage(details); };
         } else {
-            action = [spec](UnitSimulator& unit) { unit.ignoredEvent(spec); };
+            action = [details](UnitSimulator& unit) { unit.ignoredEvent(details); };
         }
     } else if (command == "trigger") {
         const int channel = args.get(0, 1, 0, 10);

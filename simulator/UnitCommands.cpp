@@ -294,10 +294,10 @@ std::uint16_t UnitSimulator::codeOf(int channel) const {
     return channelCodeFor(profile_.model, minor_, channel);
 }
 
-void UnitSimulator::sendPassage(std::uint32_t bit, const PassageSpec& spec) {
+void UnitSimulator::sendPassage(std::uint32_t bit, const PassageSpec& details) {
     const Moment at = now();
-    const GpsFix& where = spec.position ? *spec.position : gps_;
-    sendSpontaneous(bit, passageBlock({at.seconds, at.microseconds, spec.strength, codeOf(spec.channel),
+    const GpsFix& where = details.position ? *details.position : gps_;
+    sendSpontaneous(bit, passageBlock({at.seconds, at.microseconds, details.strength, codeOf(details.channel),
                                        where.latitude, where.longitude, where.elevation, where.hdop}));
 }
 
@@ -318,12 +318,12 @@ void UnitSimulator::applyFault(const Fault& fault, Clock::time_point at) {
 
 // Control, from any thread.
 
-void UnitSimulator::passage(const PassageSpec& spec) {
-    post([this, spec] { sendPassage(PassageBit, spec); });
+void UnitSimulator::passage(const PassageSpec& details) {
+    post([this, details] { sendPassage(PassageBit, details); });
 }
 
-void UnitSimulator::ignoredEvent(const PassageSpec& spec) {
-    post([this, spec] { sendPassage(IgnoredBit, spec); });
+void UnitSimulator::ignoredEvent(const PassageSpec& details) {
+    post([this, details] { sendPassage(IgnoredBit, details); });
 }
 
 void UnitSimulator::recordingTrigger(int channel) {

@@ -86,8 +86,8 @@ public:
 
     // Control: each takes effect on the unit's thread. Events asked for before a console has
     // accepted the Initialization Message are held and sent once it has.
-    void passage(const PassageSpec& spec);
-    void ignoredEvent(const PassageSpec& spec);
+    void passage(const PassageSpec& details);
+    void ignoredEvent(const PassageSpec& details);
     void recordingTrigger(int channel);
     void pollBattery();
     void setBatteryRaw(std::uint16_t raw);
@@ -146,7 +146,7 @@ private:
     void setWorkingFolder(std::string_view number);
     void sendGain() { send(GainBit, gainBlock(gain_, clipping_)); }
     void sendRecordMode() { send(RecordModeBit, recordModeBlock(record_)); }
-    void sendPassage(std::uint32_t bit, const PassageSpec& spec);
+    void sendPassage(std::uint32_t bit, const PassageSpec& details);
     void applyFault(const Fault& fault, Clock::time_point now);
     std::uint16_t codeOf(int channel) const;
     InitContent initContent() const;

@@ -1,6 +1,6 @@
 #include "support/platform/Format.h"
 
-#include "support/platform/FormatSpec.h"
+#include "support/platform/FormatConversion.h"
 #include "support/platform/TextConversion.h"
 
 #include <algorithm>
@@ -11,8 +11,8 @@
 namespace zeph::platform {
 namespace {
 
+using detail::FormatConversion;
 using detail::FormatLength;
-using detail::FormatSpec;
 using Kind = FormatArg::Kind;
 
 constexpr wchar_t kReplacement = 0xFFFD;
@@ -165,19 +165,20 @@ void appendMarker(std::wstring& out, std::wstring_view specText, const FormatArg
 
 // Pads as MSVC does for every conversion: blanks before the prefix, or zeros after it, or
 // blanks after the body when left-aligned.
-void appendPadded(std::wstring& out, const FormatSpec& spec, std::wstring_view prefix, std::wstring_view body,
-                  bool zeroPad) {
+void appendPadded(std::wstring& out, const FormatConversion& conversion, std::wstring_view prefix,
+                  std::wstring_view body, bool zeroPad) {
     const std::size_t length = prefix.size() + body.size();
-    const std::size_t padding = static_cast<std::size_t>(spec.width) > length ? spec.width - length : 0;
-    if (!spec.leftAlign && !zeroPad) {
+    const std::size_t padding =
+        static_cast<std::size_t>(conversion.width) > length ? conversion.width - length : 0;
+    if (!conversion.leftAlign && !zeroPad) {
         out.append(padding, L' ');
     }
     out += prefix;
-    if (!spec.leftAlign && zeroPad) {
+    if (!conversion.leftAlign && zeroPad) {
         out.append(padding, L'0');
     }
     out += body;
-    if (spec.leftAlign) {
+    if (conversion.leftAlign) {
         out.append(padding, L' ');
     }
 }
@@ -203,9 +204,9 @@ struct IntegerValue {
 
 // Reads the argument as the conversion's type, as the Windows promotion and the length prefix
 // make it; a 64-bit argument under a 32-bit conversion keeps its value instead of being cut.
-IntegerValue integerValue(const FormatSpec& spec, const FormatArg& arg) {
-    int bits = conversionBits(spec.length);
-    bool readSigned = spec.conversion == L'd' || spec.conversion == L'i';
+IntegerValue integerValue(const FormatConversion& conversion, const FormatArg& arg) {
+    int bits = conversionBits(conversion.length);
+    bool readSigned = conversion.conversion == L'd' || conversion.conversion == L'i';
     if (bits == 32 && arg.byteWidth() > 4) {
         bits = 64;
         readSigned = readSigned && arg.kind() == Kind::Signed;
@@ -216,51 +217,51 @@ IntegerValue integerValue(const FormatSpec& spec, const FormatArg& arg) {
     return {negative ? (~value + 1) & mask : value, negative};
 }
 
-void appendInteger(std::wstring& out, const FormatSpec& spec, const FormatArg& arg) {
-    const wchar_t letter = spec.conversion;
+void appendInteger(std::wstring& out, const FormatConversion& conversion, const FormatArg& arg) {
+    const wchar_t letter = conversion.conversion;
     const bool signedLetter = letter == L'd' || letter == L'i';
-    const auto [magnitude, negative] = integerValue(spec, arg);
+    const auto [magnitude, negative] = integerValue(conversion, arg);
 
     const int base = letter == L'o' ? 8 : (letter == L'x' || letter == L'X') ? 16 : 10;
     std::wstring body;
-    if (magnitude != 0 || spec.precision != 0) {
+    if (magnitude != 0 || conversion.precision != 0) {
         appendNumber(body, magnitude, base);
     }
     if (letter == L'X') {
         std::transform(body.begin(), body.end(), body.begin(),
                        [](wchar_t c) { return c >= L'a' && c <= L'f' ? static_cast<wchar_t>(c - 32) : c; });
     }
-    if (spec.precision > 0 && body.size() < static_cast<std::size_t>(spec.precision)) {
-        body.insert(0, spec.precision - body.size(), L'0');
+    if (conversion.precision > 0 && body.size() < static_cast<std::size_t>(conversion.precision)) {
+        body.insert(0, conversion.precision - body.size(), L'0');
     }
-    if (letter == L'o' && spec.alternate && (body.empty() || body[0] != L'0')) {
+    if (letter == L'o' && conversion.alternate && (body.empty() || body[0] != L'0')) {
         body.insert(0, 1, L'0');
     }
 
     std::wstring_view prefix;
     if (negative) {
         prefix = L"-";
-    } else if (signedLetter && spec.plusSign) {
+    } else if (signedLetter && conversion.plusSign) {
         prefix = L"+";
-    } else if (signedLetter && spec.blankSign) {
+    } else if (signedLetter && conversion.blankSign) {
         prefix = L" ";
-    } else if (spec.alternate && magnitude != 0 && base == 16) {
+    } else if (conversion.alternate && magnitude != 0 && base == 16) {
         prefix = letter == L'X' ? L"0X" : L"0x";
     }
-    appendPadded(out, spec, prefix, body, spec.zeroPad && spec.precision < 0);
+    appendPadded(out, conversion, prefix, body, conversion.zeroPad && conversion.precision < 0);
 }
 
-bool narrowCharacter(const FormatSpec& spec) {
-    if (spec.conversion == L'C') {
-        return spec.length != FormatLength::Long && spec.length != FormatLength::Wide;
+bool narrowCharacter(const FormatConversion& conversion) {
+    if (conversion.conversion == L'C') {
+        return conversion.length != FormatLength::Long && conversion.length != FormatLength::Wide;
     }
-    return spec.length == FormatLength::Short;
+    return conversion.length == FormatLength::Short;
 }
 
-void appendCharacter(std::wstring& out, const FormatSpec& spec, const FormatArg& arg) {
+void appendCharacter(std::wstring& out, const FormatConversion& conversion, const FormatArg& arg) {
     const std::uint64_t code = rawBits(arg);
     wchar_t character = kReplacement;
-    if (arg.kind() != Kind::WideChar && (narrowCharacter(spec) || arg.byteWidth() == 1)) {
+    if (arg.kind() != Kind::WideChar && (narrowCharacter(conversion) || arg.byteWidth() == 1)) {
         // A lone byte is only a whole UTF-8 character when it is ASCII.
         const std::uint64_t byte = code & 0xFF;
         character = byte < 0x80 ? static_cast<wchar_t>(byte) : kReplacement;
@@ -269,46 +270,46 @@ void appendCharacter(std::wstring& out, const FormatSpec& spec, const FormatArg&
     }
     // A NUL would end the text early for every reader after us: it renders nothing.
     const std::wstring_view body = character == 0 ? std::wstring_view() : std::wstring_view(&character, 1);
-    appendPadded(out, spec, {}, body, spec.zeroPad);
+    appendPadded(out, conversion, {}, body, conversion.zeroPad);
 }
 
-void appendText(std::wstring& out, const FormatSpec& spec, const FormatArg& arg) {
+void appendText(std::wstring& out, const FormatConversion& conversion, const FormatArg& arg) {
     std::wstring text = textOf(arg);
-    if (spec.precision >= 0 && text.size() > static_cast<std::size_t>(spec.precision)) {
-        text.resize(spec.precision);
+    if (conversion.precision >= 0 && text.size() > static_cast<std::size_t>(conversion.precision)) {
+        text.resize(conversion.precision);
     }
-    appendPadded(out, spec, {}, text, spec.zeroPad);
+    appendPadded(out, conversion, {}, text, conversion.zeroPad);
 }
 
-void appendPointer(std::wstring& out, const FormatSpec& spec, const FormatArg& arg) {
+void appendPointer(std::wstring& out, const FormatConversion& conversion, const FormatArg& arg) {
     char digits[17];
     std::snprintf(digits, sizeof digits, "%016llX", static_cast<unsigned long long>(rawBits(arg)));
     std::wstring body;
     appendAscii(body, digits);
-    appendPadded(out, spec, {}, body, spec.zeroPad);
+    appendPadded(out, conversion, {}, body, conversion.zeroPad);
 }
 
-void appendFloating(std::wstring& out, const FormatSpec& spec, const FormatArg& arg) {
+void appendFloating(std::wstring& out, const FormatConversion& conversion, const FormatArg& arg) {
     std::string format = "%";
-    for (const auto& [set, flag] :
-         {std::pair{spec.leftAlign, '-'}, std::pair{spec.zeroPad, '0'}, std::pair{spec.plusSign, '+'},
-          std::pair{spec.blankSign, ' '}, std::pair{spec.alternate, '#'}}) {
+    for (const auto& [set, flag] : {std::pair{conversion.leftAlign, '-'}, std::pair{conversion.zeroPad, '0'},
+                                    std::pair{conversion.plusSign, '+'}, std::pair{conversion.blankSign, ' '},
+                                    std::pair{conversion.alternate, '#'}}) {
         if (set) {
             format += flag;
         }
     }
     format += "*.*";
-    format += static_cast<char>(spec.conversion);
+    format += static_cast<char>(conversion.conversion);
     // Windows prints a hexadecimal float with all 13 fraction digits unless told otherwise.
-    const bool hexadecimal = spec.conversion == L'a' || spec.conversion == L'A';
-    const int precision = spec.precision < 0 && hexadecimal ? 13 : spec.precision;
+    const bool hexadecimal = conversion.conversion == L'a' || conversion.conversion == L'A';
+    const int precision = conversion.precision < 0 && hexadecimal ? 13 : conversion.precision;
     const double value = arg.asFloating();
-    const int length = std::snprintf(nullptr, 0, format.c_str(), spec.width, precision, value);
+    const int length = std::snprintf(nullptr, 0, format.c_str(), conversion.width, precision, value);
     if (length <= 0) {
         return;
     }
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format.c_str(), spec.width, precision, value);
+    std::snprintf(text.data(), text.size(), format.c_str(), conversion.width, precision, value);
     text.pop_back();
     appendAscii(out, text);
 }
@@ -325,43 +326,44 @@ std::optional<int> starValue(const FormatArg* arg) {
     return static_cast<int>(std::clamp<std::int64_t>(value, -kFormatWidthLimit, kFormatWidthLimit));
 }
 
-void resolveStars(std::wstring& out, FormatSpec& spec, ArgCursor& cursor) {
-    if (spec.widthFromArg) {
+void resolveStars(std::wstring& out, FormatConversion& conversion, ArgCursor& cursor) {
+    if (conversion.widthFromArg) {
         if (const auto width = starValue(cursor.take())) {
-            spec.leftAlign = spec.leftAlign || *width < 0;
-            spec.width = *width < 0 ? -*width : *width;
+            conversion.leftAlign = conversion.leftAlign || *width < 0;
+            conversion.width = *width < 0 ? -*width : *width;
         } else {
             out += L"%!(BADWIDTH)";
         }
     }
-    if (spec.precisionFromArg) {
+    if (conversion.precisionFromArg) {
         if (const auto precision = starValue(cursor.take())) {
-            spec.precision = *precision < 0 ? -1 : *precision;
+            conversion.precision = *precision < 0 ? -1 : *precision;
         } else {
             out += L"%!(BADPREC)";
         }
     }
 }
 
-void appendConversion(std::wstring& out, FormatSpec spec, std::wstring_view specText, ArgCursor& cursor) {
-    resolveStars(out, spec, cursor);
+void appendConversion(std::wstring& out, FormatConversion conversion, std::wstring_view specText,
+                      ArgCursor& cursor) {
+    resolveStars(out, conversion, cursor);
     const FormatArg* arg = cursor.take();
-    const Category category = categoryOf(spec.conversion);
+    const Category category = categoryOf(conversion.conversion);
     if (arg == nullptr || !accepts(category, *arg)) {
         appendMarker(out, specText, arg);
         return;
     }
     switch (category) {
         case Category::Integer:
-            return appendInteger(out, spec, *arg);
+            return appendInteger(out, conversion, *arg);
         case Category::Character:
-            return appendCharacter(out, spec, *arg);
+            return appendCharacter(out, conversion, *arg);
         case Category::Text:
-            return appendText(out, spec, *arg);
+            return appendText(out, conversion, *arg);
         case Category::Pointer:
-            return appendPointer(out, spec, *arg);
+            return appendPointer(out, conversion, *arg);
         case Category::Floating:
-            return appendFloating(out, spec, *arg);
+            return appendFloating(out, conversion, *arg);
     }
 }
 
@@ -383,13 +385,14 @@ std::wstring formatArgs(std::wstring_view format, std::span<const FormatArg> arg
             at = percent + 2;
             continue;
         }
-        const FormatSpec spec = detail::parseFormatSpec(format, percent);
-        if (spec.valid) {
-            appendConversion(out, spec, format.substr(percent + 1, spec.end - percent - 1), cursor);
+        const FormatConversion conversion = detail::parseFormatConversion(format, percent);
+        if (conversion.valid) {
+            appendConversion(out, conversion, format.substr(percent + 1, conversion.end - percent - 1),
+                             cursor);
         } else {
-            out += format.substr(percent, spec.end - percent);
+            out += format.substr(percent, conversion.end - percent);
         }
-        at = spec.end;
+        at = conversion.end;
     }
     return out;
 }

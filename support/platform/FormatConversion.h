@@ -9,7 +9,7 @@ namespace zeph::platform::detail {
 enum class FormatLength { Default, Char, Short, Long, LongLong, Size, LongDouble, Wide };
 
 // One conversion of a wide-printf format, as written between its '%' and its letter.
-struct FormatSpec {
+struct FormatConversion {
     bool valid = false;  // false: unknown or cut-off conversion, rendered literally up to `end`
     bool leftAlign = false;
     bool zeroPad = false;
@@ -26,6 +26,6 @@ struct FormatSpec {
 };
 
 // Reads the conversion whose '%' is at `start` (not "%%", which the caller handles).
-FormatSpec parseFormatSpec(std::wstring_view format, std::size_t start);
+FormatConversion parseFormatConversion(std::wstring_view format, std::size_t start);
 
 }  // namespace zeph::platform::detail

@@ -1,4 +1,4 @@
-#include "support/platform/FormatSpec.h"
+#include "support/platform/FormatConversion.h"
 
 #include "support/platform/Format.h"
 
@@ -48,23 +48,23 @@ FormatLength readLength(std::wstring_view format, std::size_t& at) {
     return FormatLength::Default;
 }
 
-void readFlags(std::wstring_view format, std::size_t& at, FormatSpec& spec) {
+void readFlags(std::wstring_view format, std::size_t& at, FormatConversion& conversion) {
     for (; at < format.size(); ++at) {
         switch (format[at]) {
             case L'-':
-                spec.leftAlign = true;
+                conversion.leftAlign = true;
                 break;
             case L'0':
-                spec.zeroPad = true;
+                conversion.zeroPad = true;
                 break;
             case L'+':
-                spec.plusSign = true;
+                conversion.plusSign = true;
                 break;
             case L' ':
-                spec.blankSign = true;
+                conversion.blankSign = true;
                 break;
             case L'#':
-                spec.alternate = true;
+                conversion.alternate = true;
                 break;
             default:
                 return;
@@ -74,33 +74,33 @@ void readFlags(std::wstring_view format, std::size_t& at, FormatSpec& spec) {
 
 }  // namespace
 
-FormatSpec parseFormatSpec(std::wstring_view format, std::size_t start) {
-    FormatSpec spec;
+FormatConversion parseFormatConversion(std::wstring_view format, std::size_t start) {
+    FormatConversion conversion;
     std::size_t at = start + 1;
-    readFlags(format, at, spec);
+    readFlags(format, at, conversion);
     if (at < format.size() && format[at] == L'*') {
-        spec.widthFromArg = true;
+        conversion.widthFromArg = true;
         ++at;
     } else {
-        spec.width = readNumber(format, at);
+        conversion.width = readNumber(format, at);
     }
     if (at < format.size() && format[at] == L'.') {
         ++at;
         if (at < format.size() && format[at] == L'*') {
-            spec.precisionFromArg = true;
+            conversion.precisionFromArg = true;
             ++at;
         } else {
-            spec.precision = readNumber(format, at);
+            conversion.precision = readNumber(format, at);
         }
     }
-    spec.length = readLength(format, at);
-    spec.end = at;
+    conversion.length = readLength(format, at);
+    conversion.end = at;
     if (at < format.size() && kConversions.find(format[at]) != std::wstring_view::npos) {
-        spec.conversion = format[at];
-        spec.end = at + 1;
-        spec.valid = true;
+        conversion.conversion = format[at];
+        conversion.end = at + 1;
+        conversion.valid = true;
     }
-    return spec;
+    return conversion;
 }
 
 }  // namespace zeph::platform::detail
