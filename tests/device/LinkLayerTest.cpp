@@ -25,6 +25,14 @@ protected:
         ASSERT_EQ(ack, unit_.receive(2));
         ASSERT_EQ(ConnectionState::Connected, stack_.deviceState_.connectionState());
     }
+
+    // A rejected frame is answered before the read thread purges the line, so the unit waits
+    // for the purge before it sends again, or its next frame would be flushed with the bad one.
+    void awaitLinePurged() {
+        ASSERT_TRUE(eventually([this] {
+            return stack_.serialReadThread_.getState() == zeph::windows::system::threading::ThreadState::Wait;
+        }));
+    }
 };
 
 }  // namespace
@@ -58,6 +66,7 @@ TEST_F(LinkLayerTest, AnswersEveryFrameOnTheWire) {
     noEot.push_back(0x04);  // the port wakes on 0x04; the frame's own end byte is wrong
     unit_.send(noEot);
     EXPECT_EQ(nak, unit_.receive(2)) << "missing EOT";
+    awaitLinePurged();
 
     unit_.send(frameOf(payloadOf(0x8)));
     EXPECT_EQ(pollAck, unit_.receive(2)) << "ADC Polling Begin";
