@@ -1,0 +1,87 @@
+#include "cli/CliOptions.h"
+
+#include "cli/OperatorCommand.h"
+#include "simulator/ControlCommand.h"
+#include "support/communication/PortDirectory.h"
+#include "support/platform/TextConversion.h"
+
+#include <vector>
+
+namespace quorvex::cli {
+
+std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& options) {
+    std::vector<std::string_view> unitArgs;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-h" || args[i] == "--help") {
+            options.help = true;
+        } else if (args[i] == "--simulate") {
+            options.simulate = true;
+        } else if (args[i] == "--port") {
+            if (i + 1 == args.size()) {
+                return "--port needs a port: COMn or a device path";
+            }
+            options.port = std::string(args[++i]);
+        } else {
+            unitArgs.push_back(args[i]);
+        }
+    }
+    if (options.help) {
+        return {};
+    }
+    if (options.port.has_value() == options.simulate) {
+        return "give either --port PORT or --simulate";
+    }
+    if (options.port && devicePathOf(*options.port).empty()) {
+        return "--port " + *options.port + ": not a COM port (COM3) or a device path (/dev/ttyUSB0)";
+    }
+    if (!unitArgs.empty() && !options.simulate) {
+        return "unknown option " + std::string(unitArgs.front()) + " (unit options need --simulate)";
+    }
+    if (options.simulate) {
+        if (std::string error = quorvex::simulator::parseSimulatorOptions(unitArgs, options.unit);
+            !error.empty()) {
+            return error;
+        }
+        if (options.unit.comNumber) {
+            return "--com N belongs to quorvex-sim; with --simulate use --com auto";
+        }
+    }
+    return {};
+}
+
+std::wstring devicePathOf(std::string_view port) {
+    const std::wstring wide = zeph::platform::widen(port);
+    if (const auto number = zeph::windows::communication::PortDirectory::portNumberOf(wide)) {
+        return L"\\\\.\\COM" + std::to_wstring(*number);
+    }
+    return port.starts_with('/') ? wide : std::wstring();
+}
+
+std::string cliHelp() {
+    return std::string(R"(Usage: quorvex-cli --port PORT
+       quorvex-cli --simulate [unit options]
+
+The QUORVEX console without windows. It connects to a unit, follows the console's flow (Request
+Init 200 ms after the port opens; a unit with firmware outside 0.0085 to 0.0098 is disconnected;
+then Request GPS and Start Streaming, and GPS every two seconds), prints every message of the
+device stack as one JSON line on standard output ({"event": ..., "data": {the record's fields},
+"state": {the unit's state after it}}) and takes operator commands on standard input. The debug
+log is written to $TEMP (else $TMPDIR, else /tmp) as QUORVEX_DEBUG-<date>_<time>.log.
+
+  --port PORT     COMn (through the port directory, $QUORVEX_PORT_DIR) or a device path
+                  such as /dev/ttyUSB0 or /dev/pts/7
+  --simulate      connect to a simulated unit in this process, on a new pseudo-terminal;
+                  the unit options below apply
+  -h, --help      this text
+
+Exit codes: 0 after a requested disconnection; 1 the connection failed (the port would not
+open, or the unit did not answer REQINIT); 2 bad command line; 3 the link was lost (the error
+number and its text on standard error); 4 the unit was refused (incompatible firmware) or stopped
+answering REQGPS; 130 interrupted twice. SIGINT or SIGTERM disconnects first.
+
+)") + std::string(operatorCommandsHelp()) +
+           "\n" + std::string(quorvex::simulator::simulatorOptionsHelp()) + "\n" +
+           std::string(quorvex::simulator::controlHelp());
+}
+
+}  // namespace quorvex::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "simulator/SimulatorOptions.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace quorvex::cli {
+
+// The command line of quorvex-cli: a port to connect to, or a simulated unit in the process.
+struct CliOptions {
+    std::optional<std::string> port;  // "COM3" or a device path
+    bool simulate = false;
+    quorvex::simulator::SimulatorOptions unit;  // with --simulate
+    bool help = false;
+};
+
+// Reads the options; returns an error text or "".
+std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& options);
+
+// The device path the stack opens for a --port value: "COM3" becomes "\\.\COM3"; a path stays.
+// Empty when the value is neither.
+std::wstring devicePathOf(std::string_view port);
+
+std::string cliHelp();
+
+}  // namespace quorvex::cli

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "cli/JsonObject.h"
+#include "cli/OperatorCommand.h"
+#include "device/IUserInterface.h"
+#include "support/communication/SerialSettings.h"
+#include "support/platform/WindowTypes.h"
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace quorvex::cli {
+
+// How a session ended, as the process's exit code.
+enum class SessionEnd : int {
+    Disconnected = 0,   // the operator asked for it
+    ConnectFailed = 1,  // the port would not open, or the unit never answered REQINIT
+    Usage = 2,          // bad command line
+    LinkLost = 3,       // the stack disconnected with an error
+    UnitRefused = 4,    // incompatible firmware, or the unit stopped answering REQGPS
+    Interrupted = 130,  // a second interrupt before the disconnection came back
+};
+
+// The console's side of a connection without windows: what the main dialog does with each
+// message of the device stack (connect, Request Init, the firmware window, GPS and streaming,
+// failure notices, disconnection), the two-second GPS poll and the operator's commands. Every
+// message is printed as one JSON line. Lives on the thread that runs the message loop.
+class ConsoleSession {
+public:
+    ConsoleSession(IUserInterface& device, std::ostream& out, std::ostream& err);
+    ~ConsoleSession();
+    ConsoleSession(const ConsoleSession&) = delete;
+    ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+    zeph::platform::HWND window() const { return window_; }
+
+    // Asks the stack to connect; false (the session has ended) when it refuses at once.
+    bool connect(const zeph::windows::communication::SerialSettings& settings);
+    // One operator line; errors go to the error stream and change nothing.
+    void runCommand(std::string_view line);
+    // Called once a second: asks for GPS on odd seconds while polling is on.
+    void clockTick();
+    // The process was asked to stop: disconnect first; a second request ends at once.
+    void interrupt();
+
+    // Where "sim ..." lines go: returns an error text or "". Without it they are refused.
+    void setUnitControl(std::function<std::string(std::string_view)> control) {
+        unitControl_ = std::move(control);
+    }
+
+    // Set once the session is over; the message loop has then been asked to quit.
+    std::optional<SessionEnd> end() const { return end_; }
+
+    // Messages of the client's own, posted to the session's window by other threads.
+    static constexpr zeph::platform::UINT WM_CLI_COMMAND = 0x8001;  // lParam: heap std::string
+    static constexpr zeph::platform::UINT WM_CLI_CLOCK = 0x8002;
+    static constexpr zeph::platform::UINT WM_CLI_INTERRUPT = 0x8003;
+
+private:
+    zeph::platform::LRESULT onMessage(zeph::platform::UINT message, zeph::platform::WPARAM wParam,
+                                      zeph::platform::LPARAM lParam);
+    void onDeviceMessage(zeph::platform::UINT message, zeph::platform::WPARAM wParam,
+                         zeph::platform::LPARAM lParam);
+    void onConnected(zeph::platform::LPARAM error);
+    void onDisconnected(zeph::platform::LPARAM error);
+    void onCommunicationsFailure(zeph::platform::UINT message, zeph::platform::LPARAM notice);
+    void onInit();
+    void onChannelCommand(const OperatorCommand& command);
+    void runUnitControl(std::string_view line);
+    void requestDisconnect(std::optional<SessionEnd> reason, const std::string& text);
+
+    void emit(const JsonObject& line);
+    void emitStatus(const char* text);
+    void emitMessageBox(const std::string& text, const char* icon = "error");
+    void finish(SessionEnd end, const std::string& reason);
+
+    IUserInterface& device_;
+    std::ostream& out_;
+    std::ostream& err_;
+    zeph::platform::HWND window_ = nullptr;
+    bool gpsPolling_ = false;
+    bool connectOutstanding_ = false;
+    bool interrupted_ = false;
+    // Why the session is ending, once the console has asked the stack to disconnect.
+    std::optional<SessionEnd> pendingEnd_;
+    std::string pendingReason_;
+    std::optional<SessionEnd> end_;
+    std::function<std::string(std::string_view)> unitControl_;
+};
+
+}  // namespace quorvex::cli

@@ -1,0 +1,73 @@
+#include "cli/DebugLog.h"
+
+#include "support/config/ConfigMgr.h"
+#include "support/logging/LogBeacon.h"
+#include "support/system/OperatingSystem.h"
+
+#include <ctime>
+
+namespace quorvex::cli {
+
+namespace {
+
+using namespace zeph::windows::logging;
+
+// The four App Specific levels never reach the file.
+constexpr std::uint16_t AppSpecificLevels = 256 | 512 | 1024 | 2048;
+
+std::wstring timestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    wchar_t text[260];
+    const std::size_t length = std::wcsftime(text, 260, L"%Y%m%d_%H%M%S", &local);
+    return std::wstring(text, length);
+}
+
+void logConfigurationBanner() {
+    using zeph::windows::system::OperatingSystem;
+    static constexpr const char* context = "Telvane::initializeLog";
+    const std::wstring rule(60, L'=');
+    OperatingSystem::detect();
+    LogBeacon::log(context, Information, L"%s", rule);
+    LogBeacon::log(context, Information, L"                       CONFIGURATION");
+    LogBeacon::log(context, Information, L"%s", rule);
+    LogBeacon::log(context, Information, L"OS Name                       : %s", OperatingSystem::osName());
+    LogBeacon::log(context, Information, L"Processor Architecture        : %s",
+                   OperatingSystem::processorArchitecture());
+    LogBeacon::log(context, Information, L"Service Pack                  : %s",
+                   OperatingSystem::servicePack());
+    LogBeacon::log(context, Information, L"Build Number                  : %d",
+                   OperatingSystem::buildNumber());
+    LogBeacon::log(context, Information, L"%s", rule);
+}
+
+}  // namespace
+
+DebugLog::~DebugLog() {
+    listener_.stopBackgroundWriter();
+    if (LogBeacon* beacon = LogBeacon::current()) {
+        beacon->flush();
+    }
+    listener_.close();
+}
+
+zeph::platform::DWORD DebugLog::initialize() {
+    LogBeacon::instance();
+    bool wanted = false;
+    zeph::windows::config::ConfigMgr::instance().get(L"Application.Logging.Debug", wanted);
+    if (!wanted) {
+        return 0;
+    }
+    const std::wstring stamp = timestamp();
+    listener_.setFilter(static_cast<std::uint16_t>(listener_.getFilter() & ~AppSpecificLevels));
+    if (const auto opened = listener_.open(L"%TEMP%", L"QUORVEX_DEBUG-" + stamp); opened != 0) {
+        return opened;
+    }
+    listener_.attach();
+    logConfigurationBanner();
+    listener_.startBackgroundWriter();
+    return 0;
+}
+
+}  // namespace quorvex::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "support/logfile/LogFileListener.h"
+
+#include <string>
+
+namespace quorvex::cli {
+
+// The debug log file as the console keeps it: opened at start-up in "%TEMP%" with the
+// configuration banner, written by the background writer, and closed at exit with nothing lost.
+// Lives on the thread that runs the message loop.
+class DebugLog {
+public:
+    DebugLog() = default;
+    DebugLog(const DebugLog&) = delete;
+    DebugLog& operator=(const DebugLog&) = delete;
+    // Stops the writer, delivers what the log still holds and closes the file.
+    ~DebugLog();
+
+    // Opens and starts the log when the configuration asks for it; 0, or the open's error code.
+    zeph::platform::DWORD initialize();
+    // The file's path; empty when no file was opened.
+    std::wstring filePath() const { return listener_.filePath(); }
+
+private:
+    zeph::windows::logging::LogFileListener listener_;
+};
+
+}  // namespace quorvex::cli

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "cli/JsonObject.h"
+#include "device/DeviceState.h"
+#include "support/platform/WindowTypes.h"
+
+#include <optional>
+#include <string>
+
+struct PassageRecord;
+struct RecordTriggeredRecord;
+
+namespace quorvex::cli {
+
+// The short name a script sees for a message of the device stack, or "" for any other message.
+std::string eventNameOf(zeph::platform::UINT message);
+
+// The fields of the record (or the word parameter) a message of the device stack carries, with
+// the names of their meanings. The record is only read; the caller still owns it.
+JsonObject describeRecord(zeph::platform::UINT message, zeph::platform::WPARAM wParam,
+                          zeph::platform::LPARAM lParam);
+
+// What the console knows of the unit at this moment.
+JsonObject describeState(const DeviceState& state);
+
+// The log line of a passage, as the operator reads it (the time in UTC).
+std::string passageText(const PassageRecord& passage);
+// The log line of a recording trigger, by the kind of the channel being recorded.
+std::string recordingTriggerText(const RecordTriggeredRecord& trigger);
+
+}  // namespace quorvex::cli

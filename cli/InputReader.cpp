@@ -1,0 +1,131 @@
+#include "cli/InputReader.h"
+
+#include "cli/ConsoleSession.h"
+#include "cli/OperatorCommand.h"
+#include "support/platform/MessageWindow.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <string>
+
+namespace quorvex::cli {
+
+namespace {
+
+sigset_t stopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
+bool readable(const pollfd& fd) {
+    return (fd.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+}
+
+}  // namespace
+
+void InputReader::blockStopSignals() {
+    const sigset_t signals = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+InputReader::InputReader(int input, zeph::platform::HWND window) : input_(input), window_(window) {
+    stopFd_ = ::eventfd(0, EFD_CLOEXEC);
+    const sigset_t signals = stopSignals();
+    signalFd_ = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    thread_ = std::thread([this] { run(); });
+}
+
+InputReader::~InputReader() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(stopFd_, &one, sizeof one);
+    thread_.join();
+    ::close(stopFd_);
+    ::close(signalFd_);
+}
+
+void InputReader::run() {
+    std::string pending;
+    bool inputOpen = true;
+    for (;;) {
+        pollfd fds[3] = {{stopFd_, POLLIN, 0}, {signalFd_, POLLIN, 0}, {inputOpen ? input_ : -1, POLLIN, 0}};
+        if (::poll(fds, 3, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        if (readable(fds[0])) {
+            return;
+        }
+        if (readable(fds[1])) {
+            signalfd_siginfo info{};
+            [[maybe_unused]] const auto got = ::read(signalFd_, &info, sizeof info);
+            zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_INTERRUPT, 0, 0);
+        }
+        if (!readable(fds[2])) {
+            continue;
+        }
+        char buffer[4096];
+        const ssize_t got = ::read(input_, buffer, sizeof buffer);
+        if (got <= 0) {
+            // The end of input ends the commands, not the session.
+            inputOpen = false;
+            continue;
+        }
+        pending.append(buffer, static_cast<std::size_t>(got));
+        for (std::size_t end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+            const std::string line = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            OperatorCommand command;
+            if (parseOperatorCommand(line, command).empty() && command.kind == OperatorCommand::Kind::Wait) {
+                if (!pause(static_cast<int>(command.wait.count()))) {
+                    return;
+                }
+            } else {
+                postLine(line);
+            }
+        }
+    }
+}
+
+bool InputReader::pause(int milliseconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return true;
+        }
+        pollfd fds[2] = {{stopFd_, POLLIN, 0}, {signalFd_, POLLIN, 0}};
+        if (::poll(fds, 2, static_cast<int>(left.count())) < 0 && errno != EINTR) {
+            return false;
+        }
+        if (readable(fds[0])) {
+            return false;
+        }
+        if (readable(fds[1])) {
+            signalfd_siginfo info{};
+            [[maybe_unused]] const auto got = ::read(signalFd_, &info, sizeof info);
+            zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_INTERRUPT, 0, 0);
+        }
+    }
+}
+
+void InputReader::postLine(const std::string& line) {
+    auto* text = new std::string(line);
+    if (!zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_COMMAND, 0,
+                                     reinterpret_cast<zeph::platform::LPARAM>(text))) {
+        delete text;
+    }
+}
+
+}  // namespace quorvex::cli

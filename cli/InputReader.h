@@ -1,0 +1,37 @@
+#pragma once
+
+#include "support/platform/WindowTypes.h"
+
+#include <thread>
+
+namespace quorvex::cli {
+
+// Reads operator lines from a descriptor (standard input) and SIGINT/SIGTERM on a thread of its
+// own and posts them to the session's window, so every command runs on the window thread. "wait"
+// lines are served here: they delay the lines behind them, not the session. The signals must be
+// blocked in every thread before any thread starts (blockStopSignals).
+class InputReader {
+public:
+    InputReader(int input, zeph::platform::HWND window);
+    // Stops the thread; lines not yet posted are dropped.
+    ~InputReader();
+    InputReader(const InputReader&) = delete;
+    InputReader& operator=(const InputReader&) = delete;
+
+    // Blocks SIGINT and SIGTERM in the calling thread and in the threads it starts afterwards.
+    static void blockStopSignals();
+
+private:
+    void run();
+    // Waits for the time given; false when the reader is being stopped.
+    bool pause(int milliseconds);
+    void postLine(const std::string& line);
+
+    int input_;
+    zeph::platform::HWND window_;
+    int stopFd_ = -1;
+    int signalFd_ = -1;
+    std::thread thread_;
+};
+
+}  // namespace quorvex::cli

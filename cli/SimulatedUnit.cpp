@@ -1,0 +1,81 @@
+#include "cli/SimulatedUnit.h"
+
+#include "simulator/ControlCommand.h"
+#include "simulator/Scenario.h"
+#include "support/communication/PortDirectory.h"
+
+#include <vector>
+
+namespace quorvex::cli {
+
+namespace {
+
+using namespace quorvex::simulator;
+using zeph::windows::communication::PortDirectory;
+
+}  // namespace
+
+SimulatedUnit::SimulatedUnit(const SimulatorOptions& options) : options_(options), unit_(options.profile) {}
+
+SimulatedUnit::~SimulatedUnit() {
+    unit_.stop();
+    if (!createdLink_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(createdLink_, ignored);
+    }
+}
+
+std::string SimulatedUnit::start() {
+    std::vector<ScenarioStep> steps;
+    if (options_.scenario) {
+        if (std::string error = loadScenario(*options_.scenario, steps); !error.empty()) {
+            return error;
+        }
+    }
+    const auto opened = options_.device ? unit_.openDevice(*options_.device) : unit_.openPseudoTerminal();
+    if (opened != 0) {
+        return "the simulated unit cannot open " + options_.device.value_or("a pseudo-terminal") +
+               " (error " + std::to_string(opened) + ")";
+    }
+    if (options_.registerCom) {
+        if (std::string error = linkComPort(); !error.empty()) {
+            return error;
+        }
+    }
+    unit_.start();
+    scheduleScenario(unit_, steps);
+    if (options_.passageEvery.count() > 0) {
+        unit_.schedule(options_.passageEvery, options_.passageEvery, [this] { unit_.passage({}); });
+    }
+    return {};
+}
+
+std::string SimulatedUnit::linkComPort() {
+    const PortDirectory directory(options_.portDirectory.value_or(PortDirectory::defaultFolder()));
+    const bool existed = directory.numberOf(unit_.portName()).has_value();
+    if (const auto result = unit_.registerComPort(directory, comNumber_); result != 0) {
+        return "the simulated unit cannot link its line into " + directory.folder().string() + " (error " +
+               std::to_string(result) + ")";
+    }
+    if (!existed) {
+        createdLink_ = directory.linkPath(comNumber_);
+    }
+    return {};
+}
+
+std::string SimulatedUnit::portName() const {
+    return comNumber_ != 0 ? "COM" + std::to_string(comNumber_) : unit_.portName();
+}
+
+std::string SimulatedUnit::control(std::string_view line) {
+    ControlAction action;
+    if (std::string error = parseControlLine(line, action); !error.empty()) {
+        return error;
+    }
+    if (action) {
+        action(unit_);
+    }
+    return {};
+}
+
+}  // namespace quorvex::cli

@@ -1,0 +1,98 @@
+// quorvex-cli: the QUORVEX console without windows, for scripts, tests and demonstrations.
+#include "cli/CliOptions.h"
+#include "cli/ClockTicker.h"
+#include "cli/ConsoleSession.h"
+#include "cli/DebugLog.h"
+#include "cli/InputReader.h"
+#include "cli/SimulatedUnit.h"
+#include "device/DeviceValueSets.h"
+#include "device/QueryInterface.h"
+#include "support/communication/PortDirectory.h"
+#include "support/config/ConfigMgr.h"
+#include "support/platform/MessageQueue.h"
+#include "support/platform/TextConversion.h"
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace quorvex::cli;
+
+IUserInterface& deviceStack() {
+    void* device = nullptr;
+    queryInterface(InterfaceId::UserInterface.value(), &device);
+    return *static_cast<IUserInterface*>(device);
+}
+
+int runMessageLoop() {
+    zeph::platform::MSG message{};
+    while (zeph::platform::getMessage(message, nullptr, 0, 0) > 0) {
+        zeph::platform::dispatchMessage(message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    CliOptions options;
+    if (const std::string error = parseCliOptions(args, options); !error.empty()) {
+        std::cerr << "quorvex-cli: " << error << "\nTry quorvex-cli --help." << std::endl;
+        return static_cast<int>(SessionEnd::Usage);
+    }
+    if (options.help) {
+        std::cout << cliHelp();
+        return 0;
+    }
+    InputReader::blockStopSignals();
+
+    zeph::windows::config::ConfigMgr::instance().set(L"Application.Logging.Debug", true);
+    DebugLog log;
+    if (const auto opened = log.initialize(); opened != 0) {
+        std::cerr << "quorvex-cli: the debug log cannot be opened in $TEMP (error " << opened << ")"
+                  << std::endl;
+    }
+
+    std::unique_ptr<SimulatedUnit> unit;
+    std::string port = options.port.value_or("");
+    if (options.simulate) {
+        unit = std::make_unique<SimulatedUnit>(options.unit);
+        if (const std::string error = unit->start(); !error.empty()) {
+            std::cerr << "quorvex-cli: " << error << std::endl;
+            return static_cast<int>(SessionEnd::ConnectFailed);
+        }
+        port = unit->portName();
+    }
+
+    IUserInterface& device = deviceStack();
+    ConsoleSession session(device, std::cout, std::cerr);
+    if (unit) {
+        session.setUnitControl([&unit](std::string_view line) { return unit->control(line); });
+    }
+    std::cout << JsonObject()
+                     .text("event", "started")
+                     .text("port", port)
+                     .text("debugLog", zeph::platform::narrow(log.filePath()))
+                     .str()
+              << std::endl;
+
+    zeph::windows::communication::SerialSettings settings;
+    settings.setDevicePath(devicePathOf(port));
+    if (const auto number =
+            zeph::windows::communication::PortDirectory::portNumberOf(settings.devicePath())) {
+        settings.setPortNumber(*number);
+    }
+    int exitCode = static_cast<int>(SessionEnd::ConnectFailed);
+    if (session.connect(settings)) {
+        const ClockTicker clock(session.window(), ConsoleSession::WM_CLI_CLOCK);
+        const InputReader input(0, session.window());
+        exitCode = runMessageLoop();
+    }
+    // As the main window does when it closes: the stack disconnects and stops its workers.
+    device.exit();
+    return exitCode;
+}
