@@ -174,8 +174,12 @@ void ConsoleSession::onDeviceMessage(platform::UINT message, platform::WPARAM wP
         emitStatus(Ready);
     } else if (message == WM_QUORVEX_ON_REC_CHNG_EVT) {
         device_.requestState();
+    } else if (message == WM_QUORVEX_SHOW_ERROR_BOX && !pendingEnd_) {
+        // The box is shown and at once dismissed; the stack then disconnects on its own, without
+        // an error number, so the reason is kept here.
+        pendingEnd_ = SessionEnd::LinkLost;
+        pendingReason_ = lParam != 0 ? platform::narrow(reinterpret_cast<const wchar_t*>(lParam)) : "";
     }
-    // The error box is only shown: the health check goes on to the disconnection once it returns.
     deleteEventRecord(message, lParam);
 }
 
