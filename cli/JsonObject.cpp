@@ -71,7 +71,10 @@ JsonObject& JsonObject::object(std::string_view key, const JsonObject& value) {
 JsonObject& JsonObject::texts(std::string_view key, std::span<const std::string> values) {
     std::string list = "[";
     for (const std::string& value : values) {
-        list += (list.size() > 1 ? "," : "") + quoted(value);
+        if (list.size() > 1) {
+            list += ',';
+        }
+        list += quoted(value);
     }
     return raw(key, list + "]");
 }

@@ -22,7 +22,10 @@ public:
     JsonObject& integers(std::string_view key, std::span<const Integer> values) {
         std::string list = "[";
         for (const Integer value : values) {
-            list += (list.size() > 1 ? "," : "") + std::to_string(value);
+            if (list.size() > 1) {
+                list += ',';
+            }
+            list += std::to_string(value);
         }
         return raw(key, list + "]");
     }

@@ -49,7 +49,6 @@ quorvex::simulator::UnitProfile randomProfile(std::mt19937& random) {
     profile.recordsPerFrame = std::uniform_int_distribution(1, 8)(random);
     profile.batteryPeriod = std::uniform_int_distribution(0, 1)(random) == 0 ? 0ms : 900ms;
     profile.batteryDuration = 100ms;
-    profile.replyTimeout = 300ms;
     profile.model = std::uniform_int_distribution(0, 1)(random) == 0 ? "M410" : "M450";
     return profile;
 }
@@ -150,8 +149,13 @@ CycleResult runCycle(IUserInterface& device, std::mt19937& random) {
     result.passagesSent = unit.status().passagesSent;
     result.passagesReported = tally.passages();
     result.samples = tally.samples();
-    if (result.failure.empty() && result.passagesReported != result.passagesSent) {
-        result.failure = "passages lost";
+    // A unit that resends a frame it thinks unanswered reports that passage twice: the protocol
+    // carries no sequence number, so the console cannot tell. Fewer is always a loss.
+    const auto status = unit.status();
+    result.lateAnswers = status.framesUnanswered + status.resends;
+    if (result.failure.empty() && (result.passagesReported < result.passagesSent ||
+                                   (result.passagesReported > result.passagesSent && result.lateAnswers == 0))) {
+        result.failure = "passages lost or duplicated";
     }
     if (result.failure.empty() && result.fault == SoakFault::None && result.end != SessionEnd::Disconnected) {
         result.failure = "a clean session did not end cleanly: " + errors.str();

@@ -4,6 +4,7 @@
 #include "device/IUserInterface.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <random>
 #include <string>
 
@@ -19,6 +20,7 @@ struct CycleResult {
     std::size_t passagesSent = 0;      // accepted by the console, as the unit counts them
     std::size_t passagesReported = 0;  // reached the console's window
     std::size_t samples = 0;
+    std::uint64_t lateAnswers = 0;  // frames the unit resent or gave up on
     std::string failure;  // empty when the cycle went as it must
 };
 
