@@ -217,9 +217,9 @@ void ConsoleSession::onCommunicationsFailure(platform::UINT message, platform::L
     }
     std::wstring line = L"[";
     for (std::size_t i = 0; i < notice->data.size(); ++i) {
-        wchar_t byte[8];
-        std::swprintf(byte, 8, L"%s0x%.2X", i == 0 ? L"" : L" ", notice->data[i]);
-        line += byte;
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "%s0x%.2X", i == 0 ? "" : " ", notice->data[i]);
+        line += platform::widen(byte);
     }
     line += message == WM_QUORVEX_FAILED_TO_SEND ? L"] Failed to send " : L"] Failed to receive response ";
     line += L" Reason: " + systemReason(notice->error);
