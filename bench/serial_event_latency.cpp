@@ -125,5 +125,7 @@ int main() {
         kFrames, sizeof frame);
     std::printf("  median %.1f us   p90 %.1f us   p99 %.1f us   min %.1f us   max %.1f us\n", at(0.5),
                 at(0.9), at(0.99), latenciesUs.front(), latenciesUs.back());
+    std::printf("SUMMARY|serial_event_latency median|%.1f|us\n", at(0.5));
+    std::printf("SUMMARY|serial_event_latency p99|%.1f|us\n", at(0.99));
     return 0;
 }

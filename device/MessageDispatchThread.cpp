@@ -105,22 +105,22 @@ DWORD MessageDispatchThread::doWork() {
     if (const DWORD code = lockQueue(); code != 0) {
         return code;
     }
-    // Paces the consumer, as the unit's traffic was tuned against.
-    platform::sleep(10);
     LogBeacon::log(context, DebugLevel4, L"Queue depth %d.", queue_.size());
-    std::vector<std::uint8_t> payload;
-    bool havePayload = false;
-    if (!queue_.empty()) {
-        payload = std::move(queue_.front());
-        queue_.pop_front();
-        havePayload = true;
-        if (queue_.empty()) {
-            messageWaiting_->reset();
-        }
-    }
+    // Everything queued by now is taken in one go: at the line's full rate a wake per payload
+    // would fall behind the unit, and the queue would grow without bound.
+    std::deque<std::vector<std::uint8_t>> batch;
+    batch.swap(queue_);
+    messageWaiting_->reset();
     queueLock_->release();
-    if (havePayload) {
+    for (const std::vector<std::uint8_t>& payload : batch) {
         target_->DispatchMessage(payload.data(), payload.size());
+    }
+    // Paces the consumer, as the unit's traffic was tuned against: at most one wake per 10 ms, so
+    // a chatty unit is decoded in batches and this thread never spins. The pause holds no lock,
+    // so the read thread's appends never wait behind it, and it ends early on terminate.
+    if (platform::waitForSingleObject(terminate_, pauseMs_.load()) == platform::WAIT_OBJECT_0) {
+        LogBeacon::log(context, DebugLevel3, signalledViaTerminate);
+        return platform::ERROR_CANCELLED;
     }
     return 0;
 }
@@ -139,6 +139,14 @@ bool MessageDispatchThread::appendMessageToQueue(const std::uint8_t* bytes, std:
     LogBeacon::log(context, DebugLevel2, L"Releasing the lock on the [_outbound_data_lock] mutex.");
     queueLock_->release();
     return true;
+}
+
+bool MessageDispatchThread::messageWaiting() const {
+    return messageWaiting_ && platform::waitForSingleObject(messageWaiting_, 0) == platform::WAIT_OBJECT_0;
+}
+
+void MessageDispatchThread::setPause(DWORD milliseconds) {
+    pauseMs_.store(milliseconds);
 }
 
 std::size_t MessageDispatchThread::queueDepth() const {

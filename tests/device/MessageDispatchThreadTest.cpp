@@ -62,6 +62,7 @@ TEST_F(MessageDispatchThreadTest, DispatchesPayloadsInArrivalOrderEachOnce) {
     }
     EXPECT_EQ(sent, target_.waitFor(sent.size()));
     EXPECT_EQ(0u, thread_.getWorker().queueDepth());
+    EXPECT_FALSE(thread_.getWorker().messageWaiting());
 
     // With the queue empty the thread goes back to waiting and dispatches nothing more.
     ASSERT_TRUE(append({0x08, 0, 0, 0}));
