@@ -153,12 +153,19 @@ CycleResult runCycle(IUserInterface& device, std::mt19937& random) {
     // carries no sequence number, so the console cannot tell. Fewer is always a loss.
     const auto status = unit.status();
     result.lateAnswers = status.framesUnanswered + status.resends;
-    if (result.failure.empty() && (result.passagesReported < result.passagesSent ||
-                                   (result.passagesReported > result.passagesSent && result.lateAnswers == 0))) {
-        result.failure = "passages lost or duplicated";
+    // A unit that hangs up may not read the console's last ACK: it then counts one passage fewer
+    // than the console reported, which is no loss.
+    const bool unitMissedAnAck = result.fault == SoakFault::HangUp || result.lateAnswers > 0;
+    if (result.failure.empty() && result.passagesReported < result.passagesSent) {
+        result.failure = "passages lost";
+    } else if (result.failure.empty() && result.passagesReported > result.passagesSent && !unitMissedAnAck) {
+        result.failure = "passages duplicated";
     }
     if (result.failure.empty() && result.fault == SoakFault::None && result.end != SessionEnd::Disconnected) {
-        result.failure = "a clean session did not end cleanly: " + errors.str();
+        result.failure = "a clean session did not end cleanly";
+    }
+    if (!result.failure.empty()) {
+        result.failure += "; the console said: " + errors.str();
     }
     return result;
 }
