@@ -140,6 +140,15 @@ std::vector<std::string> ChildProcess::outputLines() const {
     return lines_;
 }
 
+std::string ChildProcess::transcript() const {
+    std::lock_guard lock(mutex_);
+    std::string text = "last output lines:\n";
+    for (std::size_t i = lines_.size() > 20 ? lines_.size() - 20 : 0; i < lines_.size(); ++i) {
+        text += lines_[i].substr(0, 300) + "\n";
+    }
+    return text + "standard error:\n" + error_;
+}
+
 std::string ChildProcess::errorText() const {
     std::lock_guard lock(mutex_);
     return error_;

@@ -35,6 +35,8 @@ public:
     // Whether the standard error holds the text within the time.
     bool waitForError(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(20));
     std::string errorText() const;
+    // The last output lines and the standard error, for the message of a failed expectation.
+    std::string transcript() const;
     // The exit code (128 + n for a signal n) once the child has ended within the time.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(30));
 

@@ -107,7 +107,7 @@ TEST(CliCommandLine, BadOptionsAreRefusedWithUsage) {
                                                                   {"--simulate", "--rate", "fast"}}) {
         ChildProcess cli(QUORVEX_CLI_PROGRAM, args);
         EXPECT_EQ(2, cli.waitForExit()) << args.size();
-        EXPECT_TRUE(contains(cli.errorText(), "Try quorvex-cli --help.")) << cli.errorText();
+        EXPECT_TRUE(cli.waitForError("Try quorvex-cli --help.")) << cli.errorText();
     }
     ChildProcess help(QUORVEX_CLI_PROGRAM, {"--help"});
     EXPECT_EQ(0, help.waitForExit());
@@ -140,10 +140,11 @@ TEST(CliSimulated, TheBuiltInUnitGivesALiveSession) {
     ChildProcess cli(QUORVEX_CLI_PROGRAM, {"--simulate", "--battery-period", "0"},
                      {{"TEMP", logs.path().string()}});
     ASSERT_TRUE(cli.waitForLine([](const std::string& line) { return contains(line, "\"first\":true"); }))
-        << cli.errorText();
+        << cli.transcript();
     cli.sendLine("sim passage");
-    EXPECT_TRUE(
-        cli.waitForLine([](const std::string& line) { return contains(line, "Pig passage detected at"); }));
+    EXPECT_TRUE(cli.waitForLine([](const std::string& line) {
+        return contains(line, "Pig passage detected at");
+    })) << cli.transcript();
     cli.sendLine("quit");
     EXPECT_EQ(0, cli.waitForExit());
 }

@@ -54,7 +54,7 @@ std::pair<std::size_t, std::string> CliTest::expectEvent(const std::string& even
         },
         from);
     if (!found) {
-        ADD_FAILURE() << "no " << event << " event; standard error:\n" << cli_->errorText();
+        ADD_FAILURE() << "no " << event << " event; " << cli_->transcript();
         return {from, {}};
     }
     return *found;
