@@ -3,6 +3,7 @@
 #include <boost/math/policies/error_handling.hpp>
 #include <boost/math/special_functions/round.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -20,8 +21,12 @@ FirmwareRevisionParse parseFirmwareRevision(std::string_view text) {
     // the number, as the unit's revision texts may carry a suffix.
     const auto parsed = std::from_chars(first, text.data() + text.size(), number, std::chars_format::fixed);
     if (parsed.ec == std::errc::result_out_of_range) {
-        // Too long to be a double: let the rounding below report it like any number too large.
-        number = std::numeric_limits<double>::infinity();
+        // Too large for a double: let the rounding below report it like any number too large. Or
+        // too small for one, which only a number below 1 can be: that rounds to 0 like any other.
+        const char* const end = text.data() + text.size();
+        const char* const significant = std::find_if(first, end, [](char c) { return c != '0'; });
+        const bool wholePart = significant != end && *significant >= '1' && *significant <= '9';
+        number = wholePart ? std::numeric_limits<double>::infinity() : 0.0;
     }
     try {
         const int scaled = boost::math::iround(number * 10000.0);

@@ -1,12 +1,17 @@
 // Hands the event decoder arbitrary payloads, the way the message dispatch thread does, under
-// every firmware layout, model and streaming state, and checks what decoding promises: nothing is
-// read beyond the payload, every posted record is whole and freed by its receiver, every record
-// that cannot be posted is freed by the decoder, and the device state stays within its ranges.
+// every firmware layout of the streaming records, model and streaming state, and checks what
+// decoding promises: nothing is read beyond the payload, every posted record is whole and freed by
+// its receiver, every record that cannot be posted is freed by the decoder, and the device state
+// stays within its ranges.
 //
 // Input: firmware word (2 bytes, little-endian), unit byte (bit 0: M410 or M450, bits 1-3: the
-// streaming state, bit 4: no main window), then the payload.
+// streaming state, bit 4: no main window), then the payload. Each payload is dispatched under the
+// input's firmware word and then under one word of each record layout (62 bytes before 0.91, 66
+// bytes with the extra value from 0.91, renumbered channels from 0.96), so that every layout sees
+// every payload whatever word the fuzzer settles on.
 
 #include "device/EventRecords.h"
+#include "device/FirmwareMilestones.h"
 #include "device/QueryInterface.h"
 #include "device/QuorvexMessages.h"
 #include "support/logging/LogBeacon.h"
@@ -65,9 +70,38 @@ struct Harness {
     FuzzStack stack;
 };
 
+// A firmware word of revision 0.<minor>: the minor number sits above the 4 bits of the major.
+constexpr std::uint16_t revisionWord(std::uint16_t minor) {
+    return static_cast<std::uint16_t>(minor << 4);
+}
+
+constexpr std::uint16_t layoutWords[] = {revisionWord(ExtraValueRevision - 1),
+                                         revisionWord(ExtraValueRevision), revisionWord(RenumberedRevision)};
+
 const StreamingState* const streamingStates[] = {&StreamingState::Stopped, &StreamingState::Beginning,
                                                  &StreamingState::Playing, &StreamingState::Ending,
                                                  &StreamingState::Paused};
+
+void dispatchUnder(Harness& harness, std::uint16_t firmware, std::uint8_t unit,
+                   const std::vector<std::uint8_t>& payload) {
+    FuzzStack& stack = harness.stack;
+    DeviceState& state = stack.deviceState_;
+    state.reset();
+    state.setFirmware({firmware, 0});
+    state.setDeviceName((unit & 1) != 0 ? "M410 1" : "M450 1");
+    const StreamingState& streaming = *streamingStates[((unit >> 1) & 7) % 5];
+    state.setOperatingMode(streaming == StreamingState::Stopped ? OperatingMode::Command
+                                                                : OperatingMode::Streaming);
+    state.setStreamingState(streaming);
+    stack.window_ = (unit & 0x10) != 0 ? nullptr : harness.window;
+
+    stack.DispatchMessage(payload.data(), payload.size());
+    zeph::platform::pumpMessages();
+    harness.beacon->flush();
+
+    require(state.gain() + state.clipping() <= 16);
+    require(state.batteryLevel() >= 0.0 && state.batteryLevel() <= 983.0);
+}
 
 }  // namespace
 
@@ -78,25 +112,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The stack, its window and the log belong to the fuzzing thread.
     static Harness harness;
-    FuzzStack& stack = harness.stack;
-    DeviceState& state = stack.deviceState_;
-    state.reset();
-    state.setFirmware({static_cast<std::uint16_t>(data[0] | data[1] << 8), 0});
+    const auto firmware = static_cast<std::uint16_t>(data[0] | data[1] << 8);
     const std::uint8_t unit = data[2];
-    state.setDeviceName((unit & 1) != 0 ? "M410 1" : "M450 1");
-    const StreamingState& streaming = *streamingStates[((unit >> 1) & 7) % 5];
-    state.setOperatingMode(streaming == StreamingState::Stopped ? OperatingMode::Command
-                                                                : OperatingMode::Streaming);
-    state.setStreamingState(streaming);
-    stack.window_ = (unit & 0x10) != 0 ? nullptr : harness.window;
-
     // A copy of exactly the payload's size, so that a read past its end is caught.
     const std::vector<std::uint8_t> payload(data + HeaderSize, data + size);
-    stack.DispatchMessage(payload.data(), payload.size());
-    zeph::platform::pumpMessages();
-    harness.beacon->flush();
-
-    require(state.gain() + state.clipping() <= 16);
-    require(state.batteryLevel() >= 0.0 && state.batteryLevel() <= 983.0);
+    dispatchUnder(harness, firmware, unit, payload);
+    for (const std::uint16_t word : layoutWords) {
+        dispatchUnder(harness, word, unit, payload);
+    }
     return 0;
 }
