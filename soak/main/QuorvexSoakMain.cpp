@@ -1,16 +1,22 @@
 // quorvex-soak: many connect / stream / disconnect cycles of the device stack against simulated
 // units with random faults, checking after each cycle that every passage was reported and that no
 // thread, descriptor or memory is left behind.
+#include "cli/DebugLog.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
 #include "soak/ProcessResources.h"
 #include "soak/SoakCycle.h"
 
+#include "support/config/ConfigMgr.h"
+
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string_view>
 #include <thread>
 
@@ -38,16 +44,24 @@ void printProgress(unsigned cycle, const ProcessResources& resources,
 int main(int argc, char** argv) {
     unsigned cycles = 1000;
     unsigned seed = 1;
+    std::filesystem::path logs;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if ((arg == "--cycles" || arg == "--seed") && i + 1 < argc &&
             readCount(argv[i + 1], arg == "--cycles" ? cycles : seed)) {
             ++i;
+        } else if (arg == "--logs" && i + 1 < argc) {
+            logs = argv[++i];
         } else {
-            std::cerr << "Usage: quorvex-soak [--cycles N (default 1000)] [--seed S (default 1)]"
-                      << std::endl;
+            std::cerr
+                << "Usage: quorvex-soak [--cycles N (default 1000)] [--seed S (default 1)] [--logs DIR]\n"
+                   "  --logs DIR   each cycle's debug log in DIR/cycle-N; only failed cycles keep theirs"
+                << std::endl;
             return 2;
         }
+    }
+    if (!logs.empty()) {
+        zeph::windows::config::ConfigMgr::instance().set(L"Application.Logging.Debug", true);
     }
     void* interface = nullptr;
     queryInterface(InterfaceId::UserInterface.value(), &interface);
@@ -61,7 +75,16 @@ int main(int argc, char** argv) {
     int failures = 0;
     int slowThreads = 0;
     for (unsigned cycle = 1; cycle <= cycles; ++cycle) {
+        const std::filesystem::path cycleLogs =
+            logs.empty() ? logs : logs / ("cycle-" + std::to_string(cycle));
+        std::optional<quorvex::cli::DebugLog> log;
+        if (!cycleLogs.empty()) {
+            std::filesystem::create_directories(cycleLogs);
+            ::setenv("TEMP", cycleLogs.c_str(), 1);
+            log.emplace().initialize();
+        }
         const CycleResult result = runCycle(device, random);
+        log.reset();
         ProcessResources resources = ProcessResources::now();
         // A worker that missed its shutdown time is left to end by itself: give it time first.
         if (cycle > 3 && resources.threads > baseline.threads) {
@@ -84,6 +107,9 @@ int main(int argc, char** argv) {
         }
         if (failure.empty() && cycle > 3 && resources.descriptors > baseline.descriptors) {
             failure = "descriptors left behind: " + std::to_string(resources.descriptors);
+        }
+        if (failure.empty() && !cycleLogs.empty()) {
+            std::filesystem::remove_all(cycleLogs);
         }
         if (!failure.empty()) {
             ++failures;
