@@ -79,6 +79,12 @@ bool QuorvexSupervisor::postToWindow(platform::UINT message, platform::WPARAM wP
 }
 
 int QuorvexSupervisor::onWrite(const EventHandle&, std::vector<std::uint8_t>& buffer, DWORD length) {
+    const int result = endWithLineFeed(buffer, length);
+    responseEvent_->reset();
+    return result;
+}
+
+int QuorvexSupervisor::endWithLineFeed(std::vector<std::uint8_t>& buffer, DWORD length) {
     static constexpr const char* context = "QuorvexSupervisor::onWrite";
     LogBeacon::log(context, DebugLevel1, L" ");
     buffer.resize(std::min<std::size_t>(length, buffer.size()));
@@ -89,7 +95,6 @@ int QuorvexSupervisor::onWrite(const EventHandle&, std::vector<std::uint8_t>& bu
         LogBeacon::log(context, DebugLevel3, L"Resizing of buffer succeeded.");
         result = static_cast<int>(buffer.size());
     }
-    responseEvent_->reset();
     return result;
 }
 
@@ -205,7 +210,9 @@ void QuorvexSupervisor::sendReply(const char* context, LinkReply reply) {
     LogBeacon::log(context, DebugLevel4, L"Outgoing message [%s] [%hs] [%hs]", replyName(reply), text,
                    ByteDump(bytes));
     std::vector<std::uint8_t> buffer(bytes.begin(), bytes.end());
-    const int toWrite = onWrite(nullptr, buffer, static_cast<DWORD>(buffer.size()));
+    // A reply leaves the response event alone: the frame it answers may have just set it for a
+    // command whose writer has not begun to wait yet, and clearing it would fail that command.
+    const int toWrite = endWithLineFeed(buffer, static_cast<DWORD>(buffer.size()));
     if (toWrite == -1) {
         LogBeacon::log(context, Error, L"Unable to format data!");
         return;

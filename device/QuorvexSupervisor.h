@@ -35,7 +35,7 @@ public:
     QuorvexSupervisor& operator=(const QuorvexSupervisor&) = delete;
     virtual ~QuorvexSupervisor();
 
-    // Makes sure the message ends with a line feed and resets the response event; returns the
+    // Makes sure a command ends with a line feed and resets the response event; returns the
     // length to write, or -1.
     int onWrite(const EventHandle& handle, std::vector<std::uint8_t>& buffer, zeph::platform::DWORD length);
     // Reports a write's outcome to the window and, with a timeout, waits for the unit's response.
@@ -88,5 +88,7 @@ protected:
     EventCounterTable eventCounters_;
 
 private:
+    // The line-feed part of onWrite, shared by commands and link replies.
+    int endWithLineFeed(std::vector<std::uint8_t>& buffer, zeph::platform::DWORD length);
     void sendReply(const char* context, LinkReply reply);
 };

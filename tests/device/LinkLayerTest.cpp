@@ -121,6 +121,19 @@ TEST_F(LinkLayerTest, AFailedWriteAndAMissingResponseReachTheWindowAsNotices) {
     EXPECT_EQ(line, timeout->data);
 }
 
+TEST_F(LinkLayerTest, AnAnswerThatComesBeforeTheCommandWaitsStillAnswersIt) {
+    establish();
+    const Bytes line{'R', 'E', 'Q', 'I', 'N', 'I', 'T', 0x0A};
+    Bytes buffer = line;
+    stack_.onWrite(nullptr, buffer, 8);
+    // A fast unit answers, and the answer is acknowledged, before the writer begins to wait: the
+    // acknowledgement must not take the answer away from the command.
+    unit_.send(readTestDataHex("frames/good_initialization.hex"));
+    ASSERT_EQ(ack, unit_.receive(2));
+    stack_.onWriteComplete(nullptr, line.data(), 8, 0, 3000);
+    EXPECT_EQ(0u, window_.countAfter(WM_QUORVEX_FAILED_TO_RECEIVE_RESONSE, std::chrono::milliseconds(50)));
+}
+
 TEST_F(LinkLayerTest, TheInitializationMessageAnswersAWaitingCommand) {
     establish();
     const Bytes line{'R', 'E', 'Q', 'I', 'N', 'I', 'T', 0x0A};
