@@ -1,20 +1,19 @@
 #pragma once
-// Frames as the unit sends them, built field by field for the benchmarks (which are built without
-// the test suites and their helpers).
+// Payloads as the unit sends them, built field by field for the benchmarks (which are built
+// without the test suites and their helpers).
 
 #include "device/EventDescriptor.h"
+#include "simulator/EventBlocks.h"
+#include "simulator/UnitFrameBuilder.h"
 
 #include <cstdint>
-#include <fstream>
 #include <initializer_list>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace quorvex::bench {
 
-// Firmware 0.91: 66-byte streaming records; the revision of the known-answer Initialization Message.
+// Firmware 0.91: 66-byte streaming records, as the Initialization Message below reports.
 inline constexpr std::uint16_t kFirmwareWord = 91 << 4;
 inline constexpr std::size_t kRecordSize = 66;
 
@@ -46,24 +45,15 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
-// SOH, XOR checksum of length and payload, little-endian length, payload, EOT.
-inline std::vector<std::uint8_t> frameOf(const std::vector<std::uint8_t>& payload) {
-    const auto low = static_cast<std::uint8_t>(payload.size() & 0xFF);
-    const auto high = static_cast<std::uint8_t>((payload.size() >> 8) & 0xFF);
-    std::uint8_t checksum = low ^ high;
-    for (const std::uint8_t byte : payload) {
-        checksum ^= byte;
-    }
-    std::vector<std::uint8_t> frame(payload.size() + 5);
-    frame[0] = 0x01;
-    frame[1] = checksum;
-    frame[2] = low;
-    frame[3] = high;
-    for (std::size_t i = 0; i < payload.size(); ++i) {
-        frame[4 + i] = payload[i];
-    }
-    frame.back() = 0x04;
-    return frame;
+// Frames are put together by the simulated unit's own builder.
+using quorvex::simulator::frameOf;
+
+// The Initialization Message of an M450 with firmware 0.0091 (66-byte streaming records).
+inline std::vector<std::uint8_t> initializationFrame() {
+    quorvex::simulator::InitContent content;
+    content.deviceName = "M450 123456";
+    content.firmwareText = "V0.0091";
+    return frameOf(quorvex::simulator::payloadOf({{quorvex::simulator::InitBit, initBlock(content)}}));
 }
 
 // A streaming block of count records numbered from first (66 bytes each from firmware 0.91 on).
@@ -95,27 +85,6 @@ inline std::vector<std::uint8_t> mixedEventsPayload() {
     payload.u32(1).u32(2).fill(16, 0x33).u8(4);                     // GPS
     payload.u8(1).u8(1).u16(0).u16(1).u16(2).u16(3).u16(4).u16(0);  // recording mode
     return payload.bytes();
-}
-
-// A byte file of the test data: '#' lines are comments, the rest two-digit hex bytes.
-inline std::vector<std::uint8_t> readHexFile(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) {
-        throw std::runtime_error("cannot read " + path);
-    }
-    std::vector<std::uint8_t> bytes;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.starts_with('#')) {
-            continue;
-        }
-        std::istringstream tokens(line);
-        std::string token;
-        while (tokens >> token) {
-            bytes.push_back(static_cast<std::uint8_t>(std::stoul(token, nullptr, 16)));
-        }
-    }
-    return bytes;
 }
 
 }  // namespace quorvex::bench

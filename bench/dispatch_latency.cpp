@@ -230,7 +230,7 @@ Result runAt(int rate, const Options& options) {
     if (!pumpUntil([&] { return connected; }, setupDeadline)) {
         throw std::runtime_error("the stack did not connect to the pty");
     }
-    line.send(readHexFile(QUORVEX_TEST_DATA_DIR "/frames/good_initialization.hex"));
+    line.send(initializationFrame());
     if (!pumpUntil([&] { return initialised; }, setupDeadline)) {
         throw std::runtime_error("the Initialization Message was not delivered");
     }

@@ -1,1 +1,1 @@
-quorvex_benchmark(event_throughput LIBS quorvex_device)
+quorvex_benchmark(event_throughput LIBS quorvex_device quorvex_simulator)
