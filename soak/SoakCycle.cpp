@@ -166,9 +166,10 @@ CycleResult runCycle(IUserInterface& device, std::mt19937& random) {
     }
     if (!result.failure.empty()) {
         result.failure += "; the unit received " + std::to_string(status.linesReceived) + " lines, sent " +
-                          std::to_string(status.transmissions) + " frames (" + std::to_string(status.framesAccepted) +
-                          " accepted, " + std::to_string(status.naks) + " NAKs, " +
-                          std::to_string(status.framesUnanswered) + " unanswered); the console said: " + errors.str();
+                          std::to_string(status.transmissions) + " frames (" +
+                          std::to_string(status.framesAccepted) + " accepted, " +
+                          std::to_string(status.naks) + " NAKs, " + std::to_string(status.framesUnanswered) +
+                          " unanswered); the console said: " + errors.str();
     }
     return result;
 }

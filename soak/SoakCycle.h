@@ -21,7 +21,7 @@ struct CycleResult {
     std::size_t passagesReported = 0;  // reached the console's window
     std::size_t samples = 0;
     std::uint64_t lateAnswers = 0;  // frames the unit resent or gave up on
-    std::string failure;  // empty when the cycle went as it must
+    std::string failure;            // empty when the cycle went as it must
 };
 
 // One connection to a fresh simulated unit, driven as the console drives it: connect, stream,
