@@ -13,8 +13,11 @@
 #include "support/platform/TypeName.h"
 #include "support/threading/ThreadState.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 // Style flags of the box that WM_QUORVEX_SHOW_ERROR_BOX asks for (wParam): an OK button and the
@@ -39,6 +42,7 @@ public:
         goodFrames_.store(0);
         badFrames_.store(0);
         lastFrameTotal_.store(0);
+        lastFrameJudgement_.store(NeverJudged);
         consecutiveNaks_.store(0);
         batteryCountdown_.store(BatteryCountdown);
         streamingBaseline_.store(0);
@@ -184,6 +188,14 @@ protected:
             static_cast<std::uint32_t>(goodFrames_.load()) + static_cast<std::uint32_t>(badFrames_.load());
         const std::uint32_t last = lastFrameTotal_.load();
         LogBeacon::log(context.c_str(), DebugLevel4, L"Checking frame count [%d] [%d].", last, total);
+        // A check that a NAK asks for may come moments after the last one, before the unit could
+        // send again: silence is judged only over a span as long as the shortest check period, so
+        // a busy link is never taken for a silent one.
+        const std::int64_t now = steadyMilliseconds();
+        if (now - lastFrameJudgement_.load() < shortestCheckPeriod()) {
+            return 0;
+        }
+        lastFrameJudgement_.store(now);
         if (total == last) {
             LogBeacon::log(context.c_str(), Error,
                            L"Determined the application is not communicating with the QUORVEX unit.");
@@ -238,6 +250,19 @@ protected:
     }
 
 private:
+    static constexpr std::int64_t NeverJudged = std::numeric_limits<std::int64_t>::min() / 2;
+
+    static std::int64_t steadyMilliseconds() {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+
+    std::int64_t shortestCheckPeriod() {
+        const HealthCheckPeriods periods = this->healthCheckThread_.getWorker().periods();
+        return std::min({periods.command, periods.polling, periods.beginning, periods.streaming});
+    }
+
     // Holds the check-in-progress flag for the length of one check, whichever way it returns.
     class CheckInProgress {
     public:
@@ -295,6 +320,8 @@ private:
     std::atomic<std::int32_t> goodFrames_{0};
     std::atomic<std::int32_t> badFrames_{0};
     std::atomic<std::uint32_t> lastFrameTotal_{0};
+    //! When checkFrameCounts last judged the link (steady clock, ms).
+    std::atomic<std::int64_t> lastFrameJudgement_{NeverJudged};
     std::atomic<std::int32_t> consecutiveNaks_{0};
     std::atomic<std::int32_t> batteryCountdown_{BatteryCountdown};
     //! The streaming total when the check of a stopping stream began; 0 while not set.

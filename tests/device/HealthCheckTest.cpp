@@ -13,6 +13,8 @@ namespace {
 class HealthCheckTest : public testing::Test {
 protected:
     HealthCheckTest() {
+        // Each call below stands for a check one period after the last.
+        probe_.healthCheckThread_.getWorker().setPeriods({0, 0, 0, 0});
         probe_.resetCounters();
         probe_.window_ = window_.handle();
     }
@@ -70,6 +72,21 @@ TEST_F(HealthCheckTest, APeriodWithoutAnyFrameFailsEvenTheFirst) {
 
     probe_.resetCounters();
     EXPECT_EQ(ERROR_READ_FAULT, probe_.checkHealth());
+}
+
+TEST_F(HealthCheckTest, ACheckANakAsksForMomentsAfterTheLastDoesNotJudgeSilence) {
+    probe_.healthCheckThread_.getWorker().setPeriods({100000, 100000, 100000, 100000});
+    goodFrame();
+    EXPECT_EQ(0u, probe_.checkHealth());
+    // Two bad frames in one burst: each NAK asks for a check at once, and the second check finds
+    // no frame since the first.
+    badFrame();
+    badFrame();
+    EXPECT_EQ(0u, probe_.checkHealth());
+    EXPECT_EQ(0u, probe_.checkHealth()) << "a live link was taken for a silent one";
+    badFrame();
+    EXPECT_EQ(ERROR_READ_FAULT, probe_.checkHealth()) << "the NAKs themselves are still judged at once";
+    EXPECT_TRUE(log_.contains(L"Determined there is a communications error with 3 consecutive NAKs."));
 }
 
 TEST_F(HealthCheckTest, ASerialThreadThatEndedWithAnErrorEndsTheLink) {
