@@ -14,6 +14,7 @@
 #include "device/FirmwareMilestones.h"
 #include "device/QueryInterface.h"
 #include "device/QuorvexMessages.h"
+#include "fuzz/DiscardingLog.h"
 #include "support/logging/LogBeacon.h"
 #include "support/logging/LogListener.h"
 #include "support/platform/MessageQueue.h"
@@ -26,15 +27,9 @@
 
 namespace {
 
-using zeph::platform::LPARAM;
+using quorvex::fuzz::DiscardingListener;
 
-// Takes every entry, so every log line is rendered, and keeps none.
-class DiscardingListener : public zeph::windows::logging::LogListener {
-public:
-    ~DiscardingListener() override { detach(); }
-    void write(const zeph::windows::logging::LogVerbosity&, zeph::platform::SYSTEMTIME, const wchar_t*,
-               const wchar_t*) override {}
-};
+using zeph::platform::LPARAM;
 
 void require(bool condition) {
     if (!condition) {

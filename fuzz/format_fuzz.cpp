@@ -8,6 +8,7 @@
 // value beyond Unicode among them), then the arguments: a kind byte each, followed by the kind's
 // bytes (see argumentOf).
 
+#include "fuzz/DiscardingLog.h"
 #include "support/logging/LogBeacon.h"
 #include "support/logging/LogListener.h"
 #include "support/platform/Format.h"
@@ -26,6 +27,8 @@
 
 namespace {
 
+using quorvex::fuzz::logWithListener;
+
 using zeph::platform::FormatArg;
 using zeph::platform::kFormatWidthLimit;
 
@@ -33,24 +36,6 @@ void require(bool condition) {
     if (!condition) {
         std::abort();
     }
-}
-
-// Takes every entry, so every log line is rendered, and keeps none.
-class DiscardingListener : public zeph::windows::logging::LogListener {
-public:
-    ~DiscardingListener() override { detach(); }
-    void write(const zeph::windows::logging::LogVerbosity&, zeph::platform::SYSTEMTIME, const wchar_t*,
-               const wchar_t*) override {}
-};
-
-zeph::windows::logging::LogBeacon& logWithListener() {
-    static DiscardingListener listener;
-    static zeph::windows::logging::LogBeacon& beacon = []() -> zeph::windows::logging::LogBeacon& {
-        auto& created = zeph::windows::logging::LogBeacon::instance();
-        listener.attach();
-        return created;
-    }();
-    return beacon;
 }
 
 class Reader {

@@ -5,6 +5,7 @@
 // (byte), then the bytes the unit sends.
 
 #include "device/FrameCodec.h"
+#include "fuzz/DiscardingLog.h"
 #include "support/logging/LogBeacon.h"
 #include "support/logging/LogListener.h"
 
@@ -16,27 +17,10 @@
 
 namespace {
 
+using quorvex::fuzz::logWithListener;
+
 using zeph::platform::ERROR_INVALID_DATA;
 using zeph::platform::ERROR_MORE_DATA;
-
-// Takes every entry, so every log line is rendered, and keeps none.
-class DiscardingListener : public zeph::windows::logging::LogListener {
-public:
-    ~DiscardingListener() override { detach(); }
-    void write(const zeph::windows::logging::LogVerbosity&, zeph::platform::SYSTEMTIME, const wchar_t*,
-               const wchar_t*) override {}
-};
-
-// The log belongs to the fuzzing thread, which delivers its entries with flush.
-zeph::windows::logging::LogBeacon& logWithListener() {
-    static DiscardingListener listener;
-    static zeph::windows::logging::LogBeacon& beacon = []() -> zeph::windows::logging::LogBeacon& {
-        auto& created = zeph::windows::logging::LogBeacon::instance();
-        listener.attach();
-        return created;
-    }();
-    return beacon;
-}
 
 void require(bool condition) {
     if (!condition) {

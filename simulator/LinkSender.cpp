@@ -14,8 +14,9 @@ const OutgoingFrame* LinkSender::nextTransmission() {
         if (outbox_.empty()) {
             return nullptr;
         }
-        inFlight_.emplace();
-        inFlight_->frame = std::move(outbox_.front());
+        // Built from its frame: clang does not take a nested struct with member initialisers as
+        // default-constructible inside its enclosing class.
+        inFlight_ = InFlight{std::move(outbox_.front()), 0, false, std::nullopt};
         outbox_.pop_front();
     }
     if (inFlight_->onLine) {
