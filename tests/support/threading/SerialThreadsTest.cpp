@@ -90,6 +90,12 @@ struct ChunkParser {
         std::lock_guard lock(mutex);
         return calls;
     }
+    // The read thread's callback, parsing with this object.
+    ReadCallback callback() {
+        return [this](const EventHandle&, const std::uint8_t* bytes, const DWORD& length, DWORD& consumed) {
+            return parse(bytes, length, consumed);
+        };
+    }
 };
 
 }  // namespace
@@ -147,9 +153,7 @@ TEST_F(SerialThreadsTest, QueueDataAfterShutdownIsRefused) {
 
 TEST_F(SerialThreadsTest, HalfAFrameWaitsInTheBufferForTheRest) {
     ChunkParser parser;
-    params_.read = [&](const EventHandle&, const std::uint8_t* bytes, const DWORD& length, DWORD& consumed) {
-        return parser.parse(bytes, length, consumed);
-    };
+    params_.read = parser.callback();
     ASSERT_EQ(0u, reader_.create("Serial Read", &params_, 0, 0, nullptr));
     unit_.send(
         std::string("AB\x04"
@@ -164,9 +168,7 @@ TEST_F(SerialThreadsTest, HalfAFrameWaitsInTheBufferForTheRest) {
 TEST_F(SerialThreadsTest, AChecksumErrorDiscardsTheBuffer) {
     ChunkParser parser;
     parser.resultForWhole = FRAME_CHECKSUM_ERROR;
-    params_.read = [&](const EventHandle&, const std::uint8_t* bytes, const DWORD& length, DWORD& consumed) {
-        return parser.parse(bytes, length, consumed);
-    };
+    params_.read = parser.callback();
     ASSERT_EQ(0u, reader_.create("Serial Read", &params_, 0, 0, nullptr));
     unit_.send(
         std::string("AB\x04"
