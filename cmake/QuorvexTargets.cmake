@@ -24,10 +24,15 @@ function(quorvex_library name)
   quorvex_warnings(quorvex_${name})
 endfunction()
 
-# quorvex_test_suite(<name> LABEL <label> LIBS <libs...>): the folder's *.cpp as one GoogleTest
-# binary test_<name>, each test registered with CTest under the label.
+# quorvex_test_suite(<name> LABEL <label> LIBS <libs...> [QT]): the folder's *.cpp as one
+# GoogleTest binary test_<name>, each test registered with CTest under the label. QT runs the
+# tests on Qt's offscreen platform, so window tests need no display.
 function(quorvex_test_suite name)
-  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "LABEL;TIMEOUT" "LIBS" ${ARGN})
+  set(_environment "")
+  if(ARG_QT)
+    set(_environment "QT_QPA_PLATFORM=offscreen")
+  endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
@@ -40,6 +45,6 @@ function(quorvex_test_suite name)
   quorvex_warnings(test_${name})
   gtest_discover_tests(test_${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${_environment}"
     WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
 endfunction()

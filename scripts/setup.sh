@@ -8,6 +8,8 @@ packages=(
   g++ cmake ninja-build ccache pkg-config
   libboost-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-svg-dev libudev-dev libcanberra-dev
+  xvfb xauth fonts-dejavu-core dbus python3-dbusmock
   "$@"
 )
 
