@@ -2,9 +2,9 @@
 #include "cli/CliOptions.h"
 #include "cli/ClockTicker.h"
 #include "cli/ConsoleSession.h"
-#include "cli/DebugLog.h"
 #include "cli/InputReader.h"
 #include "cli/SimulatedUnit.h"
+#include "console/rules/DebugLog.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
 #include "support/communication/PortDirectory.h"
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     InputReader::blockStopSignals();
 
     zeph::windows::config::ConfigMgr::instance().set(L"Application.Logging.Debug", true);
-    DebugLog log;
+    quorvex::console::DebugLog log;
     if (const auto opened = log.initialize(); opened != 0) {
         std::cerr << "quorvex-cli: the debug log cannot be opened in $TEMP (error " << opened << ")"
                   << std::endl;
