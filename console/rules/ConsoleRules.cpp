@@ -4,6 +4,7 @@
 #include "console/rules/ConsoleTexts.h"
 #include "console/rules/EventTexts.h"
 #include "console/rules/FirmwareWindow.h"
+#include "device/ChannelRegistry.h"
 #include "device/CommandDescriptor.h"
 #include "device/DeviceState.h"
 #include "device/FailureNotice.h"
@@ -112,6 +113,11 @@ bool ConsoleRules::selectChannel(int channel) {
     if (model == L"M410" && channel >= 3 && channel <= 7) {
         view_.showMessageBox(M450OnlyText, BoxIcon::Information);
         return false;
+    }
+    const ChannelRecord* pending = ChannelRegistry::find(channel);
+    if (pending != nullptr) {
+        logChannelChangeInfo(*device_.getDeviceState(), pending->kind && *pending->kind == ChannelKind::Auto,
+                             pending->name);
     }
     device_.selectChannel(channel);
     return true;
