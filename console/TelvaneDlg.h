@@ -5,12 +5,15 @@
 #include "console/rules/ConsoleRules.h"
 #include "console/rules/IConsoleView.h"
 #include "support/communication/SerialSettings.h"
+#include "support/logconsole/LogConsoleListener.h"
+#include "support/logconsole/LogFilterOptionsDlg.h"
 #include "support/platform/WindowTypes.h"
 
 #include <QMainWindow>
 
 #include <functional>
 #include <map>
+#include <memory>
 
 class IUserInterface;
 class QAbstractButton;
@@ -154,6 +157,9 @@ private:
     bool debugConsoleOpen() const;
     bool filterDialogOpen() const;
     void closeDebugTools();
+    // Blanks the debug console when it is open (a new connection starts a new page).
+    void clearDebugConsole();
+    void closeFilterDialog();
 
     // What the console's rules show (TelvaneDlgView.cpp).
     void showStatus(const std::string& text) override;
@@ -202,6 +208,10 @@ private:
     QTextEdit* logTab_ = nullptr;
     QWidget* axisHistoryTab_ = nullptr;
     QWidget* deviceInfoTab_ = nullptr;
+
+    // Debug tools: the live console while it is open, and its filter dialog while it is shown.
+    std::unique_ptr<zeph::windows::logging::LogConsoleListener> consoleListener_;
+    std::unique_ptr<zeph::windows::logging::LogFilterOptionsDlg> filterDlg_;
 };
 
 }  // namespace quorvex::console

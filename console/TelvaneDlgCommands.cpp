@@ -49,6 +49,7 @@ void TelvaneDlg::OnConnect() {
     resetHistoryWindows();
     resetGainMeter();
     logTab_->clear();
+    clearDebugConsole();
     rules_.connect(messageWindow_, serialSettings_);
     refreshCommandState();
 }
