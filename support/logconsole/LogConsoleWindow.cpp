@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFontDatabase>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -36,7 +37,6 @@ LogConsoleWindow::LogConsoleWindow() {
     setReadOnly(true);
     setUndoRedoEnabled(false);
     setLineWrapMode(QPlainTextEdit::NoWrap);
-    setMaximumBlockCount(kMaxLines);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     QPalette colours = palette();
     colours.setColor(QPalette::Base, colourOf(consoleBackgroundColour(kDefaultAttribute)));
@@ -85,11 +85,24 @@ void LogConsoleWindow::appendPending() {
         cursor.insertText(text, formatOf(run->attribute));
         run = next;
     }
+    dropOldestLines(cursor);
     cursor.endEditBlock();
     pending_.clear();
     if (following) {
         scroll->setValue(scroll->maximum());
     }
+}
+
+void LogConsoleWindow::dropOldestLines(QTextCursor& cursor) {
+    const int excess = document()->blockCount() - kMaxLines;
+    if (excess <= 0) {
+        return;
+    }
+    // Selected by position in one step: the document's own maximumBlockCount moves a cursor block
+    // by block, laying out (shaping) every line it is about to throw away.
+    cursor.setPosition(0);
+    cursor.setPosition(document()->findBlockByNumber(excess).position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
 }
 
 void LogConsoleWindow::closeEvent(QCloseEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QString>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <cstdint>
@@ -41,6 +42,8 @@ private:
         std::uint16_t attribute;
         QString text;
     };
+
+    void dropOldestLines(QTextCursor& cursor);
 
     std::deque<Line> pending_;
     QTimer appendTimer_;
