@@ -1,23 +1,20 @@
 // TelvaneDlg: the debug tools of the "&Debug" menu (with "-debug"): the serial settings, the
 // debug console and its filter, and a forced redraw of the plots.
+#include "console/EntryTrace.h"
 #include "console/TelvaneDlg.h"
 #include "console/resources/ConsoleIcon.h"
-#include "support/logging/LogBeacon.h"
 
 namespace quorvex::console {
 
-namespace {
-
-using namespace zeph::windows::logging;
-
-}  // namespace
+using zeph::windows::logging::LogConsoleListener;
+using zeph::windows::logging::LogFilterOptionsDlg;
 
 void TelvaneDlg::OnSerial() {
-    LogBeacon::log("TelvaneDlg::OnSerial", DebugLevel1, L" ");
+    entryTrace("TelvaneDlg::OnSerial");
 }
 
 void TelvaneDlg::OnViewConsole() {
-    LogBeacon::log("TelvaneDlg::OnViewConsole", DebugLevel1, L" ");
+    entryTrace("TelvaneDlg::OnViewConsole");
     if (consoleListener_ != nullptr) {
         closeDebugTools();
     } else {
@@ -31,7 +28,7 @@ void TelvaneDlg::OnViewConsole() {
 }
 
 void TelvaneDlg::OnViewFilter() {
-    LogBeacon::log("TelvaneDlg::OnViewFilter", DebugLevel1, L" ");
+    entryTrace("TelvaneDlg::OnViewFilter");
     if (consoleListener_ == nullptr) {
         return;
     }
@@ -52,7 +49,7 @@ void TelvaneDlg::OnViewFilter() {
 }
 
 void TelvaneDlg::OnForceRedraw() {
-    LogBeacon::log("TelvaneDlg::OnForceRedraw", DebugLevel1, L" ");
+    entryTrace("TelvaneDlg::OnForceRedraw");
     historyWindow_->update();
     axisHistoryTab_->update();
 }

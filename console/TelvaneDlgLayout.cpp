@@ -208,6 +208,14 @@ void TelvaneDlg::createToolBar() {
         command->setIcon(consoleIcon(QString::fromLatin1(icon)));
         toolBar_->addAction(command);
     }
+    // The logo sits at the tool bar's right end.
+    auto* spacer = new QWidget(toolBar_);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolBar_->addWidget(spacer);
+    auto* logo = new QLabel(toolBar_);
+    logo->setPixmap(consoleIcon(QStringLiteral("logo")).pixmap(QSize(96, 24), devicePixelRatio()));
+    toolBar_->addWidget(logo);
+
     QAction* toggle = action(ID_VIEW_TOOLBAR);
     toggle->setChecked(true);
     connect(toggle, &QAction::toggled, toolBar_, &QToolBar::setVisible);

@@ -7,11 +7,9 @@
 // grow by about 1 MiB a second at this rate). Under the address sanitizer, whose quarantine holds
 // freed memory by design, memory is not judged. QUORVEX_STREAM_SECONDS changes the run's length
 // (60 s).
-#include "console/ConsoleOptions.h"
-#include "console/Telvane.h"
 #include "support/logging/LogListener.h"
 #include "support/platform/MessageWindow.h"
-#include "tests/console/debugtools/DebugToolsFixture.h"
+#include "tests/console/DebugToolsFixture.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -94,40 +92,20 @@ private:
     std::thread thread_;
 };
 
-class ConsoleUnderStream : public ::testing::Test {
+class ConsoleUnderStream : public quorvex::test::DebugToolsTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        ::setenv("TEMP", folder_.filePath("temp").toUtf8().constData(), 1);
-        ::setenv("QUORVEX_PORT_DIR", folder_.filePath("ports").toUtf8().constData(), 1);
-        QDir(folder_.path()).mkpath("temp");
-        quorvex::test::offscreenApplication();
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder_.filePath("config"));
-    }
-
     // Runs the window thread's event loop for the time given.
     static void runFor(std::chrono::milliseconds time) {
         QEventLoop loop;
         QTimer::singleShot(time, &loop, &QEventLoop::quit);
         loop.exec();
     }
-
-    QTemporaryDir folder_;
-    quorvex::test::DismissingBoxes boxes_;
-    quorvex::test::CancellingSaveDialog saveDialog_;
-    quorvex::test::QuietDesktop desktop_;
 };
 
 TEST_F(ConsoleUnderStream, WindowThreadAnswersAndMemoryStaysFlatForAMinuteAtTheLinesLimit) {
-    ConsoleOptions options;
-    ASSERT_EQ(parseConsoleOptions({"quorvex-console", "-debug", "--simulate", "--rate", "150", "--no-stdin"},
-                                  options),
-              "");
-    Telvane telvane(quorvex::test::deviceStack(), {boxes_, saveDialog_, desktop_});
-    ASSERT_EQ(telvane.initInstance(options), "");
-    TelvaneDlg* dialog = telvane.mainWindow();
-    dialog->action(ID_VIEW_CONSOLE)->trigger();
-    ASSERT_TRUE(dialog->action(ID_VIEW_CONSOLE)->isChecked());
+    start({"-debug", "--simulate", "--rate", "150"});
+    trigger(ID_VIEW_CONSOLE);
+    ASSERT_TRUE(checked(ID_VIEW_CONSOLE));
 
     LevelFourCounter traces;
     ASSERT_EQ(traces.attach(), 0u);
@@ -162,7 +140,7 @@ TEST_F(ConsoleUnderStream, WindowThreadAnswersAndMemoryStaysFlatForAMinuteAtTheL
               << " KiB; entries " << traces.all / seconds << "/s, of them level-4 traces "
               << traces.count / seconds << "/s\n";
     EXPECT_GE(traces.count - settledTraces, 150L * seconds * 3 / 4) << "the unit did not stream";
-    EXPECT_TRUE(boxes_.texts.empty()) << boxes_.texts.front().toStdString();
+    EXPECT_TRUE(answers_.boxes.empty()) << answers_.boxes.front().text.toStdString();
     EXPECT_EQ(handled, prober.posted.load());
     EXPECT_LT(worstNs / 1000000, kProbeBoundMs);
 #ifndef __SANITIZE_ADDRESS__

@@ -1,6 +1,6 @@
 #include "support/logconsole/LogFilterOptionsDlg.h"
 #include "support/ui/ApplicationProfile.h"
-#include "tests/console/debugtools/DebugToolsFixture.h"
+#include "tests/console/DebugToolsFixture.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -9,9 +9,11 @@ namespace {
 
 using namespace quorvex::console;
 using namespace zeph::windows::logging;
-using quorvex::test::DebugToolsFixture;
 
-using DebugTools = DebugToolsFixture;
+class DebugTools : public quorvex::test::DebugToolsTest {
+protected:
+    void SetUp() override { start({"-debug"}); }
+};
 
 TEST_F(DebugTools, ViewConsoleOpensAndClosesTheLogWindow) {
     EXPECT_TRUE(enabled(ID_VIEW_CONSOLE));
@@ -19,7 +21,7 @@ TEST_F(DebugTools, ViewConsoleOpensAndClosesTheLogWindow) {
     EXPECT_FALSE(enabled(ID_VIEW_FILTER));
 
     trigger(ID_VIEW_CONSOLE);
-    EXPECT_EQ(shownWindows("Log"), 1);
+    EXPECT_NE(shownWindow("Log"), nullptr);
     EXPECT_TRUE(checked(ID_VIEW_CONSOLE));
     EXPECT_TRUE(enabled(ID_VIEW_FILTER));
     EXPECT_FALSE(checked(ID_VIEW_FILTER));
@@ -27,7 +29,7 @@ TEST_F(DebugTools, ViewConsoleOpensAndClosesTheLogWindow) {
     EXPECT_TRUE(consoleLines().contains("Test::console seen"));
 
     trigger(ID_VIEW_CONSOLE);
-    EXPECT_EQ(shownWindows("Log"), 0);
+    EXPECT_EQ(shownWindow("Log"), nullptr);
     EXPECT_FALSE(checked(ID_VIEW_CONSOLE));
     EXPECT_FALSE(enabled(ID_VIEW_FILTER));
 }
@@ -35,43 +37,43 @@ TEST_F(DebugTools, ViewConsoleOpensAndClosesTheLogWindow) {
 TEST_F(DebugTools, ViewFilterDoesNothingWhileTheConsoleIsClosed) {
     // The command is greyed; even when it comes anyway, nothing opens.
     EXPECT_FALSE(enabled(ID_VIEW_FILTER));
-    dialog_->action(ID_VIEW_FILTER)->setEnabled(true);
+    window().action(ID_VIEW_FILTER)->setEnabled(true);
     trigger(ID_VIEW_FILTER);
-    EXPECT_EQ(shownWindows("Log Filter Options"), 0);
-    EXPECT_TRUE(dialog_->findChildren<LogFilterOptionsDlg*>().isEmpty());
+    EXPECT_EQ(shownWindow("Log Filter Options"), nullptr);
+    EXPECT_TRUE(window().findChildren<LogFilterOptionsDlg*>().isEmpty());
 }
 
 TEST_F(DebugTools, ClosingTheConsoleClosesItsFilter) {
     trigger(ID_VIEW_CONSOLE);
     trigger(ID_VIEW_FILTER);
-    EXPECT_EQ(shownWindows("Log Filter Options"), 1);
+    EXPECT_NE(shownWindow("Log Filter Options"), nullptr);
     EXPECT_TRUE(checked(ID_VIEW_FILTER));
     trigger(ID_VIEW_FILTER);
-    EXPECT_EQ(shownWindows("Log Filter Options"), 0);
+    EXPECT_EQ(shownWindow("Log Filter Options"), nullptr);
     EXPECT_FALSE(checked(ID_VIEW_FILTER));
 
     trigger(ID_VIEW_FILTER);
     trigger(ID_VIEW_CONSOLE);
-    EXPECT_EQ(shownWindows("Log Filter Options"), 0);
-    EXPECT_EQ(shownWindows("Log"), 0);
-    EXPECT_TRUE(dialog_->findChildren<LogFilterOptionsDlg*>().isEmpty());
+    EXPECT_EQ(shownWindow("Log Filter Options"), nullptr);
+    EXPECT_EQ(shownWindow("Log"), nullptr);
+    EXPECT_TRUE(window().findChildren<LogFilterOptionsDlg*>().isEmpty());
 }
 
 TEST_F(DebugTools, AFilterClosedByItsCloseBoxOpensAgainOnTheNextViewFilter) {
     trigger(ID_VIEW_CONSOLE);
     trigger(ID_VIEW_FILTER);
-    findWindow<QDialog>("Log Filter Options")->reject();
+    shownWindow<QDialog>("Log Filter Options")->reject();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(dialog_->findChildren<LogFilterOptionsDlg*>().isEmpty());
+    EXPECT_TRUE(window().findChildren<LogFilterOptionsDlg*>().isEmpty());
     EXPECT_FALSE(checked(ID_VIEW_FILTER));
     trigger(ID_VIEW_FILTER);
-    EXPECT_EQ(shownWindows("Log Filter Options"), 1);
+    EXPECT_NE(shownWindow("Log Filter Options"), nullptr);
 }
 
 TEST_F(DebugTools, OnlyErrorLinesAfterUpdateVerbosityWithErrorAloneChecked) {
     trigger(ID_VIEW_CONSOLE);
     trigger(ID_VIEW_FILTER);
-    auto* filter = findWindow<LogFilterOptionsDlg>("Log Filter Options");
+    auto* filter = shownWindow<LogFilterOptionsDlg>("Log Filter Options");
     ASSERT_NE(filter, nullptr);
     auto* levels = filter->findChild<QListWidget*>("levels");
     for (int row = 0; row < levels->count(); ++row) {
@@ -90,7 +92,7 @@ TEST_F(DebugTools, ConnectClearsTheConsole) {
     trigger(ID_VIEW_CONSOLE);
     LogBeacon::log("Test::connect", Error, L"before");
     ASSERT_TRUE(consoleLines().contains("Test::connect before"));
-    dialog_->OnConnect();
+    window().OnConnect();
     const QStringList lines = consoleLines();
     EXPECT_FALSE(lines.contains("Test::connect before"));
     EXPECT_FALSE(lines.isEmpty());  // what the connection logs after the clearing
@@ -99,9 +101,9 @@ TEST_F(DebugTools, ConnectClearsTheConsole) {
 TEST_F(DebugTools, TheMainWindowTakesItsDebugToolsWithIt) {
     trigger(ID_VIEW_CONSOLE);
     trigger(ID_VIEW_FILTER);
-    dialog_.reset();
-    EXPECT_EQ(shownWindows("Log"), 0);
-    EXPECT_EQ(shownWindows("Log Filter Options"), 0);
+    telvane_.reset();
+    EXPECT_EQ(shownWindow("Log"), nullptr);
+    EXPECT_EQ(shownWindow("Log Filter Options"), nullptr);
     // The filter's place was saved as it went.
     const QSettings profile(zeph::windows::ui::ApplicationProfile::fileName(), QSettings::IniFormat);
     EXPECT_TRUE(profile.contains("Log Filter Dialog/Rectangle"));
