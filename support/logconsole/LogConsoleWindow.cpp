@@ -36,7 +36,8 @@ LogConsoleWindow::LogConsoleWindow() {
     setWindowTitle(QStringLiteral("Log"));
     setReadOnly(true);
     setUndoRedoEnabled(false);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines wrap at the window's width, as a console wraps them at its width.
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     QPalette colours = palette();
     colours.setColor(QPalette::Base, colourOf(consoleBackgroundColour(kDefaultAttribute)));
