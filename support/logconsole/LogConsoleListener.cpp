@@ -35,14 +35,16 @@ void LogConsoleListener::clear() {
     }
 }
 
-void LogConsoleListener::write(const LogVerbosity& verbosity, platform::SYSTEMTIME time,
-                               const wchar_t* context, const wchar_t* message) {
-    if (window_ == nullptr || !passes(verbosity)) {
+void LogConsoleListener::write(const LogEntry& entry) {
+    if (window_ == nullptr) {
         return;
     }
+    const std::string_view context = entry.context();
+    const std::string_view message = entry.message();
     window_->appendLine(
-        consoleAttributeOf(verbosity),
-        formatConsoleLine(time, QString::fromWCharArray(context), QString::fromWCharArray(message)));
+        consoleAttributeOf(entry.verbosity()),
+        formatConsoleLine(entry.time(), QString::fromUtf8(context.data(), std::ssize(context)),
+                          QString::fromUtf8(message.data(), std::ssize(message))));
 }
 
 }  // namespace zeph::windows::logging

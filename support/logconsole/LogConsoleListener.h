@@ -26,8 +26,8 @@ public:
     // The console, or null before open.
     LogConsoleWindow* window() const { return window_.get(); }
 
-    void write(const LogVerbosity& verbosity, platform::SYSTEMTIME time, const wchar_t* context,
-               const wchar_t* message) override;
+    // Entries come in batches; each one the mask takes is queued for the window's next append.
+    void write(const LogEntry& entry) override;
 
 private:
     std::unique_ptr<LogConsoleWindow> window_;

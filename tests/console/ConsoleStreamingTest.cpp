@@ -58,8 +58,8 @@ int runSeconds() {
 class LevelFourCounter : public LogListener {
 public:
     ~LevelFourCounter() override { detach(); }
-    void write(const LogVerbosity& verbosity, platform::SYSTEMTIME, const wchar_t*, const wchar_t*) override {
-        count += verbosity.value() == DebugLevel4.value() ? 1 : 0;
+    void write(const LogEntry& entry) override {
+        count += entry.verbosity().value() == DebugLevel4.value() ? 1 : 0;
         ++all;
     }
     long count = 0;
