@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -252,12 +251,8 @@ void TelvaneDlg::createStatusBar() {
 void TelvaneDlg::createCentralArea() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
-    auto* top = new QHBoxLayout;
-    top->addWidget(createPlotsRow());
-    top->addWidget(createTransportColumn());
-    top->addStretch(1);
-    layout->addLayout(top);
-    layout->addWidget(createCounters());
+    layout->addWidget(createControlsRow());
+    layout->addWidget(createPlotsRow());
     layout->addWidget(createTabs(), 1);
     setCentralWidget(central);
 }

@@ -6,6 +6,7 @@
 #include "device/IUserInterface.h"
 #include "screenshots/ScreenshotScene.h"
 #include "screenshots/SilentServices.h"
+#include "simulator/SimulatedUnit.h"
 
 namespace {
 
@@ -42,7 +43,11 @@ const RegisterScene streaming("main-window-streaming", [](SceneContext& context)
     const bool streamingNow = context.waitFor([&] {
         return state.streamingState() == StreamingState::Playing && !telvane.mainWindow()->isWaiting();
     });
-    // A few seconds of samples, and the first GPS and battery readings.
+    // A passage and an ignored event for the log tab and the counters, a few seconds of samples,
+    // and the first GPS and battery readings.
+    telvane.simulatedUnit()->control("gps 51.507 -0.128 35 0.9 4");
+    telvane.simulatedUnit()->control("passage 2 51.507 -0.128 35");
+    telvane.simulatedUnit()->control("ignored 3");
     context.settle(2500ms);
     return streamingNow && context.save(*telvane.mainWindow(), QStringLiteral("main-window-streaming"));
 });

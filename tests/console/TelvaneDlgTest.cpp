@@ -114,9 +114,9 @@ TEST_F(ConsoleTest, ConnectInitAndStreamingSetTheCommandsByTheTable) {
     EXPECT_EQ(!unitState().autoTrigger(), checked(window(), ID_RECORD_MANUAL));
     EXPECT_EQ(QStringLiteral("connection-serial-on"), window().paneIcon(TelvaneDlg::ConnectionPane));
     EXPECT_EQ(QStringLiteral("Ready"), window().messageText());
-    const std::string log = debugLog();
-    EXPECT_NE(std::string::npos, log.find("|TelvaneDlg::OnConnect|Bluetooth Info goes here\n"));
-    EXPECT_NE(std::string::npos, log.find("|TelvaneDlg::OnQuorvexInitEvt|Model                  : M450\n"));
+    // The background writer puts the lines in the file a moment later.
+    EXPECT_TRUE(waitForLog("|TelvaneDlg::OnConnect|Bluetooth Info goes here\n"));
+    EXPECT_TRUE(waitForLog("|TelvaneDlg::OnQuorvexInitEvt|Model                  : M450\n"));
 
     window().OnLive();  // pauses
     ASSERT_TRUE(waitFor([this] { return unitState().streamingState() == StreamingState::Paused; }));
