@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 
+#include <functional>
+
 namespace {
 
 using namespace quorvex::screenshots;
@@ -32,9 +34,14 @@ QWidget* shownWindow(const QString& title) {
     return nullptr;
 }
 
-// The console streaming from a simulated unit with its debug console open; false when the unit
-// never streamed.
-bool streamWithConsole(Telvane& telvane, SceneContext& context) {
+// Starts the console on a simulated unit with the debug console open, waits for the stream, then
+// lets the scene show what it shows; false when the unit never streamed. The filter dialog's place
+// is kept in a profile of the scene's own.
+bool withStreamingConsole(SceneContext& context, const std::function<bool(Telvane&)>& show) {
+    QTemporaryDir profile;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, profile.path());
+    SilentServices services;
+    Telvane telvane(quorvex::console::deviceStack(), services.services());
     quorvex::console::ConsoleOptions options;
     if (!quorvex::console::parseConsoleOptions({"quorvex-console", "-debug", "--simulate", "--records", "1"},
                                                options)
@@ -48,45 +55,35 @@ bool streamWithConsole(Telvane& telvane, SceneContext& context) {
     }
     telvane.mainWindow()->action(quorvex::console::ID_VIEW_CONSOLE)->trigger();
     context.settle(1000ms);
-    return true;
+    return show(telvane);
 }
 
 const RegisterScene console("debug-console", [](SceneContext& context) {
-    QTemporaryDir profile;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, profile.path());
-    SilentServices services;
-    Telvane telvane(quorvex::console::deviceStack(), services.services());
-    if (!streamWithConsole(telvane, context)) {
-        return false;
-    }
-    if (!telvane.simulatedUnit()->control("fault badChecksum 1").empty()) {
-        return false;
-    }
-    auto* log = qobject_cast<zeph::windows::logging::LogConsoleWindow*>(shownWindow(QStringLiteral("Log")));
-    if (log == nullptr || !context.waitFor([log] {
-            return !log->document()->find(QStringLiteral("Checksum mismatch")).isNull();
-        })) {
-        return false;
-    }
-    // Scrolled back to the damaged frame, as the operator would look at it.
-    log->setTextCursor(log->document()->find(QStringLiteral("Checksum mismatch")));
-    log->centerCursor();
-    context.settle(100ms);
-    return context.save(*log, QStringLiteral("debug-console"));
+    return withStreamingConsole(context, [&context](Telvane& telvane) {
+        if (!telvane.simulatedUnit()->control("fault badChecksum 1").empty()) {
+            return false;
+        }
+        auto* log =
+            qobject_cast<zeph::windows::logging::LogConsoleWindow*>(shownWindow(QStringLiteral("Log")));
+        const QString error = QStringLiteral("Checksum mismatch");
+        if (log == nullptr || !context.waitFor([&] { return !log->document()->find(error).isNull(); })) {
+            return false;
+        }
+        // Scrolled back to the damaged frame, as the operator would look at it.
+        log->setTextCursor(log->document()->find(error));
+        log->centerCursor();
+        context.settle(100ms);
+        return context.save(*log, QStringLiteral("debug-console"));
+    });
 });
 
 const RegisterScene filter("log-filter-options", [](SceneContext& context) {
-    QTemporaryDir profile;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, profile.path());
-    SilentServices services;
-    Telvane telvane(quorvex::console::deviceStack(), services.services());
-    if (!streamWithConsole(telvane, context)) {
-        return false;
-    }
-    telvane.mainWindow()->action(quorvex::console::ID_VIEW_FILTER)->trigger();
-    context.settle(300ms);
-    QWidget* dialog = shownWindow(QStringLiteral("Log Filter Options"));
-    return dialog != nullptr && context.save(*dialog, QStringLiteral("log-filter-options"));
+    return withStreamingConsole(context, [&context](Telvane& telvane) {
+        telvane.mainWindow()->action(quorvex::console::ID_VIEW_FILTER)->trigger();
+        context.settle(300ms);
+        QWidget* dialog = shownWindow(QStringLiteral("Log Filter Options"));
+        return dialog != nullptr && context.save(*dialog, QStringLiteral("log-filter-options"));
+    });
 });
 
 }  // namespace

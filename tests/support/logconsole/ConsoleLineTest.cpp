@@ -9,14 +9,8 @@ using namespace zeph::windows::logging;
 using zeph::platform::RGB;
 
 TEST(ConsoleLine, StampsDateTimeAndMillisecondsBeforeContextAndMessage) {
-    zeph::platform::SYSTEMTIME time;
-    time.wYear = 2026;
-    time.wMonth = 3;
-    time.wDay = 6;
-    time.wHour = 9;
-    time.wMinute = 5;
-    time.wSecond = 3;
-    time.wMilliseconds = 7;
+    // 6 March 2026 (a Friday), 09:05:03.007.
+    const zeph::platform::SYSTEMTIME time{2026, 3, 5, 6, 9, 5, 3, 7};
     EXPECT_EQ(formatConsoleLine(time, u"QuorvexSupervisor::onRead", u"50% of [COM3] \u00e9"),
               QString::fromUtf8("03/06/2026 09:05:03.007 QuorvexSupervisor::onRead 50% of [COM3] \u00e9\n"));
     EXPECT_EQ(formatConsoleLine(time, u"", u" "), QStringLiteral("03/06/2026 09:05:03.007   \n"));
