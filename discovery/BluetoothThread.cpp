@@ -172,7 +172,9 @@ DWORD BluetoothThread::wait() {
 void BluetoothThread::pumpMessage() {
     constexpr const char* context = "BluetoothThread::pumpMessage";
     platform::MSG msg;
-    while (platform::peekMessage(msg, nullptr, 0, 0, platform::PM_REMOVE)) {
+    // A shutdown stops the work between requests; exitThread frees the ones left.
+    while (platform::waitForSingleObject(terminate_, 0) != platform::WAIT_OBJECT_0 &&
+           platform::peekMessage(msg, nullptr, 0, 0, platform::PM_REMOVE)) {
         if (msg.message == tmBluetoothEnumDevices()) {
             LogBeacon::log(context, DebugLevel2, L"Received TM_BLUETOOTH_ENUM_DEVICES.");
             onEnumerateDevices(std::unique_ptr<BluetoothSearchRequest>(

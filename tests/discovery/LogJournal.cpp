@@ -1,0 +1,43 @@
+#include "tests/discovery/LogJournal.h"
+
+#include "support/logging/LogBeacon.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace quorvex::test {
+
+using zeph::windows::logging::LogBeacon;
+
+LogJournal::LogJournal() {
+    EXPECT_EQ(0u, attach());
+}
+
+LogJournal::~LogJournal() {
+    LogBeacon::instance().flush();
+    detach();
+}
+
+void LogJournal::write(const zeph::windows::logging::LogVerbosity& verbosity, zeph::platform::SYSTEMTIME,
+                       const wchar_t* context, const wchar_t* message) {
+    entries_.push_back(Entry{&verbosity, context, message});
+}
+
+bool LogJournal::contains(const std::wstring& message, const std::wstring& context) {
+    LogBeacon::instance().flush();
+    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+        return entry.message == message && (context.empty() || entry.context == context);
+    });
+}
+
+std::wstring LogJournal::transcript() {
+    LogBeacon::instance().flush();
+    std::wstring text;
+    for (const Entry& entry : entries_) {
+        text += entry.context + L": " + entry.message + L"\n";
+    }
+    return text;
+}
+
+}  // namespace quorvex::test
