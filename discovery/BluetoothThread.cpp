@@ -179,7 +179,6 @@ void BluetoothThread::pumpMessage() {
             LogBeacon::log(context, DebugLevel2, L"Received TM_BLUETOOTH_ENUM_DEVICES.");
             onEnumerateDevices(std::unique_ptr<BluetoothSearchRequest>(
                 reinterpret_cast<BluetoothSearchRequest*>(msg.lParam)));
-            pending_.fetch_sub(1);
         } else if (msg.message == tmBluetoothRemoveDevice()) {
             LogBeacon::log(context, DebugLevel2, L"Received TM_BLUETOOTH_REMOVE_DEVICE.");
             onRemoveDevice(
@@ -231,6 +230,7 @@ long BluetoothThread::pendingRequests() const {
 void BluetoothThread::onEnumerateDevices(std::unique_ptr<BluetoothSearchRequest> request) {
     LogBeacon::log("BluetoothThread::onEnumerateDevices", DebugLevel1, L" ");
     if (!request) {
+        pending_.fetch_sub(1);
         return;
     }
     const BLUETOOTH_DEVICE_SEARCH_PARAMS params =
@@ -238,6 +238,8 @@ void BluetoothThread::onEnumerateDevices(std::unique_ptr<BluetoothSearchRequest>
     logSearchParams(params);
     auto result = std::make_unique<BluetoothSearchResult>();
     result->code = search(params, result->devices);
+    // Handled once its result is on its way: a caller woken by the result never counts it.
+    pending_.fetch_sub(1);
     if (!platform::postMessage(window_, wmBluetoothEnumDevices(),
                                reinterpret_cast<platform::WPARAM>(request.get()),
                                reinterpret_cast<platform::LPARAM>(result.get()))) {
