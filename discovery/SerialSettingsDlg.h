@@ -26,8 +26,8 @@ public:
     // Before showing: the setting bits (2 baud rate ... 32 flow control) the operator may change.
     void setEnabledSettings(std::uint32_t mask) { enabledMask_ = mask; }
     // Before showing: the parameters to show; after OK: the choice.
-    const communication::SerialSettings& result() const { return result_; }
-    void setResult(const communication::SerialSettings& settings) { result_ = settings; }
+    const communication::SerialSettings& serialSettings() const { return result_; }
+    void setSerialSettings(const communication::SerialSettings& settings) { result_ = settings; }
 
     void accept() override;
 
