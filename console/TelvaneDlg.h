@@ -4,10 +4,12 @@
 #include "console/ConsoleServices.h"
 #include "console/rules/ConsoleRules.h"
 #include "console/rules/IConsoleView.h"
+#include "discovery/DeviceSurveyDlg.h"
 #include "support/communication/SerialSettings.h"
 #include "support/platform/WindowTypes.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <map>
@@ -64,6 +66,10 @@ public:
 
     // Commands.
     void OnDevices();
+    // The survey's answer: on OK the chosen device's port at 115200 8N1, connected at once.
+    void onDeviceSelected(int result, const zeph::windows::discovery::DeviceSelection* selection);
+    // The survey while it is open, else null.
+    zeph::windows::discovery::DeviceSurveyDlg* deviceSurvey() const { return survey_; }
     void OnConnect();
     void OnDisconnect();
     void OnLive();
@@ -172,8 +178,9 @@ private:
     zeph::platform::HWND messageWindow_ = nullptr;
     zeph::windows::communication::SerialSettings serialSettings_;
     int deviceIsBluetooth_ = 0;  // the kind of the last device chosen: 0 serial port, 1 Bluetooth
-    bool waiting_ = false;       // the wait state: one flag, not a count
-    bool closing_ = false;       // the window is going away: nothing more is asked of a person
+    QPointer<zeph::windows::discovery::DeviceSurveyDlg> survey_;  // deletes itself when it closes
+    bool waiting_ = false;                                        // the wait state: one flag, not a count
+    bool closing_ = false;  // the window is going away: nothing more is asked of a person
 
     std::map<int, QAction*> actions_;
     QMenu* workingFolderMenu_ = nullptr;

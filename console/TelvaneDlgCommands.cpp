@@ -40,11 +40,6 @@ void TelvaneDlg::setSerialSettings(const zeph::windows::communication::SerialSet
     refreshCommandState();
 }
 
-void TelvaneDlg::OnDevices() {
-    // The device survey opens here once discovery is built.
-    trace("TelvaneDlg::OnDevices");
-}
-
 void TelvaneDlg::OnConnect() {
     resetHistoryWindows();
     resetGainMeter();

@@ -1,6 +1,7 @@
 // TelvaneDlg: the debug tools of the "&Debug" menu (with "-debug"): the serial settings, the
 // debug console and its filter, and a forced redraw of the plots.
 #include "console/TelvaneDlg.h"
+#include "discovery/SerialSettingsDlg.h"
 #include "support/logging/LogBeacon.h"
 
 namespace quorvex::console {
@@ -13,6 +14,19 @@ using namespace zeph::windows::logging;
 
 void TelvaneDlg::OnSerial() {
     LogBeacon::log("TelvaneDlg::OnSerial", DebugLevel1, L" ");
+    zeph::windows::discovery::SerialSettingsDlg dialog(this);
+    dialog.setSerialSettings(serialSettings_);
+    dialog.setPresetPort(serialSettings_.portNumber());
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    zeph::windows::communication::SerialSettings chosen = dialog.serialSettings();
+    if (chosen.portNumber() == -1) {
+        // "DISABLED" chooses no port: there is nothing to connect to.
+        chosen.setPortNumber(0);
+        chosen.setDevicePath(std::wstring());
+    }
+    setSerialSettings(chosen);
 }
 
 void TelvaneDlg::OnViewConsole() {

@@ -1,9 +1,9 @@
 #include "discovery/BluetoothMgrImpl.h"
-#include "tests/discovery/FakeBluez.h"
+#include "tests/discovery/support/FakeBluez.h"
 #include "tests/discovery/LogJournal.h"
 #include "tests/discovery/ProcessCensus.h"
 #include "tests/discovery/QtTestSupport.h"
-#include "tests/discovery/TemporaryMachine.h"
+#include "tests/discovery/support/TemporaryMachine.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "support/threading/ThreadImpl.h"
 #include "tests/discovery/LogJournal.h"
 #include "tests/discovery/QtTestSupport.h"
-#include "tests/discovery/TemporaryMachine.h"
+#include "tests/discovery/support/TemporaryMachine.h"
 #include "tests/helpers/PseudoTerminal.h"
 
 #include <gtest/gtest.h>

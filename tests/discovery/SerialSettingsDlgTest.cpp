@@ -1,6 +1,6 @@
 #include "discovery/ComPortInfo.h"
 #include "discovery/SerialSettingsDlg.h"
-#include "tests/discovery/TemporaryMachine.h"
+#include "tests/discovery/support/TemporaryMachine.h"
 #include "tests/helpers/PseudoTerminal.h"
 
 #include <QComboBox>

@@ -3,9 +3,9 @@
 #include "discovery/BluetoothMgrImpl.h"
 #include "discovery/DeviceSurveyDlg.h"
 #include "discovery/SurveyList.h"
-#include "tests/discovery/FakeBluez.h"
+#include "tests/discovery/support/FakeBluez.h"
 #include "tests/discovery/LogJournal.h"
-#include "tests/discovery/TemporaryMachine.h"
+#include "tests/discovery/support/TemporaryMachine.h"
 #include "tests/helpers/PseudoTerminal.h"
 
 #include <QPointer>

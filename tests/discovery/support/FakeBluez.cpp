@@ -1,6 +1,4 @@
-#include "tests/discovery/FakeBluez.h"
-
-#include "tests/discovery/QtTestSupport.h"
+#include "tests/discovery/support/FakeBluez.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -17,7 +15,9 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace quorvex::test {
@@ -119,10 +119,13 @@ void FakeBluez::startService(Service service) {
                           "time.sleep(600)\n"},
                          address_, -1);
     }
+    // The fake needs a moment to start; it is asked again until the bounded time is up.
     QDBusConnectionInterface* bus = QDBusConnection(connectionName_).interface();
-    ASSERT_TRUE(waitUntil([bus] { return bus->isServiceRegistered(QStringLiteral("org.bluez")).value(); },
-                          std::chrono::milliseconds(kStartTimeoutMs)))
-        << "the fake BlueZ did not come up";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    while (!bus->isServiceRegistered(QStringLiteral("org.bluez")).value()) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the fake BlueZ did not come up";
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 void FakeBluez::call(const QString& path, const QString& interface, const QString& method,

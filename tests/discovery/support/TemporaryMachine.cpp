@@ -1,4 +1,4 @@
-#include "tests/discovery/TemporaryMachine.h"
+#include "tests/discovery/support/TemporaryMachine.h"
 
 #include <gtest/gtest.h>
 
