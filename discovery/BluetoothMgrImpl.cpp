@@ -102,14 +102,17 @@ std::shared_ptr<const BluetoothRadio> BluetoothMgrImpl::getRadio() const {
 }
 
 bool BluetoothMgrImpl::hasRadio() const {
-    if (!listLocalRadios(environment_.sysRoot).empty()) {
-        return true;
+    const bool found = !listLocalRadios(environment_.sysRoot).empty();
+    // The status bar asks every second: a missing radio is logged when it goes, not each time.
+    const bool newlyMissing = !found && !radioMissingLogged_;
+    radioMissingLogged_ = !found;
+    if (newlyMissing) {
+        constexpr const char* context = "IBluetoothMgr::hasRadio";
+        LogBeacon::log(context, logging::Error, L"::BluetoothFindFirstDevice() failed, [%d].",
+                       platform::ERROR_NO_MORE_ITEMS);
+        LogBeacon::logSystemError(context, platform::ERROR_NO_MORE_ITEMS);
     }
-    constexpr const char* context = "IBluetoothMgr::hasRadio";
-    LogBeacon::log(context, logging::Error, L"::BluetoothFindFirstDevice() failed, [%d].",
-                   platform::ERROR_NO_MORE_ITEMS);
-    LogBeacon::logSystemError(context, platform::ERROR_NO_MORE_ITEMS);
-    return false;
+    return found;
 }
 
 }  // namespace zeph::windows::discovery

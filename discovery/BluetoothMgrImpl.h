@@ -31,6 +31,7 @@ private:
     DiscoveryEnvironment environment_;
     BluetoothNotificationWnd window_;
     std::shared_ptr<const BluetoothRadio> radio_;
+    mutable bool radioMissingLogged_ = false;  // window thread only
     BluetoothThreadParams threadParams_;  // what the thread copies while it starts
     // getWorker is not const; reading the pending count changes nothing.
     mutable system::threading::ThreadImpl<BluetoothThread> thread_;

@@ -1,6 +1,7 @@
 #include "discovery/BluetoothThread.h"
 
 #include "discovery/BluezClient.h"
+#include "discovery/LogBanner.h"
 #include "support/logging/LogBeacon.h"
 #include "support/platform/LastError.h"
 #include "support/platform/MessageQueue.h"
@@ -21,7 +22,6 @@ using system::threading::ThreadState;
 
 namespace {
 
-const wchar_t* const kRule = L"============================================================";
 // wait's result for a posted request.
 constexpr DWORD kMessageWaiting = 711;
 
@@ -31,9 +31,7 @@ const wchar_t* trueFalse(bool value) {
 
 void logSearchParams(const BLUETOOTH_DEVICE_SEARCH_PARAMS& params) {
     constexpr const char* context = "BluetoothThread::onEnumerateDevices";
-    LogBeacon::log(context, logging::Information, kRule);
-    LogBeacon::log(context, logging::Information, L"                  BLUETOOTH SEARCH PARAMS");
-    LogBeacon::log(context, logging::Information, kRule);
+    logBannerHead(context, L"                  BLUETOOTH SEARCH PARAMS");
     LogBeacon::log(context, logging::Information, L"Return Authenticated          : %s",
                    trueFalse(params.fReturnAuthenticated));
     LogBeacon::log(context, logging::Information, L"Return Remembered             : %s",
@@ -46,14 +44,12 @@ void logSearchParams(const BLUETOOTH_DEVICE_SEARCH_PARAMS& params) {
                    trueFalse(params.fIssueInquiry));
     LogBeacon::log(context, logging::Information, L"Timeout Multiplier            : %d",
                    static_cast<int>(params.cTimeoutMultiplier));
-    LogBeacon::log(context, logging::Information, kRule);
+    logBannerRule(context);
 }
 
 void logFoundDevice(const BluetoothDevice& device) {
     constexpr const char* context = "BluetoothThread::onEnumerateDevices";
-    LogBeacon::log(context, logging::Information, kRule);
-    LogBeacon::log(context, logging::Information, L"                  BLUETOOTH SEARCH RESULT");
-    LogBeacon::log(context, logging::Information, kRule);
+    logBannerHead(context, L"                  BLUETOOTH SEARCH RESULT");
     LogBeacon::log(context, logging::Information, L"Address                       : %s",
                    displayAddressOf(device.Address));
     LogBeacon::log(context, logging::Information, L"Name                          : %s", device.szName);
@@ -63,7 +59,7 @@ void logFoundDevice(const BluetoothDevice& device) {
                    trueFalse(device.fRemembered), static_cast<int>(device.fRemembered));
     LogBeacon::log(context, logging::Information, L"Authenticated                 : %s (%d)",
                    trueFalse(device.fAuthenticated), static_cast<int>(device.fAuthenticated));
-    LogBeacon::log(context, logging::Information, kRule);
+    logBannerRule(context);
 }
 
 // Windows' rule: a device is returned when any flag the search asks for holds.

@@ -90,8 +90,12 @@ DeviceSurveyDlg::DeviceSurveyDlg(QWidget* parent, IBluetoothMgr& manager, Discov
 }
 
 DeviceSurveyDlg::~DeviceSurveyDlg() {
-    // Destroyed without done (its parent went first): the workers still stop.
+    // Destroyed without done (its parent went first): the workers and the manager still stop.
     shutdownWorkers();
+    if (!finished_) {
+        search_.disconnect();
+        manager_.finalize();
+    }
 }
 
 void DeviceSurveyDlg::buildLayout() {

@@ -1,5 +1,6 @@
 #include "discovery/QuorvexEnumThread.h"
 
+#include "discovery/LogBanner.h"
 #include "discovery/RfcommPort.h"
 #include "support/communication/Serial.h"
 #include "support/logging/LogBeacon.h"
@@ -19,19 +20,16 @@ using platform::DWORD;
 
 namespace {
 
-const wchar_t* const kRule = L"============================================================";
 // The pause between finding the port and trying it: the link settles first.
 constexpr DWORD kSettleMs = 2000;
 
 void logBanner(const BluetoothDevice& device) {
     constexpr const char* context = "QuorvexEnumThread::initThread";
-    LogBeacon::log(context, logging::Information, kRule);
-    LogBeacon::log(context, logging::Information, L"                    QUORVEX ENUM THREAD");
-    LogBeacon::log(context, logging::Information, kRule);
+    logBannerHead(context, L"                    QUORVEX ENUM THREAD");
     LogBeacon::log(context, logging::Information, L"Address                       : %s",
                    displayAddressOf(device.Address));
     LogBeacon::log(context, logging::Information, L"Name                          : %s", device.szName);
-    LogBeacon::log(context, logging::Information, kRule);
+    logBannerRule(context);
 }
 
 }  // namespace

@@ -84,6 +84,9 @@ TEST_F(BluetoothMgrTest, WithoutRadioInitializeReportsBadUnitAndSearchesAreRefus
     EXPECT_EQ(zeph::platform::ERROR_BAD_UNIT, manager.initialize());
     EXPECT_TRUE(log.contains(L"No Bluetooth readios detected.", L"IBluetoothMgr::initialize"));
     EXPECT_FALSE(manager.hasRadio());
+    EXPECT_FALSE(manager.hasRadio());
+    // Asked every second by the status bar, said once.
+    EXPECT_EQ(1u, log.count(L"::BluetoothFindFirstDevice() failed, [259].", L"IBluetoothMgr::hasRadio"));
     EXPECT_EQ(0u, threadsNamed("Bluetooth Thread"));
     boost::signals2::connection connection;
     EXPECT_EQ(zeph::platform::ERROR_NOT_READY,

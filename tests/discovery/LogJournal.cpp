@@ -24,11 +24,11 @@ void LogJournal::write(const zeph::windows::logging::LogVerbosity& verbosity, ze
     entries_.push_back(Entry{&verbosity, context, message});
 }
 
-bool LogJournal::contains(const std::wstring& message, const std::wstring& context) {
+std::size_t LogJournal::count(const std::wstring& message, const std::wstring& context) {
     LogBeacon::instance().flush();
-    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+    return static_cast<std::size_t>(std::count_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
         return entry.message == message && (context.empty() || entry.context == context);
-    });
+    }));
 }
 
 std::wstring LogJournal::transcript() {

@@ -23,7 +23,10 @@ public:
                const wchar_t* context, const wchar_t* message) override;
 
     // Whether an entry with that message (and context, when given) has been delivered.
-    bool contains(const std::wstring& message, const std::wstring& context = {});
+    bool contains(const std::wstring& message, const std::wstring& context = {}) {
+        return count(message, context) > 0;
+    }
+    std::size_t count(const std::wstring& message, const std::wstring& context = {});
     // Each message in the order logged, for a failed expectation's report.
     std::wstring transcript();
 
