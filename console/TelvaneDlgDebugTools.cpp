@@ -1,19 +1,13 @@
 // TelvaneDlg: the debug tools of the "&Debug" menu (with "-debug"): the serial settings, the
 // debug console and its filter, and a forced redraw of the plots.
+#include "console/EntryTrace.h"
 #include "console/TelvaneDlg.h"
 #include "discovery/SerialSettingsDlg.h"
-#include "support/logging/LogBeacon.h"
 
 namespace quorvex::console {
 
-namespace {
-
-using namespace zeph::windows::logging;
-
-}  // namespace
-
 void TelvaneDlg::OnSerial() {
-    LogBeacon::log("TelvaneDlg::OnSerial", DebugLevel1, L" ");
+    entryTrace("TelvaneDlg::OnSerial");
     zeph::windows::discovery::SerialSettingsDlg dialog(this);
     dialog.setSerialSettings(serialSettings_);
     dialog.setPresetPort(serialSettings_.portNumber());
@@ -30,15 +24,15 @@ void TelvaneDlg::OnSerial() {
 }
 
 void TelvaneDlg::OnViewConsole() {
-    LogBeacon::log("TelvaneDlg::OnViewConsole", DebugLevel1, L" ");
+    entryTrace("TelvaneDlg::OnViewConsole");
 }
 
 void TelvaneDlg::OnViewFilter() {
-    LogBeacon::log("TelvaneDlg::OnViewFilter", DebugLevel1, L" ");
+    entryTrace("TelvaneDlg::OnViewFilter");
 }
 
 void TelvaneDlg::OnForceRedraw() {
-    LogBeacon::log("TelvaneDlg::OnForceRedraw", DebugLevel1, L" ");
+    entryTrace("TelvaneDlg::OnForceRedraw");
 }
 
 bool TelvaneDlg::debugConsoleOpen() const {

@@ -1,7 +1,7 @@
 // TelvaneDlg: View > Devices, the device survey and the connection to the device it hands over.
+#include "console/EntryTrace.h"
 #include "console/TelvaneDlg.h"
 #include "discovery/DeviceSurveyDlg.h"
-#include "support/logging/LogBeacon.h"
 
 namespace quorvex::console {
 
