@@ -1,6 +1,7 @@
 #include "tests/discovery/LogJournal.h"
 
 #include "support/logging/LogBeacon.h"
+#include "support/platform/TextConversion.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +20,9 @@ LogJournal::~LogJournal() {
     detach();
 }
 
-void LogJournal::write(const zeph::windows::logging::LogVerbosity& verbosity, zeph::platform::SYSTEMTIME,
-                       const wchar_t* context, const wchar_t* message) {
-    entries_.push_back(Entry{&verbosity, context, message});
+void LogJournal::write(const zeph::windows::logging::LogEntry& entry) {
+    entries_.push_back(Entry{&entry.verbosity(), zeph::platform::widen(entry.context()),
+                             zeph::platform::widen(entry.message())});
 }
 
 std::size_t LogJournal::count(const std::wstring& message, const std::wstring& context) {

@@ -19,8 +19,7 @@ public:
     LogJournal();
     ~LogJournal() override;
 
-    void write(const zeph::windows::logging::LogVerbosity& verbosity, zeph::platform::SYSTEMTIME time,
-               const wchar_t* context, const wchar_t* message) override;
+    void write(const zeph::windows::logging::LogEntry& entry) override;
 
     // Whether an entry with that message (and context, when given) has been delivered.
     bool contains(const std::wstring& message, const std::wstring& context = {}) {
