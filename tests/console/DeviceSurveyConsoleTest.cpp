@@ -71,7 +71,8 @@ TEST_F(ConsoleTest, DevicesPicksAPairedUnitAndConnectsToItsBluetoothLink) {
     window().OnDisconnect();
     ASSERT_TRUE(waitFor([this] { return unitState().connectionState() == ConnectionState::Disconnected; }));
     // Not connected: the pane says whether the radio is there.
-    EXPECT_TRUE(waitFor([this] { return window().paneIcon(TelvaneDlg::ConnectionPane) == "bluetooth-enabled"; }));
+    EXPECT_TRUE(
+        waitFor([this] { return window().paneIcon(TelvaneDlg::ConnectionPane) == "bluetooth-enabled"; }));
     EXPECT_EQ(QStringLiteral("Enabled"), window().paneTip(TelvaneDlg::ConnectionPane));
 }
 
@@ -103,6 +104,19 @@ TEST_F(ConsoleTest, SerialConfigurationReplacesTheSettingsOnlyOnOk) {
     window().action(ID_CONFIGURATION_SERIAL)->trigger();
     EXPECT_EQ(57600u, window().serialSettings().baudRate().value());
     EXPECT_EQ(port, window().serialSettings().portNumber());
+    EXPECT_TRUE(window().action(ID_CONNECT)->isEnabled());
+
+    // "DISABLED" chooses no port: Connect has nothing to open.
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<SerialSettingsDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(nullptr, dialog);
+        dialog->findChild<QComboBox*>("port")->setCurrentIndex(0);
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    window().action(ID_CONFIGURATION_SERIAL)->trigger();
+    EXPECT_EQ(0, window().serialSettings().portNumber());
+    window().refreshCommandState();
+    EXPECT_FALSE(window().action(ID_CONNECT)->isEnabled());
 }
 
 }  // namespace
