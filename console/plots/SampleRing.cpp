@@ -1,0 +1,23 @@
+#include "console/plots/SampleRing.h"
+
+namespace quorvex::console {
+
+void SampleRing::reset(std::size_t capacity) {
+    slots_.assign(capacity, PlotSample{});
+    writeIndex_ = 0;
+}
+
+void SampleRing::add(const PlotSample& sample) {
+    if (slots_.empty()) {
+        return;
+    }
+    slots_[writeIndex_] = sample;
+    writeIndex_ = (writeIndex_ + 1) % slots_.size();
+}
+
+const PlotSample& SampleRing::newest(std::size_t k) const {
+    const std::size_t size = slots_.size();
+    return slots_[(writeIndex_ + size - 1 - k % size) % size];
+}
+
+}  // namespace quorvex::console
