@@ -24,6 +24,7 @@ struct PlotShape {
     std::wstring text;
     // For texts: the box colour behind them.
     zeph::platform::COLORREF background = 0;
+    friend bool operator==(const PlotShape&, const PlotShape&) = default;
 };
 
 // A whole plot in drawing order: the painter only turns each shape into one QPainter call.
