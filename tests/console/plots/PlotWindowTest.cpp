@@ -30,10 +30,9 @@ protected:
     }
 };
 
-class PlotWindowTest : public ::testing::Test {
+class PlotWindowTest : public test::ConsoleTest {
 protected:
     void SetUp() override {
-        test::ensureConsoleApplication();
         state_.setConnectionState(ConnectionState::Connected);
         state_.setFirmware({static_cast<std::uint16_t>(96 << 4), 0});
         state_.setGain(5, 0);
