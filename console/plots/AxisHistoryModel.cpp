@@ -16,9 +16,7 @@ void AxisHistoryModel::reset(int width) {
 }
 
 void AxisHistoryModel::reset() {
-    const RingSizing sizing = ringSizing(width_, ReservedWidth);
-    margin_ = sizing.margin;
-    ring_.reset(sizing.capacity);
+    ring_.reset(ringSizing(width_, ReservedWidth));
 }
 
 void AxisHistoryModel::addSample(const PlotSample& sample) {

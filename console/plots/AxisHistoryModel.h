@@ -22,11 +22,9 @@ public:
 
     const ChannelRecord* activeTransmitter() const { return active_; }
     const SampleRing& ring() const { return ring_; }
-    int margin() const { return margin_; }
 
 private:
     int width_ = 0;
-    int margin_ = 0;
     SampleRing ring_;
     const ChannelRecord* active_;
 };

@@ -45,7 +45,7 @@ PlotScene axisHistoryScene(const AxisHistoryModel& model, const PlotContext& con
         const int step = active->kind->width();
         const int offset = magnetic ? step / 2 + 3 : 4;
         const VerticalScale scale = magnetic ? magneticScale(context.gain) : levelScale();
-        const RingWalk walk{model.ring(), width - model.margin() - offset, step};
+        const RingWalk walk{model.ring(), width - model.ring().margin() - offset, step};
         for (const Axis& axis : Axes) {
             auto field = [&axis](const PlotSample& s) { return s.*axis.field; };
             std::vector<PlotPoint> points = tracePoints(walk, field, scale, height, false, Inset);

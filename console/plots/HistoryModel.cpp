@@ -33,9 +33,7 @@ void HistoryModel::reset(int width) {
 }
 
 void HistoryModel::reset() {
-    const RingSizing sizing = ringSizing(width_, ReservedWidth);
-    margin_ = sizing.margin;
-    ring_.reset(sizing.capacity);
+    ring_.reset(ringSizing(width_, ReservedWidth));
     current_ = PlotSample{};
     active_ = nullptr;
 }

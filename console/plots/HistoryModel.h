@@ -36,14 +36,12 @@ public:
     const SampleRing& ring() const { return ring_; }
     const PlotSample& current() const { return current_; }
     bool detected(int slot) const { return detected_[static_cast<std::size_t>(slot)]; }
-    int margin() const { return margin_; }
 
 private:
     void resetLogged(const wchar_t* which);
 
     const ChannelKind* mode_;
     int width_ = 0;
-    int margin_ = 0;
     SampleRing ring_;
     PlotSample current_;
     const ChannelRecord* active_;

@@ -45,7 +45,7 @@ void addLevelHistory(PlotScene& scene, const HistoryModel& model, const ChannelR
     if (slot < 0) {
         return;
     }
-    const RingWalk walk{model.ring(), width - model.margin() - LevelOffset, model.mode().width()};
+    const RingWalk walk{model.ring(), width - model.ring().margin() - LevelOffset, model.mode().width()};
     std::vector<PlotPoint> points = tracePoints(
         walk, [slot](const PlotSample& s) { return s.levels[slot]; }, levelScale(), height, false);
     if (filled) {
@@ -74,7 +74,7 @@ void addLegacyTrace(PlotScene& scene, HistoryModel& model, const PlotContext& co
     const bool extraValue = firmwareAtLeast(context.firmware, 91);
     const VerticalScale scale{extraValue && !legacyMode ? 30'000'000u : LevelFullScale, false};
     const int step = (legacyMode || !extraValue) ? ChannelKind::Legacy.width() : ChannelKind::Auto.width();
-    const RingWalk walk{model.ring(), width - model.margin() - TraceOffset, step};
+    const RingWalk walk{model.ring(), width - model.ring().margin() - TraceOffset, step};
     auto field = [legacyMode](const PlotSample& s) { return legacyMode ? s.y : s.extra; };
     addArea(scene, ChannelRegistry::find(LegacyChannel)->colour,
             tracePoints(walk, field, scale, height, true), height);

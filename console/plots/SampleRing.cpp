@@ -2,9 +2,10 @@
 
 namespace quorvex::console {
 
-void SampleRing::reset(std::size_t capacity) {
-    slots_.assign(capacity, PlotSample{});
+void SampleRing::reset(const RingSizing& sizing) {
+    slots_.assign(sizing.capacity, PlotSample{});
     writeIndex_ = 0;
+    margin_ = sizing.margin;
 }
 
 void SampleRing::add(const PlotSample& sample) {

@@ -36,7 +36,7 @@ TEST(HistoryModel, StartsInAutoWithTheLegacyRowAndResetClearsIt) {
     model.reset(495);
     EXPECT_EQ(model.activeTransmitter(), nullptr);
     EXPECT_EQ(model.ring().capacity(), 156u);
-    EXPECT_EQ(model.margin(), 2);
+    EXPECT_EQ(model.ring().margin(), 2);
 }
 
 TEST(HistoryModel, AddingASampleSetsTheCurrentSampleTheActiveTransmitterAndDetectedFlags) {

@@ -21,7 +21,7 @@ TEST(PlotRing, SizedFromTheWidthLessTheStripWithTheRemainderAsMargin) {
 
 TEST(PlotRing, TheSampleAfterAFullRingOverwritesTheOldestWithoutNewMemory) {
     SampleRing ring;
-    ring.reset(156);
+    ring.reset({156, 2});
     std::set<const PlotSample*> slots;
     for (std::size_t k = 0; k < 156; ++k) {
         slots.insert(&ring.newest(k));
@@ -39,7 +39,7 @@ TEST(PlotRing, TheSampleAfterAFullRingOverwritesTheOldestWithoutNewMemory) {
 
 TEST(PlotRing, EmptySlotsHoldNoValues) {
     SampleRing ring;
-    ring.reset(3);
+    ring.reset({3, 0});
     const PlotSample& slot = ring.newest(1);
     EXPECT_EQ(slot.channel, 0);
     EXPECT_EQ(slot.x, NoValue);
@@ -47,7 +47,7 @@ TEST(PlotRing, EmptySlotsHoldNoValues) {
     EXPECT_EQ(slot.levels[7], NoValue);
     EXPECT_EQ(slot.trailer[1], 0);
     SampleRing none;
-    none.reset(0);
+    none.reset({0, 0});
     none.add(test::plotSample(1, 5));  // a window too narrow for any sample
     EXPECT_EQ(none.capacity(), 0u);
 }
