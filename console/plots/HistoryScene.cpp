@@ -98,8 +98,9 @@ void addMagneticTrace(PlotScene& scene, const HistoryModel& model, const PlotCon
             continue;
         }
         const std::int64_t u = std::int64_t{fullScale / 2} + z - 32768;
-        const auto m = static_cast<int>(std::clamp<std::int64_t>(PlotHeight * u / fullScale, 0, PlotHeight));
-        const int y = top + (PlotHeight - m);
+        const auto m =
+            static_cast<int>(std::clamp<std::int64_t>(FullScaleHeight * u / fullScale, 0, FullScaleHeight));
+        const int y = top + (FullScaleHeight - m);
         const int barRight = right - static_cast<int>(k) * step;
         if (y != zero) {
             scene.push_back(fillRect(RGB(0, 255, 0), std::max(barRight - step, left), std::min(y, zero),

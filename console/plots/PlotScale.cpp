@@ -57,8 +57,8 @@ int VerticalScale::height(std::int32_t raw) const {
     if (fullScale == 0 || value >= 0x80000000u) {
         return 0;
     }
-    const double pixels = static_cast<double>(value) / fullScale * PlotHeight;
-    return static_cast<int>(std::min<long>(std::lround(pixels), PlotHeight));
+    const double pixels = static_cast<double>(value) / fullScale * FullScaleHeight;
+    return static_cast<int>(std::min<long>(std::lround(pixels), FullScaleHeight));
 }
 
 int VerticalScale::pointY(int bottom, std::int32_t raw) const {

@@ -6,7 +6,7 @@
 namespace quorvex::console {
 
 // The tallest a value is drawn, in pixels above the bottom line.
-inline constexpr int PlotHeight = 190;
+inline constexpr int FullScaleHeight = 190;
 // Full scale of transmitter levels and of the axes of every kind but Magnetic.
 inline constexpr std::uint32_t LevelFullScale = 20'000'000;
 
@@ -35,7 +35,7 @@ struct VerticalScale {
     // The value as the plot reads it: unsigned, centred when the scale says so (wrapping like
     // the 32-bit arithmetic it models, so a value far below the centre lands on the bottom line).
     std::uint32_t scaled(std::int32_t raw) const;
-    // Pixels above the bottom line, 0 to PlotHeight; 0 when the full scale is 0.
+    // Pixels above the bottom line, 0 to FullScaleHeight; 0 when the full scale is 0.
     int height(std::int32_t raw) const;
     // The y of the point for a plot whose client rectangle ends at `bottom`.
     int pointY(int bottom, std::int32_t raw) const;
