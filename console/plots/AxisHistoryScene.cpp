@@ -35,10 +35,15 @@ void addLegend(PlotScene& scene) {
 
 }  // namespace
 
-PlotScene axisHistoryScene(const AxisHistoryModel& model, const PlotContext& context,
-                           const FrameColours& colours, int width, int height) {
+PlotScene axisHistoryBackground(const FrameColours& colours, int width, int height) {
     PlotScene scene;
     addBackground(scene, width, height, colours, width - Inset);
+    return scene;
+}
+
+PlotScene axisHistoryScene(const AxisHistoryModel& model, const PlotContext& context, int width, int height) {
+    PlotScene scene;
+
     const ChannelRecord* active = model.activeTransmitter();
     if (active != nullptr) {
         const bool magnetic = *active->kind == ChannelKind::Magnetic;

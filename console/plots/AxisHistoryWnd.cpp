@@ -19,9 +19,12 @@ void AxisHistoryWnd::setActiveTransmitter(const ChannelRecord* row) {
     refresh();
 }
 
-PlotScene AxisHistoryWnd::scene(const PlotContext& context, const FrameColours& colours, int width,
-                                int height) {
-    return axisHistoryScene(model_, context, colours, width, height);
+PlotScene AxisHistoryWnd::background(const FrameColours& colours, int width, int height) {
+    return axisHistoryBackground(colours, width, height);
+}
+
+PlotScene AxisHistoryWnd::scene(const PlotContext& context, int width, int height) {
+    return axisHistoryScene(model_, context, width, height);
 }
 
 }  // namespace quorvex::console

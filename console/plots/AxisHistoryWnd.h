@@ -20,7 +20,8 @@ public:
     const AxisHistoryModel& model() const { return model_; }
 
 protected:
-    PlotScene scene(const PlotContext& context, const FrameColours& colours, int width, int height) override;
+    PlotScene background(const FrameColours& colours, int width, int height) override;
+    PlotScene scene(const PlotContext& context, int width, int height) override;
 
 private:
     AxisHistoryModel model_;

@@ -112,11 +112,15 @@ void addMagneticTrace(PlotScene& scene, const HistoryModel& model, const PlotCon
 
 }  // namespace
 
-PlotScene historyScene(HistoryModel& model, const PlotContext& context, const FrameColours& colours,
-                       int width, int height) {
+PlotScene historyBackground(const FrameColours& colours, int width, int height) {
     PlotScene scene;
     addBackground(scene, width, height, colours, width - ScaleStripWidth + 2);
     addScaleStrip(scene, width, height);
+    return scene;
+}
+
+PlotScene historyScene(HistoryModel& model, const PlotContext& context, int width, int height) {
+    PlotScene scene;
     const ChannelRecord* active = model.activeTransmitter();
     if (!context.connected || active == nullptr) {
         return scene;

@@ -29,8 +29,12 @@ void HistoryWnd::setMode(const ChannelKind& kind) {
     refresh();
 }
 
-PlotScene HistoryWnd::scene(const PlotContext& context, const FrameColours& colours, int width, int height) {
-    return historyScene(model_, context, colours, width, height);
+PlotScene HistoryWnd::background(const FrameColours& colours, int width, int height) {
+    return historyBackground(colours, width, height);
+}
+
+PlotScene HistoryWnd::scene(const PlotContext& context, int width, int height) {
+    return historyScene(model_, context, width, height);
 }
 
 }  // namespace quorvex::console

@@ -7,18 +7,31 @@
 
 namespace quorvex::console {
 
-const QImage& PlotImage::image(const QWidget& widget, const SceneBuilder& build) {
+namespace {
+
+QImage render(const QImage& base, const QWidget& widget, const PlotScene& scene) {
+    QImage image = base;
+    QPainter painter(&image);
+    QFont font = widget.font();
+    font.setPointSize(8);
+    paintScene(painter, scene, font);
+    return image;
+}
+
+}  // namespace
+
+const QImage& PlotImage::image(const QWidget& widget, const SceneBuilder& background,
+                               const SceneBuilder& content) {
     const qreal ratio = widget.devicePixelRatioF();
     const QSize pixels = widget.size() * ratio;
-    if (dirty_ || image_.size() != pixels || image_.devicePixelRatio() != ratio) {
-        if (image_.size() != pixels) {
-            image_ = QImage(pixels, QImage::Format_RGB32);
-        }
-        image_.setDevicePixelRatio(ratio);
-        QPainter painter(&image_);
-        QFont font = widget.font();
-        font.setPointSize(8);
-        paintScene(painter, build(widget.width(), widget.height()), font);
+    if (background_.size() != pixels || background_.devicePixelRatio() != ratio) {
+        QImage blank(pixels, QImage::Format_RGB32);
+        blank.setDevicePixelRatio(ratio);
+        background_ = render(blank, widget, background(widget.width(), widget.height()));
+        dirty_ = true;
+    }
+    if (dirty_) {
+        image_ = render(background_, widget, content(widget.width(), widget.height()));
         dirty_ = false;
     }
     return image_;

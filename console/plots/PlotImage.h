@@ -10,17 +10,20 @@ class QWidget;
 
 namespace quorvex::console {
 
-// The off-screen picture of a plot: drawn again only when its content changed or the widget's
-// size or pixel ratio did, and copied to the screen in one operation.
+// The off-screen picture of a plot: its background (frame, grid) drawn again only when the
+// widget's size, pixel ratio or colours change; its content drawn again over a copy of it only
+// when the content changed. The picture is copied to the screen in one operation.
 class PlotImage {
 public:
     using SceneBuilder = std::function<PlotScene(int width, int height)>;
 
     void invalidate() { dirty_ = true; }
-    // The current picture for the widget, rebuilt through `build` when needed.
-    const QImage& image(const QWidget& widget, const SceneBuilder& build);
+    void invalidateBackground() { background_ = QImage(); }
+    // The current picture for the widget, rebuilt through the builders when needed.
+    const QImage& image(const QWidget& widget, const SceneBuilder& background, const SceneBuilder& content);
 
 private:
+    QImage background_;
     QImage image_;
     bool dirty_ = true;
 };

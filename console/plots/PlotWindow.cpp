@@ -2,6 +2,7 @@
 
 #include "console/plots/ScenePainter.h"
 
+#include <QEvent>
 #include <QPainter>
 
 namespace quorvex::console {
@@ -19,11 +20,18 @@ void PlotWindow::refresh() {
 
 void PlotWindow::paintEvent(QPaintEvent*) {
     const PlotContext context = plotContextOf(state_);
-    const FrameColours colours = frameColoursOf(palette());
+    const QImage& picture = image_.image(
+        *this, [this](int width, int height) { return background(frameColoursOf(palette()), width, height); },
+        [&](int width, int height) { return scene(context, width, height); });
     QPainter painter(this);
-    painter.drawImage(0, 0, image_.image(*this, [&](int width, int height) {
-        return scene(context, colours, width, height);
-    }));
+    painter.drawImage(0, 0, picture);
+}
+
+void PlotWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+        image_.invalidateBackground();
+    }
+    QWidget::changeEvent(event);
 }
 
 }  // namespace quorvex::console

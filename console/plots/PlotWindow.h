@@ -24,11 +24,13 @@ protected:
     PlotWindow(const DeviceState* state, QWidget* parent);
 
     const DeviceState* state() const { return state_; }
-    // The whole picture for a window of that size.
-    virtual PlotScene scene(const PlotContext& context, const FrameColours& colours, int width,
-                            int height) = 0;
+    // What lies under the content: drawn again only when the size or the colours change.
+    virtual PlotScene background(const FrameColours& colours, int width, int height) = 0;
+    // The content for a window of that size.
+    virtual PlotScene scene(const PlotContext& context, int width, int height) = 0;
 
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     const DeviceState* state_;

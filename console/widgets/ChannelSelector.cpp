@@ -50,7 +50,8 @@ ChannelSelector::ChannelSelector(const DeviceState* state, QWidget* parent)
 }
 
 void ChannelSelector::show(const RecordMode& mode, const ChannelRecord& channel) {
-    if (!(mode == *shownMode_) || channel.id != shownChannel_->id) {
+    const bool changed = !(mode == *shownMode_) || channel.id != shownChannel_->id;
+    if (changed) {
         shownMode_ = RecordMode::find(mode.value());
         shownChannel_ = ChannelRegistry::find(channel.id);
         if (shownMode_ == nullptr || shownChannel_ == nullptr) {
@@ -63,7 +64,10 @@ void ChannelSelector::show(const RecordMode& mode, const ChannelRecord& channel)
         pendingChannel_ = ChannelRegistry::find(channel.id);
         return;
     }
-    selectShown();
+    // The unit's state is shown on every refresh; repaint only what changed.
+    if (changed || currentIndex() != findData(shownItemId())) {
+        selectShown();
+    }
 }
 
 void ChannelSelector::reset() {
@@ -72,9 +76,12 @@ void ChannelSelector::reset() {
     selectShown();
 }
 
+int ChannelSelector::shownItemId() const {
+    return *shownMode_ == RecordMode::Automatic ? AutoSelectId : shownChannel_->id;
+}
+
 void ChannelSelector::selectShown() {
-    const int id = *shownMode_ == RecordMode::Automatic ? AutoSelectId : shownChannel_->id;
-    setCurrentIndex(findData(id));
+    setCurrentIndex(findData(shownItemId()));
     update();
 }
 

@@ -44,6 +44,8 @@ protected:
 private:
     // Selects the item of the shown mode and channel.
     void selectShown();
+    // The item that stands for the shown mode and channel.
+    int shownItemId() const;
     void onActivated(int index);
 
     const DeviceState* state_;

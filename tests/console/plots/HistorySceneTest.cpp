@@ -35,15 +35,6 @@ std::vector<const PlotShape*> shapesOf(const PlotScene& scene, PlotShape::Kind k
     return found;
 }
 
-PlotScene backgroundOnly(bool strip) {
-    PlotScene scene;
-    addBackground(scene, Width, Height, {}, strip ? Width - 23 : Width - 2);
-    if (strip) {
-        addScaleStrip(scene, Width, Height);
-    }
-    return scene;
-}
-
 TEST(HistoryLayers, ByModeAndFirmware) {
     const HistoryLayers levels{true, true, false, true, false};
     const HistoryLayers levelsAndLegacy{true, true, true, true, false};
@@ -76,13 +67,17 @@ TEST(HistoryLevelBars, TallestFirstWithoutTransmittersThatHaveNoLevel) {
     EXPECT_EQ(bars[1].row->id, 9) << "from 0.96 Legacy reads level slot 7";
 }
 
-TEST(HistoryScene, DisconnectedOrWithoutTransmitterOnlyFrameGridAndStrip) {
+TEST(HistoryScene, DisconnectedOrWithoutTransmitterOnlyTheBackgroundFrameGridAndStrip) {
     HistoryModel model;
     model.reset(Width);
     model.addSample(test::plotSample(4, 20'000'000));
-    EXPECT_EQ(historyScene(model, PlotContext{}, {}, Width, Height), backgroundOnly(true));
+    EXPECT_TRUE(historyScene(model, PlotContext{}, Width, Height).empty());
     model.reset(Width);  // what a disconnection does
-    EXPECT_EQ(historyScene(model, connected(96), {}, Width, Height), backgroundOnly(true));
+    EXPECT_TRUE(historyScene(model, connected(96), Width, Height).empty());
+    const PlotScene background = historyBackground({}, Width, Height);
+    const auto strip = shapesOf(background, PlotShape::Kind::FillRect, RGB(0x30, 0x38, 0x47));
+    ASSERT_EQ(strip.size(), 1u);
+    EXPECT_EQ(strip[0]->points, (std::vector<PlotPoint>{{Width - 23, 2}, {Width - 2, Height - 2}}));
 }
 
 TEST(HistoryScene, ActiveAreaStartsAtTheStripAndReachesFullHeightAtTwentyMillion) {
@@ -90,7 +85,7 @@ TEST(HistoryScene, ActiveAreaStartsAtTheStripAndReachesFullHeightAtTwentyMillion
     model.reset(Width);
     model.addSample(test::plotSample(4, 10'000'000));
     model.addSample(test::plotSample(4, 20'000'000));
-    const PlotScene scene = historyScene(model, connected(96), {}, Width, Height);
+    const PlotScene scene = historyScene(model, connected(96), Width, Height);
     const auto areas = shapesOf(scene, PlotShape::Kind::FillPolygon, ChannelRegistry::find(4)->colour);
     ASSERT_EQ(areas.size(), 1u);
     const int newestX = Width - 2 - 25;
@@ -109,7 +104,7 @@ TEST(HistoryScene, DetectedTransmittersGetLinesInTheirColour) {
     sample.transmitters[1] = 1;  // transmitter 2
     model.addSample(sample);
     model.addSample(sample);
-    const PlotScene scene = historyScene(model, connected(96), {}, Width, Height);
+    const PlotScene scene = historyScene(model, connected(96), Width, Height);
     EXPECT_EQ(shapesOf(scene, PlotShape::Kind::Polyline, ChannelRegistry::find(2)->colour).size(), 1u);
     EXPECT_TRUE(shapesOf(scene, PlotShape::Kind::Polyline, ChannelRegistry::find(3)->colour).empty());
 }
@@ -121,7 +116,7 @@ TEST(HistoryScene, LegacyTraceFollowsTheUnitsKindAndStopsAtTheFirstGap) {
     model.addSample(test::plotSample(9, -1, -1));
     model.addSample(test::plotSample(9, -1, 15'000'000));
     model.followUnitKind(ChannelKind::Legacy);
-    const PlotScene scene = historyScene(model, connected(90, ChannelKind::Legacy), {}, Width, Height);
+    const PlotScene scene = historyScene(model, connected(90, ChannelKind::Legacy), Width, Height);
     const auto traces = shapesOf(scene, PlotShape::Kind::FillPolygon, ChannelRegistry::find(9)->colour);
     ASSERT_EQ(traces.size(), 1u);
     const int newestX = Width - 2 - 24;
@@ -129,7 +124,7 @@ TEST(HistoryScene, LegacyTraceFollowsTheUnitsKindAndStopsAtTheFirstGap) {
               (std::vector<PlotPoint>{{newestX, 191}, {newestX, 191 - 142}, {newestX, 191}}));
 
     model.followUnitKind(ChannelKind::Quorvex);
-    historyScene(model, connected(92, ChannelKind::Auto), {}, Width, Height);
+    historyScene(model, connected(92, ChannelKind::Auto), Width, Height);
     EXPECT_EQ(model.mode(), ChannelKind::Auto) << "the trace took the unit's kind";
 }
 
@@ -141,7 +136,7 @@ TEST(HistoryScene, MagneticTraceDrawsGreenBarsAroundTheZeroLineAndNothingAtGainZ
     model.addSample(test::plotSample(8, -1, 32768 - 5000));
     const int right = Width - 24;
     const int zero = Height - 3 - 95;
-    PlotScene scene = historyScene(model, connected(96, ChannelKind::Magnetic, 1), {}, Width, Height);
+    PlotScene scene = historyScene(model, connected(96, ChannelKind::Magnetic, 1), Width, Height);
     const auto bars = shapesOf(scene, PlotShape::Kind::FillRect, RGB(0, 255, 0));
     ASSERT_EQ(bars.size(), 2u);
     // Newest (below the centre) hangs down from the zero line, the older one stands up.
@@ -149,7 +144,7 @@ TEST(HistoryScene, MagneticTraceDrawsGreenBarsAroundTheZeroLineAndNothingAtGainZ
     EXPECT_EQ(bars[1]->points, (std::vector<PlotPoint>{{right - 10, 2 + 190 - 145}, {right - 5, zero}}));
     EXPECT_EQ(shapesOf(scene, PlotShape::Kind::FillRect, RGB(255, 0, 0)).size(), 1u);
 
-    scene = historyScene(model, connected(96, ChannelKind::Magnetic, 0), {}, Width, Height);
+    scene = historyScene(model, connected(96, ChannelKind::Magnetic, 0), Width, Height);
     EXPECT_TRUE(shapesOf(scene, PlotShape::Kind::FillRect, RGB(0, 255, 0)).empty());
     EXPECT_EQ(shapesOf(scene, PlotShape::Kind::FillRect, RGB(255, 0, 0)).size(), 1u);
 }
@@ -161,7 +156,7 @@ TEST(AxisHistoryScene, ThreeAxesInTheirColoursAndTheLegendAlways) {
     model.addSample(sample);
     sample.x = -1;
     model.addSample(sample);
-    const PlotScene scene = axisHistoryScene(model, PlotContext{}, {}, 478, Height);
+    const PlotScene scene = axisHistoryScene(model, PlotContext{}, 478, Height);
     const auto x = shapesOf(scene, PlotShape::Kind::Polyline, RGB(255, 0, 0));
     EXPECT_EQ(x.size(), 1u) << "one X value is no line: only the legend's";
     const auto z = shapesOf(scene, PlotShape::Kind::Polyline, RGB(0, 255, 0));
@@ -174,7 +169,7 @@ TEST(AxisHistoryScene, ThreeAxesInTheirColoursAndTheLegendAlways) {
     AxisHistoryModel idle;
     idle.reset(478);
     idle.setActiveTransmitter(nullptr);
-    const PlotScene empty = axisHistoryScene(idle, PlotContext{}, {}, 478, Height);
+    const PlotScene empty = axisHistoryScene(idle, PlotContext{}, 478, Height);
     EXPECT_EQ(shapesOf(empty, PlotShape::Kind::Polyline, RGB(255, 0, 0)).size(), 1u) << "legend only";
 }
 

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFont>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -28,13 +30,17 @@ void ensureConsoleApplication() {
 }
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
+    // Sleeps in the event loop between events; a short timer makes sure the condition is looked
+    // at again even when nothing else happens.
+    QTimer tick;
+    tick.start(5);
+    QElapsedTimer elapsed;
+    elapsed.start();
     while (!condition()) {
-        if (timer.elapsed() > timeoutMs) {
+        if (elapsed.elapsed() > timeoutMs) {
             return false;
         }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
