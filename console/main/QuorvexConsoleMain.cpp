@@ -2,23 +2,11 @@
 #include "console/ConsoleOptions.h"
 #include "console/DesktopServices.h"
 #include "console/Telvane.h"
-#include "device/DeviceValueSets.h"
-#include "device/QueryInterface.h"
 #include "support/version/Version.h"
 
 #include <QApplication>
 
 #include <iostream>
-
-namespace {
-
-IUserInterface& deviceStack() {
-    void* device = nullptr;
-    queryInterface(InterfaceId::UserInterface.value(), &device);
-    return *static_cast<IUserInterface*>(device);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     using namespace quorvex::console;
