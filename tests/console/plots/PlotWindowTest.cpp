@@ -30,7 +30,7 @@ protected:
     }
 };
 
-class PlotWindowTest : public test::ConsoleTest {
+class PlotWindowTest : public test::WindowTest {
 protected:
     void SetUp() override {
         state_.setConnectionState(ConnectionState::Connected);

@@ -11,9 +11,9 @@ namespace quorvex::test {
 void ensureConsoleApplication();
 
 // A window test: the application exists before any member widget is built.
-class ConsoleTest : public ::testing::Test {
+class WindowTest : public ::testing::Test {
 protected:
-    ConsoleTest() { ensureConsoleApplication(); }
+    WindowTest() { ensureConsoleApplication(); }
 };
 
 // Runs the event loop until the condition holds or the time is up; returns the condition.

@@ -16,7 +16,7 @@ const ChannelRecord& row(int id) {
     return *ChannelRegistry::find(id);
 }
 
-class ChannelSelectorTest : public test::ConsoleTest {
+class ChannelSelectorTest : public test::WindowTest {
 protected:
     void SetUp() override { selector_.resize(200, 24); }
 

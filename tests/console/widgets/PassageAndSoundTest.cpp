@@ -17,7 +17,7 @@ namespace {
 
 using zeph::windows::logging::LogBeacon;
 
-class PassageTest : public test::ConsoleTest {
+class PassageTest : public test::WindowTest {
 protected:
     PigPassageDlg* openPassage(QWidget* parent) {
         auto* dialog = new PigPassageDlg({[this] { waiting_ = true; }, [this] { waiting_ = false; }}, parent);

@@ -10,7 +10,7 @@
 namespace quorvex::console {
 namespace {
 
-class WidgetTest : public test::ConsoleTest {
+class WidgetTest : public test::WindowTest {
 protected:
 };
 

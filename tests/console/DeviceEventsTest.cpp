@@ -4,12 +4,11 @@
 #include "console/widgets/DeviceInfoTab.h"
 #include "console/widgets/GainMeter.h"
 #include "console/widgets/PigPassageDlg.h"
-#include "device/ChannelRegistry.h"
-#include "tests/console/events/ConsoleSessionFixture.h"
+#include "tests/console/ConsoleFixture.h"
 
 #include <QPointer>
 
-#include <gtest/gtest.h>
+#include <algorithm>
 
 namespace quorvex::test {
 namespace {
@@ -17,32 +16,45 @@ namespace {
 using console::SoundEvent;
 using Field = console::DeviceInfoTab::Field;
 
-class DeviceEventsTest : public ConsoleSession {
+// What the unit's events do to the main window's widgets, against a simulated unit.
+class DeviceEventsTest : public ConsoleTest {
 protected:
     template <typename Widget>
     Widget& widget() {
-        auto* found = dialog_->findChild<Widget*>();
+        auto* found = window().findChild<Widget*>();
         EXPECT_NE(found, nullptr);
         return *found;
     }
 
     std::vector<console::PigPassageDlg*> passageDialogs() {
         std::vector<console::PigPassageDlg*> open;
-        for (auto* dialog : dialog_->findChildren<console::PigPassageDlg*>()) {
+        for (auto* dialog : window().findChildren<console::PigPassageDlg*>()) {
             if (dialog->isVisible()) {
                 open.push_back(dialog);
             }
         }
         return open;
     }
+
+    long played(SoundEvent event) const {
+        return std::count(answers_.sounds.begin(), answers_.sounds.end(), event);
+    }
+
+    int logLinesWith(const QString& text) {
+        int count = 0;
+        for (const QString& line : window().logText().split(u'\n')) {
+            count += line.contains(text) ? 1 : 0;
+        }
+        return count;
+    }
 };
 
 TEST_F(DeviceEventsTest, AStreamingUnitFillsThePlotsTheDeviceInfoAndTheMeter) {
-    connectUnit();
+    start({"--simulate"});
     ASSERT_TRUE(waitForStreaming());
     auto& history = widget<console::HistoryWnd>();
     auto& axes = widget<console::AxisHistoryWnd>();
-    ASSERT_TRUE(waitUntil([&] { return history.model().ring().newest(1).channel != 0; }));
+    ASSERT_TRUE(waitFor([&] { return history.model().ring().newest(1).channel != 0; }));
     EXPECT_NE(history.model().activeTransmitter(), nullptr);
     EXPECT_NE(axes.model().ring().newest(0).channel, 0) << "both plots are fed while playing";
     EXPECT_EQ(history.model().ring().capacity(), 156u);
@@ -51,108 +63,110 @@ TEST_F(DeviceEventsTest, AStreamingUnitFillsThePlotsTheDeviceInfoAndTheMeter) {
     EXPECT_EQ(info.text(Field::Model), QStringLiteral("M450"));
     EXPECT_EQ(info.text(Field::SerialNumber), QStringLiteral("123456"));
     EXPECT_EQ(info.text(Field::Firmware), QStringLiteral("0.0096"));
-    ASSERT_TRUE(waitUntil([&] { return !info.text(Field::Latitude).isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] { return !info.text(Field::Latitude).isEmpty(); }));
     EXPECT_EQ(info.text(Field::Latitude), QStringLiteral("51.500000"));
     EXPECT_EQ(info.text(Field::Longitude), QStringLiteral("-0.120000"));
     EXPECT_EQ(info.text(Field::SignalQuality), QStringLiteral("Good"));
 
     auto& meter = widget<console::GainMeter>();
     control("gain 9 1");
-    ASSERT_TRUE(waitUntil([&] { return meter.gain() == 9; }));
+    ASSERT_TRUE(waitFor([&] { return meter.gain() == 9; }));
     EXPECT_EQ(meter.clipping(), 1);
     control("gps 57.25 -2.5 80 1.5 0");
-    ASSERT_TRUE(waitUntil([&] { return info.text(Field::Latitude) == QStringLiteral("57.250000"); }, 8000));
+    ASSERT_TRUE(waitFor([&] { return info.text(Field::Latitude) == QStringLiteral("57.250000"); }));
     EXPECT_EQ(info.text(Field::SignalQuality), QStringLiteral("No signal"));
 }
 
+TEST_F(DeviceEventsTest, WhilePausedASampleOnlyUpdatesTheCurrentValue) {
+    start({"--simulate"});
+    ASSERT_TRUE(waitForStreaming());
+    auto& history = widget<console::HistoryWnd>();
+    ASSERT_TRUE(waitFor([&] { return history.model().ring().newest(0).channel != 0; }));
+    window().OnLive();  // pause
+    ASSERT_EQ(unitState().streamingState(), StreamingState::Paused);
+    const StreamingSample newest = history.model().ring().newest(0);
+    const std::int32_t before = history.model().current().x;
+    ASSERT_TRUE(waitFor([&] { return history.model().current().x != before; }));
+    EXPECT_EQ(history.model().ring().newest(0).x, newest.x) << "nothing is added to the history";
+}
+
 TEST_F(DeviceEventsTest, PassagesOpenADialogEachCountAndSoundAndClearResetsTheCount) {
-    connectUnit();
+    start({"--simulate"});
     ASSERT_TRUE(waitForStreaming());
     control("passage 1 57.5 -2.25 101.5");
     control("passage 2");
-    ASSERT_TRUE(waitUntil([&] { return dialog_->passageCount() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return window().passageCount() == 2; }));
     EXPECT_EQ(logLinesWith(QStringLiteral("] Pig passage detected at ")), 2);
     EXPECT_EQ(
         logLinesWith(QStringLiteral("Latitude = 57.500000, Longitude = -2.250000, Elevation = 101.500000.")),
         1);
-    EXPECT_EQ(desktop_.count(SoundEvent::Passage), 2);
+    EXPECT_EQ(played(SoundEvent::Passage), 2);
     const auto dialogs = passageDialogs();
     ASSERT_EQ(dialogs.size(), 2u) << "every passage has its own dialog";
     EXPECT_TRUE(dialogs[0]->pageHtml().contains(QStringLiteral("id=\"latitude\">57.500000<")));
-    EXPECT_TRUE(dialog_->isWaiting());
+    EXPECT_TRUE(window().isWaiting());
     EXPECT_TRUE(dialogs[1]->isEnabled()) << "the operator can close a passage dialog while the window waits";
 
     QPointer<console::PigPassageDlg> closed = dialogs[1];
     closed->accept();
-    EXPECT_FALSE(dialog_->isWaiting()) << "closing any passage dialog ends the wait";
-    ASSERT_TRUE(waitUntil([&] { return closed.isNull(); }));
+    EXPECT_FALSE(window().isWaiting()) << "closing any passage dialog ends the wait";
+    ASSERT_TRUE(waitFor([&] { return closed.isNull(); }));
     EXPECT_EQ(passageDialogs().size(), 1u);
 
-    dialog_->OnClear();
-    EXPECT_EQ(dialog_->passageCount(), 0);
-    EXPECT_TRUE(dialog_->logText().isEmpty());
+    window().OnClear();
+    EXPECT_EQ(window().passageCount(), 0);
+    EXPECT_TRUE(window().logText().isEmpty());
 }
 
 TEST_F(DeviceEventsTest, IgnoredEventsAndRecordingTriggersAreLoggedWithTheirSounds) {
-    connectUnit();
+    start({"--simulate"});
     ASSERT_TRUE(waitForStreaming());
     control("ignored");
     control("trigger 8");
     control("trigger 9");
     control("trigger 3");
-    ASSERT_TRUE(waitUntil([&] { return desktop_.count(SoundEvent::Triggered) == 3; }));
-    EXPECT_EQ(dialog_->ignoredCount(), 1);
-    EXPECT_EQ(desktop_.count(SoundEvent::Ignored), 1);
+    ASSERT_TRUE(waitFor([&] { return played(SoundEvent::Triggered) == 3; }));
+    EXPECT_EQ(window().ignoredCount(), 1);
+    EXPECT_EQ(played(SoundEvent::Ignored), 1);
     EXPECT_EQ(logLinesWith(QStringLiteral("] Event ignored.")), 1);
     EXPECT_EQ(logLinesWith(QStringLiteral("] QUORVEX is recording magnetic disturbance.")), 1);
     EXPECT_EQ(logLinesWith(QStringLiteral("] QUORVEX is recording legacy transmitter.")), 1);
     EXPECT_EQ(logLinesWith(QStringLiteral("] QUORVEX is recording Korvid transmitter 3.")), 1);
-    EXPECT_EQ(dialog_->passageCount(), 0) << "no counter but the ignored one changes";
+    EXPECT_EQ(window().passageCount(), 0) << "no counter but the ignored one changes";
 }
 
 TEST_F(DeviceEventsTest, AThousandPassagesGiveAThousandLinesAndACountOfAThousand) {
-    connectUnit();
+    start({"--simulate"});
     ASSERT_TRUE(waitForStreaming());
     for (int i = 0; i < 1000; ++i) {
         control("passage");
     }
-    ASSERT_TRUE(waitUntil([&] { return dialog_->passageCount() >= 1000; }, 120000))
-        << "count " << dialog_->passageCount();
-    EXPECT_EQ(dialog_->passageCount(), 1000);
+    ASSERT_TRUE(waitFor([&] { return window().passageCount() >= 1000; }))
+        << "count " << window().passageCount();
+    EXPECT_EQ(window().passageCount(), 1000);
     EXPECT_EQ(logLinesWith(QStringLiteral("] Pig passage detected at ")), 1000);
-    EXPECT_EQ(desktop_.count(SoundEvent::Passage), 1000);
+    EXPECT_EQ(played(SoundEvent::Passage), 1000);
     EXPECT_EQ(passageDialogs().size(), 1000u);
 }
 
 TEST_F(DeviceEventsTest, ADisconnectionClearsPlotsMeterSelectorCountersAndDeviceInfo) {
-    connectUnit();
+    start({"--simulate"});
     ASSERT_TRUE(waitForStreaming());
     control("gain 5 2");
     control("ignored");
     ASSERT_TRUE(
-        waitUntil([&] { return widget<console::GainMeter>().gain() == 5 && dialog_->ignoredCount() == 1; }));
-    dialog_->OnDisconnect();
-    ASSERT_TRUE(waitUntil([&] { return unitState().connectionState() == ConnectionState::Disconnected; }));
-    ASSERT_TRUE(waitUntil([&] { return widget<console::DeviceInfoTab>().text(Field::Model).isEmpty(); }));
+        waitFor([&] { return widget<console::GainMeter>().gain() == 5 && window().ignoredCount() == 1; }));
+    window().OnDisconnect();
+    ASSERT_TRUE(waitFor([&] { return unitState().connectionState() == ConnectionState::Disconnected; }));
+    ASSERT_TRUE(waitFor([&] { return widget<console::DeviceInfoTab>().text(Field::Model).isEmpty(); }));
     EXPECT_EQ(widget<console::GainMeter>().gain(), 0);
     EXPECT_EQ(widget<console::GainMeter>().clipping(), 0);
-    EXPECT_EQ(dialog_->ignoredCount(), 0);
+    EXPECT_EQ(window().ignoredCount(), 0);
     EXPECT_EQ(widget<console::ChannelSelector>().currentText(), QStringLiteral("Auto Select"));
     const auto& history = widget<console::HistoryWnd>().model();
     EXPECT_EQ(history.activeTransmitter(), nullptr);
     EXPECT_EQ(history.ring().newest(0).channel, 0) << "the ring is empty";
     EXPECT_EQ(widget<console::AxisHistoryWnd>().model().ring().newest(0).channel, 0);
-}
-
-TEST_F(DeviceEventsTest, FirmwareOutsideTheWindowIsRefusedWithItsBox) {
-    connectUnit("V0.0084");
-    ASSERT_TRUE(waitUntil([&] { return !desktop_.boxes.empty(); }, 20000));
-    EXPECT_EQ(desktop_.boxes.front(),
-              QStringLiteral("This QUORVEX unit is running an incompatible version of the firmware.\n\n"
-                             "Minimum supported version 0.0085\nMaximum supported version 0.0098\n\n"
-                             "Current Version 0.0084"));
-    ASSERT_TRUE(waitUntil([&] { return unitState().connectionState() == ConnectionState::Disconnected; }));
-    EXPECT_TRUE(widget<console::DeviceInfoTab>().text(Field::Model).isEmpty());
 }
 
 }  // namespace
