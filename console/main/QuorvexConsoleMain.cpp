@@ -1,7 +1,9 @@
 // quorvex-console: the QUORVEX operator console.
 #include "console/ConsoleOptions.h"
 #include "console/DesktopServices.h"
+#include "console/StopSignals.h"
 #include "console/Telvane.h"
+#include "console/TelvaneDlg.h"
 #include "support/version/Version.h"
 
 #include <QApplication>
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
         std::cout << "quorvex-console " << quorvex::Version << std::endl;
         return 0;
     }
+    StopSignals::block();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvex-console"));
     QApplication::setApplicationVersion(QString::fromLatin1(quorvex::Version));
@@ -37,5 +40,6 @@ int main(int argc, char** argv) {
         std::cerr << "quorvex-console: " << error << std::endl;
         return 1;
     }
+    const StopSignals stop([&telvane] { telvane.mainWindow()->close(); });
     return QApplication::exec();
 }

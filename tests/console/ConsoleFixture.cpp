@@ -82,4 +82,8 @@ std::string ConsoleTest::debugLog() const {
     return {};
 }
 
+bool ConsoleTest::waitForLog(const std::string& text) {
+    return waitFor([&] { return debugLog().find(text) != std::string::npos; });
+}
+
 }  // namespace quorvex::test

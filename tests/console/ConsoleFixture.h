@@ -68,6 +68,8 @@ protected:
     // Connected, the stream playing and the wait over.
     [[nodiscard]] bool waitForStreaming();
     std::string debugLog() const;
+    // Waits until the debug log file holds the text.
+    [[nodiscard]] bool waitForLog(const std::string& text);
 
     static QApplication& application();
 

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QToolBar>
+#include <QWidgetAction>
 
 namespace {
 
@@ -31,6 +32,9 @@ QStringList menuTitles(TelvaneDlg& window) {
 QStringList toolBarButtons(TelvaneDlg& window) {
     QStringList buttons;
     for (const QAction* button : window.toolBar()->actions()) {
+        if (qobject_cast<const QWidgetAction*>(button) != nullptr) {
+            continue;  // the logo and the space before it
+        }
         buttons << (button->isSeparator() ? QStringLiteral("|") : button->toolTip());
     }
     return buttons;
@@ -110,9 +114,9 @@ TEST_F(ConsoleTest, ConnectInitAndStreamingSetTheCommandsByTheTable) {
     EXPECT_EQ(!unitState().autoTrigger(), checked(window(), ID_RECORD_MANUAL));
     EXPECT_EQ(QStringLiteral("connection-serial-on"), window().paneIcon(TelvaneDlg::ConnectionPane));
     EXPECT_EQ(QStringLiteral("Ready"), window().messageText());
-    const std::string log = debugLog();
-    EXPECT_NE(std::string::npos, log.find("|TelvaneDlg::OnConnect|Bluetooth Info goes here\n"));
-    EXPECT_NE(std::string::npos, log.find("|TelvaneDlg::OnQuorvexInitEvt|Model                  : M450\n"));
+    // The background writer puts the lines in the file a moment later.
+    EXPECT_TRUE(waitForLog("|TelvaneDlg::OnConnect|Bluetooth Info goes here\n"));
+    EXPECT_TRUE(waitForLog("|TelvaneDlg::OnQuorvexInitEvt|Model                  : M450\n"));
 
     window().OnLive();  // pauses
     ASSERT_TRUE(waitFor([this] { return unitState().streamingState() == StreamingState::Paused; }));
@@ -224,6 +228,17 @@ TEST_F(ConsoleTest, TheHealthChecksBoxIsShownOnTheWindowThreadWhileTheStreamWill
         << answers_.boxes[0].text.toStdString();
     EXPECT_TRUE(answers_.boxes[0].onWindowThread);
     ASSERT_TRUE(waitFor([this] { return unitState().connectionState() == ConnectionState::Disconnected; }));
+}
+
+TEST_F(ConsoleTest, HelpOpensTheQuickStartGuideBesideTheProgram) {
+    start({});
+    window().OnHelp();
+    ASSERT_EQ(1u, answers_.opened.size());
+    EXPECT_TRUE(answers_.opened[0].endsWith("/QuickStart.pdf"));
+    QFile guide(answers_.opened[0]);
+    ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(guide.read(5) == "%PDF-") << "a PDF rendered from the Markdown guide";
+    EXPECT_GT(guide.size(), 10000) << "with its text";
 }
 
 }  // namespace
