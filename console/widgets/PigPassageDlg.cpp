@@ -1,9 +1,11 @@
 #include "console/widgets/PigPassageDlg.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace quorvex::console {
 
@@ -30,8 +32,13 @@ QString fillElementsById(QString html, const std::map<QString, QString>& texts) 
     return html;
 }
 
-PigPassageDlg::PigPassageDlg(WaitState wait, QWidget* parent)
-    : QDialog(parent), wait_(std::move(wait)), browser_(new QTextBrowser(this)) {
+PigPassageDlg::PigPassageDlg(WaitState wait, QWidget* owner)
+    : QDialog(nullptr), owner_(owner), wait_(std::move(wait)), browser_(new QTextBrowser(this)) {
+    // Closing the main window ends the program even while passage dialogs are open.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    if (owner != nullptr) {
+        connect(owner, &QObject::destroyed, this, [this] { delete this; });
+    }
     setWindowTitle(tr("QUORVEX - Pig Passage Detected!"));
     browser_->setOpenLinks(false);
     connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
@@ -46,7 +53,7 @@ PigPassageDlg::PigPassageDlg(WaitState wait, QWidget* parent)
 }
 
 void PigPassageDlg::done(int result) {
-    if (waiting_ && wait_.end) {
+    if (waiting_ && wait_.end && owner_ != nullptr) {
         waiting_ = false;
         wait_.end();
     }
@@ -67,7 +74,22 @@ void PigPassageDlg::setData(const zeph::platform::SYSTEMTIME& utc, double latitu
 void PigPassageDlg::showModeless() {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
+    if (owner_ != nullptr) {
+        winId();
+        windowHandle()->setTransientParent(owner_->window()->windowHandle());
+    }
     show();
+}
+
+std::vector<PigPassageDlg*> PigPassageDlg::openDialogs() {
+    std::vector<PigPassageDlg*> open;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<PigPassageDlg*>(window);
+        if (dialog != nullptr && dialog->isVisible()) {
+            open.push_back(dialog);
+        }
+    }
+    return open;
 }
 
 QString PigPassageDlg::pageHtml() const {
@@ -75,7 +97,7 @@ QString PigPassageDlg::pageHtml() const {
 }
 
 void PigPassageDlg::showEvent(QShowEvent* event) {
-    if (!waiting_ && wait_.begin) {
+    if (!waiting_ && wait_.begin && owner_ != nullptr) {
         waiting_ = true;
         wait_.begin();
     }

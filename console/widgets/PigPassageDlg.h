@@ -3,10 +3,12 @@
 #include "support/platform/LocalTime.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <map>
+#include <vector>
 
 class QTextBrowser;
 
@@ -16,7 +18,9 @@ namespace quorvex::console {
 QString fillElementsById(QString html, const std::map<QString, QString>& texts);
 
 // Announces one pig passage. The main window is in its wait state while a passage dialog is open;
-// closing any of them ends the wait (the wait is one flag, not a count).
+// closing any of them ends the wait (the wait is one flag, not a count). The dialog is a window
+// of its own that stays above its owner: as a child it would be disabled with the waiting owner
+// and could never be closed. It goes when it is closed or when its owner goes.
 class PigPassageDlg : public QDialog {
     Q_OBJECT
 public:
@@ -25,7 +29,10 @@ public:
         std::function<void()> end;
     };
 
-    PigPassageDlg(WaitState wait, QWidget* parent);
+    PigPassageDlg(WaitState wait, QWidget* owner);
+
+    // The passage dialogs on screen now, in no particular order.
+    static std::vector<PigPassageDlg*> openDialogs();
 
     // The passage's UTC time, position and the unit's working folder.
     void setData(const zeph::platform::SYSTEMTIME& utc, double latitude, double longitude, double elevation,
@@ -41,6 +48,7 @@ protected:
     void done(int result) override;
 
 private:
+    QPointer<QWidget> owner_;
     WaitState wait_;
     bool waiting_ = false;
     std::map<QString, QString> texts_;

@@ -62,12 +62,23 @@ TEST_F(PassageTest, EveryPassageHasItsOwnDialogAndClosingAnyEndsTheWait) {
     QPointer<PigPassageDlg> second = openPassage(&parent);
     EXPECT_TRUE(waiting_);
     EXPECT_TRUE(first->isVisible() && second->isVisible());
+    parent.setEnabled(false);  // what the owner's wait state does
+    EXPECT_TRUE(first->isEnabled() && second->isEnabled()) << "a waiting owner must not disable its passages";
     second->findChild<QTextBrowser*>()->anchorClicked(QUrl(QStringLiteral("ok:")));
     EXPECT_FALSE(waiting_) << "the wait is one flag, not a count";
     ASSERT_TRUE(test::waitUntil([&] { return second.isNull(); })) << "a closed passage dialog deletes itself";
     EXPECT_FALSE(first.isNull());
     first->reject();
     ASSERT_TRUE(test::waitUntil([&] { return first.isNull(); }));
+}
+
+TEST_F(PassageTest, APassageDialogGoesWithItsOwner) {
+    auto owner = std::make_unique<QWidget>();
+    QPointer<PigPassageDlg> dialog = openPassage(owner.get());
+    EXPECT_EQ(PigPassageDlg::openDialogs().size(), 1u);
+    owner.reset();
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_TRUE(waiting_) << "a passage dialog closed by its owner's end does not call back into it";
 }
 
 TEST(SoundEvents, TheThemeKnowsThemByTheirIds) {
