@@ -71,6 +71,18 @@ TEST_F(DeviceEventsTest, AStreamingUnitFillsThePlotsTheDeviceInfoAndTheMeter) {
     EXPECT_EQ(info.text(Field::SignalQuality), QStringLiteral("No signal"));
 }
 
+TEST_F(DeviceEventsTest, AChannelChangeSetsTheHistoryModeAndTheSelectorFollowsTheUnit) {
+    start({"--simulate"});
+    ASSERT_TRUE(waitForStreaming());
+    auto& history = widget<console::HistoryWnd>();
+    auto& selector = widget<console::ChannelSelector>();
+    window().OnSelChangeChannelSelector(8);
+    ASSERT_TRUE(waitFor([&] { return history.model().mode() == ChannelKind::Magnetic; }));
+    ASSERT_TRUE(waitFor([&] { return selector.currentText() == QStringLiteral("Mag"); }));
+    window().OnSelChangeChannelSelector(0);
+    ASSERT_TRUE(waitFor([&] { return selector.currentText() == QStringLiteral("Auto Select"); }));
+}
+
 TEST_F(DeviceEventsTest, WhilePausedASampleOnlyUpdatesTheCurrentValue) {
     start({"--simulate"});
     ASSERT_TRUE(waitForStreaming());
