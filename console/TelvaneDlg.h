@@ -55,6 +55,9 @@ public:
     QToolBar* toolBar() const { return toolBar_; }
     // The words of the message pane, the red status text, the log tab's text.
     QString messageText() const;
+    // What the message pane shows now (a highlighted command's prompt, else the message text).
+    QString shownMessage() const;
+    QMenu* workingFolderMenu() const { return workingFolderMenu_; }
     QString statusText() const;
     QString logText() const;
     bool isWaiting() const { return waiting_; }

@@ -11,6 +11,10 @@ QString TelvaneDlg::messageText() const {
     return messageText_;
 }
 
+QString TelvaneDlg::shownMessage() const {
+    return messagePane_->text();
+}
+
 QString TelvaneDlg::statusText() const {
     return statusText_->text();
 }

@@ -71,8 +71,10 @@ protected:
     // Waits until the debug log file holds the text.
     [[nodiscard]] bool waitForLog(const std::string& text);
 
+public:
     static QApplication& application();
 
+protected:
     TemporaryFolder temp_;
     AnsweringServices answers_;
     std::unique_ptr<console::Telvane> telvane_;
