@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace quorvex::console {
 namespace {
 
@@ -90,8 +88,10 @@ TEST(SoundEvents, TheThemeKnowsThemByTheirIds) {
 TEST(SoundEvents, ABurstIsPlayedOffTheCallersThreadAndAFailureIsLoggedOnceAtMost) {
     LogBeacon& beacon = LogBeacon::instance();
     int reports = 0;
-    const auto connection = beacon.connect([&](const auto&, auto, const wchar_t* context, const wchar_t*) {
-        reports += std::wcscmp(context, L"CanberraSoundPlayer::play") == 0 ? 1 : 0;
+    const auto connection = beacon.connect([&](zeph::windows::logging::LogBatch batch) {
+        for (const auto& entry : batch) {
+            reports += entry.context() == "CanberraSoundPlayer::play" ? 1 : 0;
+        }
     });
     {
         CanberraSoundPlayer player;
