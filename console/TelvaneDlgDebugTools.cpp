@@ -2,7 +2,10 @@
 // debug console and its filter, and a forced redraw of the plots.
 #include "console/EntryTrace.h"
 #include "console/TelvaneDlg.h"
+#include "console/plots/AxisHistoryWnd.h"
+#include "console/plots/HistoryWnd.h"
 #include "console/resources/ConsoleIcon.h"
+#include "discovery/SerialSettingsDlg.h"
 
 namespace quorvex::console {
 
@@ -11,6 +14,19 @@ using zeph::windows::logging::LogFilterOptionsDlg;
 
 void TelvaneDlg::OnSerial() {
     entryTrace("TelvaneDlg::OnSerial");
+    zeph::windows::discovery::SerialSettingsDlg dialog(this);
+    dialog.setSerialSettings(serialSettings_);
+    dialog.setPresetPort(serialSettings_.portNumber());
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    zeph::windows::communication::SerialSettings chosen = dialog.serialSettings();
+    if (chosen.portNumber() == -1) {
+        // "DISABLED" chooses no port: there is nothing to connect to.
+        chosen.setPortNumber(0);
+        chosen.setDevicePath(std::wstring());
+    }
+    setSerialSettings(chosen);
 }
 
 void TelvaneDlg::OnViewConsole() {
@@ -51,7 +67,7 @@ void TelvaneDlg::OnViewFilter() {
 void TelvaneDlg::OnForceRedraw() {
     entryTrace("TelvaneDlg::OnForceRedraw");
     historyWindow_->update();
-    axisHistoryTab_->update();
+    axisHistoryWindow_->update();
 }
 
 bool TelvaneDlg::debugConsoleOpen() const {
