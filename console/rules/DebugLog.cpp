@@ -1,4 +1,4 @@
-#include "cli/DebugLog.h"
+#include "console/rules/DebugLog.h"
 
 #include "support/config/ConfigMgr.h"
 #include "support/logging/LogBeacon.h"
@@ -11,7 +11,7 @@
 #include <ctime>
 #include <iostream>
 
-namespace quorvex::cli {
+namespace quorvex::console {
 
 namespace {
 
@@ -95,4 +95,4 @@ zeph::platform::DWORD DebugLog::initialize() {
     return 0;
 }
 
-}  // namespace quorvex::cli
+}  // namespace quorvex::console
