@@ -38,12 +38,16 @@ void LogNotificationWnd::release(Pending* newest) {
 }
 
 void LogNotificationWnd::post(LogEntry&& entry) {
-    auto* node = new Pending{std::move(entry), pending_.load(std::memory_order_relaxed)};
-    while (!pending_.compare_exchange_weak(node->previous, node, std::memory_order_release,
+    Pending* previous = pending_.load(std::memory_order_relaxed);
+    auto* node = new Pending{std::move(entry), previous};
+    // Once pushed, the node belongs to the window thread, which may have freed it already: only
+    // the local copy of what it was pushed onto is read after the push.
+    while (!pending_.compare_exchange_weak(previous, node, std::memory_order_release,
                                            std::memory_order_relaxed)) {
+        node->previous = previous;
     }
     // One wake-up per batch: a later entry finds the batch non-empty and the window already woken.
-    if (node->previous == nullptr && !platform::postMessage(window_, WM_LOG_WRITEMESSAGE(), 0, 0)) {
+    if (previous == nullptr && !platform::postMessage(window_, WM_LOG_WRITEMESSAGE(), 0, 0)) {
         // No window to wake: nobody would ever take the batch.
         release(pending_.exchange(nullptr, std::memory_order_acquire));
     }
