@@ -307,6 +307,11 @@ void TMessageDispatchInterface<Base>::ProcessInitEvent(Payload payload, std::siz
     if (!firmware.roundingError.empty()) {
         LogBeacon::log(context.c_str(), Error, L"%hs", firmware.roundingError);
     }
+    if (firmware.saturated) {
+        LogBeacon::log(context.c_str(), Warning,
+                       L"Firmware revision [%hs] is beyond the largest minor number; read as 0.4095.",
+                       init.firmwareText);
+    }
     record->firmware[0] = firmware.words[0];
     record->firmware[1] = firmware.words[1];
 
