@@ -132,8 +132,9 @@ TEST_F(DispatchInit, FieldsFilledToTheirLastByteGiveTheirFullLengthAndNoMore) {
     EXPECT_EQ("M450 1234567890X", state.identity().deviceName);
     EXPECT_EQ("1234567890X", state.identity().nameRemainder);
     EXPECT_EQ((FirmwareRevision{0, 0}), state.firmware());
-    EXPECT_EQ((WorkingFolderNames{"ABCDEFGHIJKLMNOPQRSTU", "BCDEFGHIJKLMNOPQRSTUV", "C",
-                                  "DDDDDDDDDDDDDDDDDDDDD", "EEEEEEEEEEEEEEEEEEEEE"}),
+    // A name is up to 20 characters: the 21st byte of a field without a zero byte is not one.
+    EXPECT_EQ((WorkingFolderNames{"ABCDEFGHIJKLMNOPQRST", "BCDEFGHIJKLMNOPQRSTU", "C", "DDDDDDDDDDDDDDDDDDDD",
+                                  "EEEEEEEEEEEEEEEEEEEE"}),
               state.workingFolderNames());
     const InitRecord& record = recordOf<InitRecord>(posted[0]);
     EXPECT_EQ(0, std::memcmp(record.deviceName, "M450 1234567890X", 16));
