@@ -38,6 +38,7 @@ public:
             return;
         }
         LogBeacon::log(context.c_str(), Information, L"Successfully initialized all worker threads.");
+        this->lastError_ = 0;  // the last failed connect is history now
         this->deviceState_.setConnectionState(ConnectionState::Connecting);
         if (IHealthCheck* health = this->healthCheck(); health != nullptr) {
             health->resetCounters();
