@@ -40,10 +40,13 @@ private:
 
     IThread* thread_ = nullptr;
     communication::Serial* port_ = nullptr;
-    EventHandle terminate_;  //!< "_terminate": shutdown wins over pending work
-    std::shared_ptr<platform::Mutex>
-        queueMutex_;             //!< "message queue mutex": guards queue_ and dataAvailable_
-    EventHandle dataAvailable_;  //!< signalled exactly while queue_ holds items
+    // Made once with the worker and never replaced: callers on other threads use them at any time.
+    const EventHandle terminate_ = platform::Event::create(true, false);  //!< "_terminate": shutdown wins
+    //! "message queue mutex": guards queue_ and dataAvailable_
+    const std::shared_ptr<platform::Mutex> queueMutex_ =
+        platform::Mutex::create(false, L"message queue mutex");
+    const EventHandle dataAvailable_ =
+        platform::Event::create(true, false);  //!< set while queue_ holds items
     std::deque<Item> queue_;
     FormatCallback format_;
     WriteCompleteCallback writeComplete_;

@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 
 using namespace zeph::windows::system::threading;
 using namespace zeph::windows::communication;
@@ -149,6 +151,36 @@ TEST_F(SerialThreadsTest, QueueDataAfterShutdownIsRefused) {
     const std::uint8_t text[] = {'S', 'T', 'O', 'P', 0x0A};
     EXPECT_FALSE(writer_.getWorker().queueData(text, 5, 0));
     EXPECT_TRUE(unit_.receive(1, std::chrono::milliseconds(100)).empty());
+}
+
+TEST_F(SerialThreadsTest, QueueingWhileTheWriterRestartsIsSafeAndTheNextRunWrites) {
+    // A command from the window thread may arrive while a reconnection starts the writer again.
+    std::atomic<bool> stop{false};
+    std::thread producer([&] {
+        const std::uint8_t text[] = {'P'};
+        while (!stop.load()) {
+            writer_.getWorker().queueData(text, 1, 0);
+            std::this_thread::yield();
+        }
+    });
+    for (int run = 0; run < 20; ++run) {
+        EXPECT_EQ(0u, writer_.create("Serial Write", &params_, 0, 0, nullptr));
+        EXPECT_TRUE(writer_.shutdown(2000));
+    }
+    stop.store(true);
+    producer.join();
+
+    ASSERT_EQ(0u, writer_.create("Serial Write", &params_, 0, 0, nullptr));
+    const std::uint8_t text[] = {'Q', 0x0A};
+    ASSERT_TRUE(writer_.getWorker().queueData(text, 2, 0));
+    // Whatever the earlier runs wrote comes first; the new run's item arrives after it.
+    Bytes written;
+    EXPECT_TRUE(eventually([&] {
+        const Bytes more = unit_.receive(4096, std::chrono::milliseconds(50));
+        written.insert(written.end(), more.begin(), more.end());
+        return written.size() >= 2 && written.back() == 0x0A;
+    }));
+    EXPECT_EQ('Q', written.size() >= 2 ? written[written.size() - 2] : 0);
 }
 
 TEST_F(SerialThreadsTest, HalfAFrameWaitsInTheBufferForTheRest) {
