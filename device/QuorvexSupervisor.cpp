@@ -155,15 +155,21 @@ DWORD QuorvexSupervisor::onRead(const EventHandle& abort, const std::uint8_t* by
     }
     switch (verdict.reply) {
         case LinkReply::NegativeAck:
-            sendNAK();
+            sendNAK(abort);
             return verdict.result;
         case LinkReply::None:
             return verdict.result;
         case LinkReply::PollAck:
-            sendReply("QuorvexSupervisor::pretranslateMessage", LinkReply::PollAck);
+            if (sendReply("QuorvexSupervisor::pretranslateMessage", LinkReply::PollAck, abort) ==
+                platform::ERROR_CANCELLED) {
+                return platform::ERROR_CANCELLED;
+            }
             break;
         case LinkReply::Acknowledge: {
-            sendACK();
+            if (sendReply("QuorvexSupervisor::sendACK", LinkReply::Acknowledge, abort) ==
+                platform::ERROR_CANCELLED) {
+                return platform::ERROR_CANCELLED;
+            }
             LogBeacon::log(context, DebugLevel2,
                            L"::WaitForMultipleObjects() waiting for the ACK to be sent.");
             const platform::Handle first =
@@ -192,18 +198,18 @@ DWORD QuorvexSupervisor::onRead(const EventHandle& abort, const std::uint8_t* by
     return FRAME_ACCEPTED;
 }
 
-void QuorvexSupervisor::sendACK() {
-    sendReply("QuorvexSupervisor::sendACK", LinkReply::Acknowledge);
+void QuorvexSupervisor::sendACK(const EventHandle& abort) {
+    sendReply("QuorvexSupervisor::sendACK", LinkReply::Acknowledge, abort);
 }
 
-void QuorvexSupervisor::sendNAK() {
+void QuorvexSupervisor::sendNAK(const EventHandle& abort) {
     if (IHealthCheck* health = healthCheck(); health != nullptr) {
         health->incBadFrameCount();
     }
-    sendReply("QuorvexSupervisor::sendNAK", LinkReply::NegativeAck);
+    sendReply("QuorvexSupervisor::sendNAK", LinkReply::NegativeAck, abort);
 }
 
-void QuorvexSupervisor::sendReply(const char* context, LinkReply reply) {
+DWORD QuorvexSupervisor::sendReply(const char* context, LinkReply reply, const EventHandle& abort) {
     LogBeacon::log(context, DebugLevel1, L" ");
     const std::span<const std::uint8_t> bytes = replyBytes(reply);
     const std::string text(bytes.begin(), bytes.end() - 1);
@@ -215,9 +221,9 @@ void QuorvexSupervisor::sendReply(const char* context, LinkReply reply) {
     const int toWrite = endWithLineFeed(buffer, static_cast<DWORD>(buffer.size()));
     if (toWrite == -1) {
         LogBeacon::log(context, Error, L"Unable to format data!");
-        return;
+        return platform::ERROR_OUTOFMEMORY;
     }
-    const DWORD written = serial_.writePort(nullptr, buffer.data(), static_cast<DWORD>(toWrite));
+    const DWORD written = serial_.writePort(abort, buffer.data(), static_cast<DWORD>(toWrite));
     onWriteComplete(nullptr, buffer.data(), static_cast<DWORD>(toWrite), written, 0);
     if (IHealthCheck* health = healthCheck(); health != nullptr) {
         if (reply == LinkReply::NegativeAck) {
@@ -226,4 +232,5 @@ void QuorvexSupervisor::sendReply(const char* context, LinkReply reply) {
             health->incGoodFrameCount();
         }
     }
+    return written;
 }

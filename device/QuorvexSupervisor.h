@@ -46,8 +46,10 @@ public:
     zeph::platform::DWORD onRead(const EventHandle& abort, const std::uint8_t* bytes,
                                  const zeph::platform::DWORD& length, zeph::platform::DWORD& consumed);
 
-    void sendACK();
-    void sendNAK();
+    // The replies of the link layer; an abort event (the read thread's terminate) ends a write
+    // that the line's flow control holds back.
+    void sendACK(const EventHandle& abort = nullptr);
+    void sendNAK(const EventHandle& abort = nullptr);
 
 protected:
     // The upper layers of the complete stack, reached through their interfaces; null for a lone
@@ -90,5 +92,5 @@ protected:
 private:
     // The line-feed part of onWrite, shared by commands and link replies.
     int endWithLineFeed(std::vector<std::uint8_t>& buffer, zeph::platform::DWORD length);
-    void sendReply(const char* context, LinkReply reply);
+    zeph::platform::DWORD sendReply(const char* context, LinkReply reply, const EventHandle& abort);
 };

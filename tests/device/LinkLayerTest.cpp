@@ -3,9 +3,11 @@
 #include "tests/device/LinkedStack.h"
 #include "tests/helpers/FrameBuilder.h"
 #include "tests/helpers/HexData.h"
+#include "tests/support/logging/RecordingListener.h"
 
 using namespace quorvex::test;
 using Bytes = std::vector<std::uint8_t>;
+using zeph::windows::communication::FlowControl;
 
 namespace {
 
@@ -119,6 +121,25 @@ TEST_F(LinkLayerTest, AFailedWriteAndAMissingResponseReachTheWindowAsNotices) {
     const auto* timeout = reinterpret_cast<const FailureNotice*>(missing->lParam);
     EXPECT_EQ(zeph::platform::WAIT_TIMEOUT, timeout->error);
     EXPECT_EQ(line, timeout->data);
+}
+
+TEST_F(LinkLayerTest, AnAckHeldBackByFlowControlEndsWhenTheReadThreadIsTerminated) {
+    auto& beacon = zeph::windows::logging::LogBeacon::instance();
+    std::vector<RecordedEntry> journal;
+    RecordingListener listener("log", journal);
+    ASSERT_EQ(0u, listener.attach());
+    settings_.setFlowControl(FlowControl::Software);
+    establish();
+    unit_.send(Bytes{0x13});  // XOFF: the port may send nothing more
+    unit_.send(gainFrame());
+    ASSERT_TRUE(unit_.receive(1, std::chrono::milliseconds(300)).empty()) << "the ACK is held back";
+
+    EXPECT_TRUE(stack_.serialReadThread_.shutdown(2000));
+    unit_.send(Bytes{0x11});  // XON, so that the rest of the stack stops freely
+    beacon.flush();
+    for (const std::wstring& line : messagesOf(journal)) {
+        EXPECT_FALSE(line.starts_with(L"Abandoned the thread")) << "the read thread ignored terminate";
+    }
 }
 
 TEST_F(LinkLayerTest, AnAnswerThatComesBeforeTheCommandWaitsStillAnswersIt) {
