@@ -75,7 +75,19 @@ bool QuorvexSupervisor::postToWindow(platform::UINT message, platform::WPARAM wP
         platform::setLastError(platform::ERROR_INVALID_WINDOW_HANDLE);
         return false;
     }
-    return platform::postMessage(window, message, wParam, lParam);
+    if (!platform::postMessage(window, message, wParam, lParam)) {
+        return false;
+    }
+    postFailing_.store(false);
+    return true;
+}
+
+void QuorvexSupervisor::logPostFailure(const char* context) {
+    const DWORD error = platform::getLastError();
+    if (!postFailing_.exchange(true)) {
+        LogBeacon::log(context, Error, L"::PostMessage() failed! Reason [%d].", error);
+        LogBeacon::logSystemError(context, error);
+    }
 }
 
 int QuorvexSupervisor::onWrite(const EventHandle&, std::vector<std::uint8_t>& buffer, DWORD length) {
@@ -107,7 +119,7 @@ void QuorvexSupervisor::onWriteComplete(const EventHandle& abort, const std::uin
         if (postToWindow(message, 0, reinterpret_cast<platform::LPARAM>(notice.get()))) {
             notice.release();  // the window owns it now
         } else {
-            logWaitFailed(context, L"::PostMessage() failed! Reason [%d].");
+            logPostFailure(context);
         }
     };
     if (result != 0) {

@@ -62,6 +62,9 @@ protected:
     // no window or the post fails.
     bool postToWindow(zeph::platform::UINT message, zeph::platform::WPARAM wParam,
                       zeph::platform::LPARAM lParam);
+    // Logs a failed post with the last error, once per run of failures: a window whose queue is
+    // full refuses thousands of posts a second, and a line for each would flood the log too.
+    void logPostFailure(const char* context);
 
     // Set by an Initialization Message or GPS Information; awaited by a command with a timeout.
     std::shared_ptr<zeph::platform::Event> responseEvent_;
@@ -90,6 +93,8 @@ protected:
     EventCounterTable eventCounters_;
 
 private:
+    std::atomic<bool> postFailing_{false};  // the last post to the window failed
+
     // The line-feed part of onWrite, shared by commands and link replies.
     int endWithLineFeed(std::vector<std::uint8_t>& buffer, zeph::platform::DWORD length);
     zeph::platform::DWORD sendReply(const char* context, LinkReply reply, const EventHandle& abort);

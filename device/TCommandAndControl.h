@@ -183,10 +183,7 @@ private:
 
     void notifyWindow(const char* context, zeph::platform::UINT message, zeph::platform::LPARAM lParam) {
         if (!this->postToWindow(message, 0, lParam)) {
-            const zeph::platform::DWORD error = zeph::platform::getLastError();
-            zeph::windows::logging::LogBeacon::log(context, zeph::windows::logging::Error,
-                                                   L"::PostMessage() failed! Reason [%d].", error);
-            zeph::windows::logging::LogBeacon::logSystemError(context, error);
+            this->logPostFailure(context);
         }
     }
 };

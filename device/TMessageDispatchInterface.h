@@ -441,8 +441,6 @@ bool TMessageDispatchInterface<Base>::postOrLog(const std::string& context, zeph
     if (this->postToWindow(message, wParam, lParam)) {
         return true;
     }
-    const zeph::platform::DWORD error = zeph::platform::getLastError();
-    LogBeacon::log(context.c_str(), Error, L"::PostMessage() failed! Reason [%d].", error);
-    LogBeacon::logSystemError(context.c_str(), error);
+    this->logPostFailure(context.c_str());
     return false;
 }

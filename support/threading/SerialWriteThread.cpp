@@ -90,6 +90,11 @@ bool SerialWriteThread::queueData(const std::uint8_t* bytes, DWORD length, DWORD
     if (lockQueue() != 0) {
         return false;
     }
+    if (queue_.size() >= QueueLimit) {
+        queueMutex_->release();
+        platform::setLastError(platform::ERROR_NOT_ENOUGH_QUOTA);
+        return false;
+    }
     queue_.push_back(std::move(item));
     queueMutex_->release();
     dataAvailable_->set();

@@ -24,8 +24,12 @@ public:
     void notifyShutdown() override;
     int run() override;
 
+    // As many items as the queue holds: a caller faster than the line must not grow it unbounded.
+    static constexpr std::size_t QueueLimit = 10000;
+
     // From any thread: queues a copy of the bytes with its tag. False once the thread has been
-    // told to shut down (nothing is queued then).
+    // told to shut down, or (last error ERROR_NOT_ENOUGH_QUOTA) while QueueLimit items wait;
+    // nothing is queued then.
     bool queueData(const std::uint8_t* bytes, DWORD length, DWORD tag);
 
 private:

@@ -1,4 +1,5 @@
 #include "support/communication/Serial.h"
+#include "support/platform/LastError.h"
 #include "support/platform/TextConversion.h"
 #include "support/threading/SerialReadThread.h"
 #include "support/threading/SerialWriteThread.h"
@@ -181,6 +182,25 @@ TEST_F(SerialThreadsTest, QueueingWhileTheWriterRestartsIsSafeAndTheNextRunWrite
         return written.size() >= 2 && written.back() == 0x0A;
     }));
     EXPECT_EQ('Q', written.size() >= 2 ? written[written.size() - 2] : 0);
+}
+
+TEST_F(SerialThreadsTest, TheQueueHoldsAtMostItsLimitAndRefusesMoreWithNotEnoughQuota) {
+    Gate gate;
+    params_.writeComplete = [&](const EventHandle&, const std::uint8_t*, const DWORD&, const DWORD&,
+                                const DWORD&) { gate.wait(); };
+    ASSERT_EQ(0u, writer_.create("Serial Write", &params_, 0, 0, nullptr));
+    const std::uint8_t text[] = {'R', 0x0A};
+    // The first item is taken and held in its write-complete callback; the rest wait.
+    ASSERT_TRUE(writer_.getWorker().queueData(text, 2, 0));
+    ASSERT_TRUE(gate.waitArrived(1));
+    for (std::size_t i = 0; i < SerialWriteThread::QueueLimit; ++i) {
+        ASSERT_TRUE(writer_.getWorker().queueData(text, 2, 0)) << i;
+    }
+    zeph::platform::setLastError(0);
+    EXPECT_FALSE(writer_.getWorker().queueData(text, 2, 0));
+    EXPECT_EQ(zeph::platform::ERROR_NOT_ENOUGH_QUOTA, zeph::platform::getLastError());
+    gate.open();
+    EXPECT_TRUE(writer_.shutdown(2000));  // before the gate goes
 }
 
 TEST_F(SerialThreadsTest, HalfAFrameWaitsInTheBufferForTheRest) {
