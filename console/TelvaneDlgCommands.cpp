@@ -1,0 +1,146 @@
+// TelvaneDlg: the operator's commands, each a call on the device stack.
+#include "console/CommandIds.h"
+#include "console/EntryTrace.h"
+#include "console/QuickStart.h"
+#include "console/TelvaneDlg.h"
+#include "device/DeviceState.h"
+#include "device/IUserInterface.h"
+#include "support/version/Version.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTextEdit>
+
+namespace quorvex::console {
+
+namespace {
+
+// The text as UTF-16 little-endian code units, without a byte-order mark.
+QByteArray utf16LittleEndian(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    for (const QChar unit : text) {
+        bytes.append(static_cast<char>(unit.unicode() & 0xFF));
+        bytes.append(static_cast<char>(unit.unicode() >> 8));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+void TelvaneDlg::setSerialSettings(const zeph::windows::communication::SerialSettings& settings) {
+    serialSettings_ = settings;
+    refreshCommandState();
+}
+
+void TelvaneDlg::OnDevices() {
+    // The device survey opens here once discovery is built.
+    entryTrace("TelvaneDlg::OnDevices");
+}
+
+void TelvaneDlg::OnConnect() {
+    resetHistoryWindows();
+    resetGainMeter();
+    logTab_->clear();
+    rules_.connect(messageWindow_, serialSettings_);
+    refreshCommandState();
+}
+
+void TelvaneDlg::OnDisconnect() {
+    entryTrace("TelvaneDlg::OnDisconnect");
+    rules_.disconnect();
+}
+
+void TelvaneDlg::OnLive() {
+    entryTrace("TelvaneDlg::OnLive");
+    const DeviceState& state = *device_.getDeviceState();
+    if (state.operatingMode() == OperatingMode::Command) {
+        beginWait();
+        resetHistoryWindows();
+        // The wait ends with the first streaming data.
+        device_.startStreaming();
+        return;
+    }
+    if (state.streamingState() == StreamingState::Playing) {
+        device_.pauseStreaming();
+        setActiveTransmitter();
+    } else if (state.streamingState() == StreamingState::Paused) {
+        device_.resumeStreaming();
+    }
+    refreshCommandState();
+}
+
+void TelvaneDlg::OnStop() {
+    entryTrace("TelvaneDlg::OnStop");
+    device_.stopStreaming();
+    refreshCommandState();
+}
+
+void TelvaneDlg::OnRecord() {
+    entryTrace("TelvaneDlg::OnRecord");
+    if (device_.getDeviceState()->logging()) {
+        device_.stopRecording();
+    } else {
+        device_.startRecording();
+    }
+}
+
+void TelvaneDlg::OnGainSpin(int delta) {
+    entryTrace("TelvaneDlg::OnGainSpin");
+    if (delta == -1) {
+        device_.incGain();
+    } else {
+        device_.decGain();
+    }
+}
+
+void TelvaneDlg::OnWorkingFolder(int id) {
+    entryTrace("TelvaneDlg::OnWorkingFolder");
+    device_.setWorkingFolder(id - (ID_WORKING_FOLDER_1 - 1));
+}
+
+void TelvaneDlg::OnClear() {
+    entryTrace("TelvaneDlg::OnClear");
+    logTab_->clear();
+    rules_.clearCounters();
+    passageEdit_->setText(QStringLiteral("0"));
+    ignoredEdit_->setText(QStringLiteral("0"));
+}
+
+void TelvaneDlg::OnSave() {
+    entryTrace("TelvaneDlg::OnSave");
+    const auto name = services_.saveDialog.askFileName(this, QStringLiteral("Text Files (*.txt)"));
+    if (!name) {
+        return;
+    }
+    QFile file(*name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(utf16LittleEndian(logTab_->toPlainText())) < 0) {
+        showBox(QStringLiteral("The log could not be saved to %1: %2").arg(*name, file.errorString()),
+                BoxIcon::Error);
+    }
+}
+
+void TelvaneDlg::OnHelp() {
+    entryTrace("TelvaneDlg::OnHelp");
+    if (const auto path = quickStartPath()) {
+        services_.desktop.openFile(*path);
+    }
+}
+
+void TelvaneDlg::OnAbout() {
+    entryTrace("TelvaneDlg::OnAbout");
+    QMessageBox::about(
+        this, QStringLiteral("About QUORVEX Telvane"),
+        QStringLiteral("QUORVEX Telvane\nVersion %1").arg(QString::fromLatin1(quorvex::Version)));
+}
+
+void TelvaneDlg::OnSelChangeChannelSelector(int pendingChannel) {
+    entryTrace("TelvaneDlg::OnSelChangeChannelSelector");
+    // Refused or not, the selector shows the unit's choice until the unit reports a new one.
+    rules_.selectChannel(pendingChannel);
+    refreshCommandState();
+}
+
+}  // namespace quorvex::console
