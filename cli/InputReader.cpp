@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <string>
 
 namespace quorvex::cli {
@@ -21,8 +22,11 @@ namespace {
 sigset_t stopSignals() {
     sigset_t signals;
     sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
+    // A closed terminal (SIGHUP) and Ctrl-\ (SIGQUIT) stop the session as SIGTERM does: the unit
+    // is disconnected and the log closed, instead of the process dying under them.
+    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        sigaddset(&signals, number);
+    }
     return signals;
 }
 
@@ -35,6 +39,18 @@ bool readable(const pollfd& fd) {
 void InputReader::blockStopSignals() {
     const sigset_t signals = stopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // A reader that goes away (`| head -1`) shows up as a failed write, which ends the session.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void InputReader::takeStopSignal() {
+    signalfd_siginfo info{};
+    [[maybe_unused]] const auto got = ::read(signalFd_, &info, sizeof info);
+    // The second one ends the process at once, however much is still queued for the window.
+    if (++stopSignals_ > 1) {
+        std::_Exit(static_cast<int>(SessionEnd::Interrupted));
+    }
+    zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_INTERRUPT, 0, 0);
 }
 
 InputReader::InputReader(int input, zeph::platform::HWND window) : input_(input), window_(window) {
@@ -67,9 +83,7 @@ void InputReader::run() {
             return;
         }
         if (readable(fds[1])) {
-            signalfd_siginfo info{};
-            [[maybe_unused]] const auto got = ::read(signalFd_, &info, sizeof info);
-            zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_INTERRUPT, 0, 0);
+            takeStopSignal();
         }
         if (!readable(fds[2])) {
             continue;
@@ -113,9 +127,7 @@ bool InputReader::pause(int milliseconds) {
             return false;
         }
         if (readable(fds[1])) {
-            signalfd_siginfo info{};
-            [[maybe_unused]] const auto got = ::read(signalFd_, &info, sizeof info);
-            zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_INTERRUPT, 0, 0);
+            takeStopSignal();
         }
     }
 }

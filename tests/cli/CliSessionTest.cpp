@@ -1,6 +1,7 @@
 #include "tests/cli/CliFixture.h"
 
 #include <algorithm>
+#include <csignal>
 
 using namespace quorvex::test;
 
@@ -165,4 +166,27 @@ TEST_F(CliTest, AnInterruptDisconnectsFirst) {
     cli_->interrupt();
     expectEvent("disconnect", {"\"error\":0"});
     EXPECT_EQ(0, cli_->waitForExit());
+}
+
+TEST_F(CliTest, AHangUpOrQuitSignalDisconnectsAndClosesTheLogLikeTerminate) {
+    for (const int number : {SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(number);
+        startStreamingSession();
+        cli_->signal(number);
+        expectEvent("disconnect", {"\"error\":0"});
+        EXPECT_EQ(0, cli_->waitForExit());
+        EXPECT_TRUE(contains(debugLog(), "Port closed and worker threads shut down.")) << debugLog();
+        unit_.reset();
+    }
+}
+
+TEST_F(CliTest, AClosedStandardOutputEndsTheSessionAndDisconnectsTheUnit) {
+    // The reader takes one line and goes; the client must neither die of SIGPIPE nor stream on.
+    cli_ = std::make_unique<ChildProcess>(
+        "/bin/bash",
+        std::vector<std::string>{"-c", "set -o pipefail; \"$0\" --simulate | head -1", QUORVEX_CLI_PROGRAM},
+        std::map<std::string, std::string>{{"TEMP", logFolder_.path().string()}});
+    expectEvent("started");
+    EXPECT_EQ(0, cli_->waitForExit());
+    EXPECT_TRUE(contains(debugLog(), "Port closed and worker threads shut down.")) << debugLog();
 }
