@@ -190,3 +190,13 @@ TEST_F(CliTest, AClosedStandardOutputEndsTheSessionAndDisconnectsTheUnit) {
     EXPECT_EQ(0, cli_->waitForExit());
     EXPECT_TRUE(contains(debugLog(), "Port closed and worker threads shut down.")) << debugLog();
 }
+
+TEST_F(CliTest, AnOverlongInputLineIsRefusedWithAClearErrorAndTheNextLineServed) {
+    startStreamingSession();
+    cli_->sendLine(std::string(200000, 'x'));
+    EXPECT_TRUE(cli_->waitForError("quorvex-cli: an input line longer than 65536 bytes is ignored: xxxx"))
+        << cli_->errorText();
+    const std::size_t before = cli_->outputLines().size();
+    cli_->sendLine("stopStreaming");
+    expectEvent("streamingStopped", {}, before);
+}
