@@ -72,7 +72,8 @@ log is written to $TEMP (else $TMPDIR, else /tmp) as QUORVEX_DEBUG-<date>_<time>
 Exit codes: 0 after a requested disconnection; 1 the connection failed (the port would not
 open, or the unit did not answer REQINIT); 2 bad command line; 3 the link was lost (the error
 number and its text on standard error); 4 the unit was refused (incompatible firmware) or stopped
-answering REQGPS; 130 interrupted twice. SIGINT or SIGTERM disconnects first.
+answering REQGPS; 130 interrupted twice. SIGINT, SIGTERM, SIGHUP or SIGQUIT disconnects first;
+a second one ends at once.
 
 )") + std::string(operatorCommandsHelp()) +
            "\n" + std::string(quorvex::simulator::simulatorOptionsHelp()) + "\n" +

@@ -150,13 +150,16 @@ void ConsoleSession::runUnitControl(std::string_view line) {
     }
 }
 
+bool ConsoleSession::linked() const {
+    return rules_.connectOutstanding() ||
+           device_.getDeviceState()->connectionState() != ConnectionState::Disconnected;
+}
+
 void ConsoleSession::interrupt() {
     if (end_) {
         return;
     }
-    const bool linked = rules_.connectOutstanding() ||
-                        device_.getDeviceState()->connectionState() != ConnectionState::Disconnected;
-    if (interrupted_ || !linked) {
+    if (interrupted_ || !linked()) {
         finish(interrupted_ ? SessionEnd::Interrupted : SessionEnd::Disconnected, {});
         return;
     }
@@ -165,7 +168,25 @@ void ConsoleSession::interrupt() {
 }
 
 void ConsoleSession::emit(const JsonObject& line) {
+    if (outputClosed_) {
+        return;
+    }
     out_ << line.str() << '\n' << std::flush;
+    if (!out_) {
+        outputClosed();
+    }
+}
+
+void ConsoleSession::outputClosed() {
+    outputClosed_ = true;
+    if (end_) {
+        return;
+    }
+    if (!linked()) {
+        finish(SessionEnd::Disconnected, {});
+        return;
+    }
+    rules_.disconnect();
 }
 
 void ConsoleSession::showStatus(const std::string& text) {

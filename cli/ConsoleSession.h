@@ -76,6 +76,11 @@ private:
     void connectionEnded(quorvex::console::ConnectionOutcome outcome, const std::string& reason) override;
 
     void emit(const JsonObject& line);
+    // Standard output is gone (a reader that stopped): nothing more can be reported, so the
+    // session disconnects the unit and ends as if the operator had asked.
+    void outputClosed();
+    // A connection is open or being opened.
+    bool linked() const;
     void finish(SessionEnd end, const std::string& reason);
 
     IUserInterface& device_;
@@ -84,6 +89,7 @@ private:
     quorvex::console::ConsoleRules rules_;
     zeph::platform::HWND window_ = nullptr;
     bool interrupted_ = false;
+    bool outputClosed_ = false;
     std::optional<SessionEnd> end_;
     std::function<std::string(std::string_view)> unitControl_;
 };

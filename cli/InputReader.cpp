@@ -1,7 +1,9 @@
 #include "cli/InputReader.h"
 
 #include "cli/ConsoleSession.h"
+#include "cli/LineSplitter.h"
 #include "cli/OperatorCommand.h"
+#include "support/platform/LastError.h"
 #include "support/platform/MessageWindow.h"
 
 #include <poll.h>
@@ -12,6 +14,9 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
 #include <string>
 
 namespace quorvex::cli {
@@ -21,8 +26,11 @@ namespace {
 sigset_t stopSignals() {
     sigset_t signals;
     sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
+    // A closed terminal (SIGHUP) and Ctrl-\ (SIGQUIT) stop the session as SIGTERM does: the unit
+    // is disconnected and the log closed, instead of the process dying under them.
+    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        sigaddset(&signals, number);
+    }
     return signals;
 }
 
@@ -35,6 +43,18 @@ bool readable(const pollfd& fd) {
 void InputReader::blockStopSignals() {
     const sigset_t signals = stopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // A reader that goes away (`| head -1`) shows up as a failed write, which ends the session.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void InputReader::takeStopSignal() {
+    signalfd_siginfo info{};
+    [[maybe_unused]] const auto got = ::read(signalFd_, &info, sizeof info);
+    // The second one ends the process at once, however much is still queued for the window.
+    if (++stopSignals_ > 1) {
+        std::_Exit(static_cast<int>(SessionEnd::Interrupted));
+    }
+    zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_INTERRUPT, 0, 0);
 }
 
 InputReader::InputReader(int input, zeph::platform::HWND window) : input_(input), window_(window) {
@@ -53,7 +73,23 @@ InputReader::~InputReader() {
 }
 
 void InputReader::run() {
-    std::string pending;
+    bool stopping = false;
+    LineSplitter lines(
+        [&](const std::string& line) {
+            if (stopping) {
+                return;
+            }
+            OperatorCommand command;
+            if (parseOperatorCommand(line, command).empty() && command.kind == OperatorCommand::Kind::Wait) {
+                stopping = !pause(static_cast<int>(command.wait.count()));
+            } else {
+                postLine(line);
+            }
+        },
+        [](std::string_view start) {
+            std::cerr << "quorvex-cli: an input line longer than " << LineSplitter::MaxLineLength
+                      << " bytes is ignored: " << start << "..." << std::endl;
+        });
     bool inputOpen = true;
     for (;;) {
         pollfd fds[3] = {{stopFd_, POLLIN, 0}, {signalFd_, POLLIN, 0}, {inputOpen ? input_ : -1, POLLIN, 0}};
@@ -67,9 +103,7 @@ void InputReader::run() {
             return;
         }
         if (readable(fds[1])) {
-            signalfd_siginfo info{};
-            [[maybe_unused]] const auto got = ::read(signalFd_, &info, sizeof info);
-            zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_INTERRUPT, 0, 0);
+            takeStopSignal();
         }
         if (!readable(fds[2])) {
             continue;
@@ -81,18 +115,9 @@ void InputReader::run() {
             inputOpen = false;
             continue;
         }
-        pending.append(buffer, static_cast<std::size_t>(got));
-        for (std::size_t end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
-            const std::string line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            OperatorCommand command;
-            if (parseOperatorCommand(line, command).empty() && command.kind == OperatorCommand::Kind::Wait) {
-                if (!pause(static_cast<int>(command.wait.count()))) {
-                    return;
-                }
-            } else {
-                postLine(line);
-            }
+        lines.feed(std::string_view(buffer, static_cast<std::size_t>(got)));
+        if (stopping) {
+            return;
         }
     }
 }
@@ -113,19 +138,22 @@ bool InputReader::pause(int milliseconds) {
             return false;
         }
         if (readable(fds[1])) {
-            signalfd_siginfo info{};
-            [[maybe_unused]] const auto got = ::read(signalFd_, &info, sizeof info);
-            zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_INTERRUPT, 0, 0);
+            takeStopSignal();
         }
     }
 }
 
 void InputReader::postLine(const std::string& line) {
-    auto* text = new std::string(line);
-    if (!zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_COMMAND, 0,
-                                     reinterpret_cast<zeph::platform::LPARAM>(text))) {
-        delete text;
+    auto text = std::make_unique<std::string>(line);
+    // A full window queue holds the operator's lines back here (and standard input behind them)
+    // instead of dropping them.
+    while (!zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_COMMAND, 0,
+                                        reinterpret_cast<zeph::platform::LPARAM>(text.get()))) {
+        if (zeph::platform::getLastError() != zeph::platform::ERROR_NOT_ENOUGH_QUOTA || !pause(10)) {
+            return;
+        }
     }
+    text.release();  // the session frees it
 }
 
 }  // namespace quorvex::cli

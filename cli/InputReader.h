@@ -6,7 +6,7 @@
 
 namespace quorvex::cli {
 
-// Reads operator lines from a descriptor (standard input) and SIGINT/SIGTERM on a thread of its
+// Reads operator lines from a descriptor (standard input) and the stop signals on a thread of its
 // own and posts them to the session's window, so every command runs on the window thread. "wait"
 // lines are served here: they delay the lines behind them, not the session. The signals must be
 // blocked in every thread before any thread starts (blockStopSignals).
@@ -18,7 +18,8 @@ public:
     InputReader(const InputReader&) = delete;
     InputReader& operator=(const InputReader&) = delete;
 
-    // Blocks SIGINT and SIGTERM in the calling thread and in the threads it starts afterwards.
+    // Blocks SIGINT, SIGTERM, SIGHUP and SIGQUIT in the calling thread and in the threads it
+    // starts afterwards, and ignores SIGPIPE.
     static void blockStopSignals();
 
 private:
@@ -26,11 +27,14 @@ private:
     // Waits for the time given; false when the reader is being stopped.
     bool pause(int milliseconds);
     void postLine(const std::string& line);
+    // Reads a stop signal and tells the session, or ends the process on the second one.
+    void takeStopSignal();
 
     int input_;
     zeph::platform::HWND window_;
     int stopFd_ = -1;
     int signalFd_ = -1;
+    int stopSignals_ = 0;
     std::thread thread_;
 };
 

@@ -116,7 +116,8 @@ InitBlock init(std::span<const std::uint8_t> block) {
     for (std::size_t i = 0; i < result.folderNames.size(); ++i) {
         const auto field = in.field(40 + i * FolderNameSize, FolderNameSize);
         copyField(record.folderNames[i], field);
-        result.folderNames[i] = fieldText(field);
+        // A name holds up to 20 characters; the field's last byte is room for its zero byte.
+        result.folderNames[i] = fieldText(in.field(40 + i * FolderNameSize, FolderNameSize - 1));
     }
     for (std::size_t i = 0; i < 6; ++i) {
         record.folderValues[i] = in.u16(145 + 2 * i);

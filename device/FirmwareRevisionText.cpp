@@ -8,6 +8,12 @@
 #include <cstdint>
 #include <limits>
 
+namespace {
+
+constexpr int LargestMinor = 0x0FFF;
+
+}  // namespace
+
 FirmwareRevisionParse parseFirmwareRevision(std::string_view text) {
     FirmwareRevisionParse result;
     text = text.substr(0, text.find('\0'));
@@ -30,7 +36,9 @@ FirmwareRevisionParse parseFirmwareRevision(std::string_view text) {
     }
     try {
         const int scaled = boost::math::iround(number * 10000.0);
-        result.words[0] = static_cast<std::uint16_t>(static_cast<std::uint32_t>(scaled) << 4);
+        result.saturated = scaled > LargestMinor;
+        const int minor = std::min(scaled, LargestMinor);
+        result.words[0] = static_cast<std::uint16_t>(static_cast<std::uint32_t>(minor) << 4);
     } catch (const boost::math::rounding_error& error) {
         result.roundingError = error.what();
     }

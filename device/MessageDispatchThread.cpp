@@ -43,7 +43,21 @@ bool MessageDispatchThread::initThread(const zeph::windows::system::threading::T
     } else {
         terminate_ = platform::Event::create(true, false);
     }
-    return queueLock_ && messageWaiting_ && terminate_;
+    if (!queueLock_ || !messageWaiting_ || !terminate_) {
+        return false;
+    }
+    return discardQueued();
+}
+
+bool MessageDispatchThread::discardQueued() {
+    // Payloads of the previous connection that were never dispatched belong to another session.
+    if (platform::waitForSingleObject(queueLock_, platform::INFINITE) == platform::WAIT_FAILED) {
+        return false;
+    }
+    queue_.clear();
+    messageWaiting_->reset();
+    queueLock_->release();
+    return true;
 }
 
 void MessageDispatchThread::exitThread() {

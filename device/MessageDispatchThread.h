@@ -45,6 +45,7 @@ public:
     void setPause(zeph::platform::DWORD milliseconds);
 
 private:
+    bool discardQueued();
     zeph::platform::DWORD wait();
     zeph::platform::DWORD doWork();
     zeph::platform::DWORD lockQueue();

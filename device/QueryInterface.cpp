@@ -6,9 +6,11 @@ using zeph::platform::DWORD;
 
 namespace {
 
+// Lives as long as the process: a worker thread abandoned at exit may still be running in it,
+// so static destruction must not pull it from under that thread.
 QuorvexDeviceStack& deviceStack() {
-    static QuorvexDeviceStack stack;
-    return stack;
+    static auto* const stack = new QuorvexDeviceStack;
+    return *stack;
 }
 
 }  // namespace

@@ -75,7 +75,19 @@ bool QuorvexSupervisor::postToWindow(platform::UINT message, platform::WPARAM wP
         platform::setLastError(platform::ERROR_INVALID_WINDOW_HANDLE);
         return false;
     }
-    return platform::postMessage(window, message, wParam, lParam);
+    if (!platform::postMessage(window, message, wParam, lParam)) {
+        return false;
+    }
+    postFailing_.store(false);
+    return true;
+}
+
+void QuorvexSupervisor::logPostFailure(const char* context) {
+    const DWORD error = platform::getLastError();
+    if (!postFailing_.exchange(true)) {
+        LogBeacon::log(context, Error, L"::PostMessage() failed! Reason [%d].", error);
+        LogBeacon::logSystemError(context, error);
+    }
 }
 
 int QuorvexSupervisor::onWrite(const EventHandle&, std::vector<std::uint8_t>& buffer, DWORD length) {
@@ -107,7 +119,7 @@ void QuorvexSupervisor::onWriteComplete(const EventHandle& abort, const std::uin
         if (postToWindow(message, 0, reinterpret_cast<platform::LPARAM>(notice.get()))) {
             notice.release();  // the window owns it now
         } else {
-            logWaitFailed(context, L"::PostMessage() failed! Reason [%d].");
+            logPostFailure(context);
         }
     };
     if (result != 0) {
@@ -155,15 +167,21 @@ DWORD QuorvexSupervisor::onRead(const EventHandle& abort, const std::uint8_t* by
     }
     switch (verdict.reply) {
         case LinkReply::NegativeAck:
-            sendNAK();
+            sendNAK(abort);
             return verdict.result;
         case LinkReply::None:
             return verdict.result;
         case LinkReply::PollAck:
-            sendReply("QuorvexSupervisor::pretranslateMessage", LinkReply::PollAck);
+            if (sendReply("QuorvexSupervisor::pretranslateMessage", LinkReply::PollAck, abort) ==
+                platform::ERROR_CANCELLED) {
+                return platform::ERROR_CANCELLED;
+            }
             break;
         case LinkReply::Acknowledge: {
-            sendACK();
+            if (sendReply("QuorvexSupervisor::sendACK", LinkReply::Acknowledge, abort) ==
+                platform::ERROR_CANCELLED) {
+                return platform::ERROR_CANCELLED;
+            }
             LogBeacon::log(context, DebugLevel2,
                            L"::WaitForMultipleObjects() waiting for the ACK to be sent.");
             const platform::Handle first =
@@ -192,18 +210,18 @@ DWORD QuorvexSupervisor::onRead(const EventHandle& abort, const std::uint8_t* by
     return FRAME_ACCEPTED;
 }
 
-void QuorvexSupervisor::sendACK() {
-    sendReply("QuorvexSupervisor::sendACK", LinkReply::Acknowledge);
+void QuorvexSupervisor::sendACK(const EventHandle& abort) {
+    sendReply("QuorvexSupervisor::sendACK", LinkReply::Acknowledge, abort);
 }
 
-void QuorvexSupervisor::sendNAK() {
+void QuorvexSupervisor::sendNAK(const EventHandle& abort) {
     if (IHealthCheck* health = healthCheck(); health != nullptr) {
         health->incBadFrameCount();
     }
-    sendReply("QuorvexSupervisor::sendNAK", LinkReply::NegativeAck);
+    sendReply("QuorvexSupervisor::sendNAK", LinkReply::NegativeAck, abort);
 }
 
-void QuorvexSupervisor::sendReply(const char* context, LinkReply reply) {
+DWORD QuorvexSupervisor::sendReply(const char* context, LinkReply reply, const EventHandle& abort) {
     LogBeacon::log(context, DebugLevel1, L" ");
     const std::span<const std::uint8_t> bytes = replyBytes(reply);
     const std::string text(bytes.begin(), bytes.end() - 1);
@@ -215,9 +233,9 @@ void QuorvexSupervisor::sendReply(const char* context, LinkReply reply) {
     const int toWrite = endWithLineFeed(buffer, static_cast<DWORD>(buffer.size()));
     if (toWrite == -1) {
         LogBeacon::log(context, Error, L"Unable to format data!");
-        return;
+        return platform::ERROR_OUTOFMEMORY;
     }
-    const DWORD written = serial_.writePort(nullptr, buffer.data(), static_cast<DWORD>(toWrite));
+    const DWORD written = serial_.writePort(abort, buffer.data(), static_cast<DWORD>(toWrite));
     onWriteComplete(nullptr, buffer.data(), static_cast<DWORD>(toWrite), written, 0);
     if (IHealthCheck* health = healthCheck(); health != nullptr) {
         if (reply == LinkReply::NegativeAck) {
@@ -226,4 +244,5 @@ void QuorvexSupervisor::sendReply(const char* context, LinkReply reply) {
             health->incGoodFrameCount();
         }
     }
+    return written;
 }

@@ -46,8 +46,10 @@ public:
     zeph::platform::DWORD onRead(const EventHandle& abort, const std::uint8_t* bytes,
                                  const zeph::platform::DWORD& length, zeph::platform::DWORD& consumed);
 
-    void sendACK();
-    void sendNAK();
+    // The replies of the link layer; an abort event (the read thread's terminate) ends a write
+    // that the line's flow control holds back.
+    void sendACK(const EventHandle& abort = nullptr);
+    void sendNAK(const EventHandle& abort = nullptr);
 
 protected:
     // The upper layers of the complete stack, reached through their interfaces; null for a lone
@@ -60,6 +62,9 @@ protected:
     // no window or the post fails.
     bool postToWindow(zeph::platform::UINT message, zeph::platform::WPARAM wParam,
                       zeph::platform::LPARAM lParam);
+    // Logs a failed post with the last error, once per run of failures: a window whose queue is
+    // full refuses thousands of posts a second, and a line for each would flood the log too.
+    void logPostFailure(const char* context);
 
     // Set by an Initialization Message or GPS Information; awaited by a command with a timeout.
     std::shared_ptr<zeph::platform::Event> responseEvent_;
@@ -88,7 +93,9 @@ protected:
     EventCounterTable eventCounters_;
 
 private:
+    std::atomic<bool> postFailing_{false};  // the last post to the window failed
+
     // The line-feed part of onWrite, shared by commands and link replies.
     int endWithLineFeed(std::vector<std::uint8_t>& buffer, zeph::platform::DWORD length);
-    void sendReply(const char* context, LinkReply reply);
+    zeph::platform::DWORD sendReply(const char* context, LinkReply reply, const EventHandle& abort);
 };

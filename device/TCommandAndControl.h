@@ -38,6 +38,7 @@ public:
             return;
         }
         LogBeacon::log(context.c_str(), Information, L"Successfully initialized all worker threads.");
+        this->lastError_ = 0;  // the last failed connect is history now
         this->deviceState_.setConnectionState(ConnectionState::Connecting);
         if (IHealthCheck* health = this->healthCheck(); health != nullptr) {
             health->resetCounters();
@@ -54,7 +55,7 @@ public:
         static const std::string context = contextOf("onDisconnect");
         LogBeacon::log(context.c_str(), DebugLevel1, L" ");
         // A battery reading in progress gets up to three seconds to finish first.
-        for (int attempt = 0; attempt < 30 && this->deviceState_.adcPolling(); ++attempt) {
+        for (int attempt = 0; attempt < BatteryWaitMs / 100 && this->deviceState_.adcPolling(); ++attempt) {
             zeph::platform::sleep(100);
         }
         this->deviceState_.reset();
@@ -65,12 +66,17 @@ public:
     }
 
 protected:
+    static constexpr int BatteryWaitMs = 3000;
+    static constexpr zeph::platform::DWORD LinkThreadShutdownMs = 2000;
+    // The longest a disconnection can take: the battery wait, then each link thread's shutdown.
+    static constexpr zeph::platform::DWORD DisconnectionBoundMs = BatteryWaitMs + 4 * LinkThreadShutdownMs;
+
     // Health check, message dispatch, serial write, serial read (2000 ms each), then the port.
     void stopLinkThreadsAndPort() {
-        this->healthCheckThread_.shutdown(2000);
-        this->messageDispatchThread_.shutdown(2000);
-        this->serialWriteThread_.shutdown(2000);
-        this->serialReadThread_.shutdown(2000);
+        this->healthCheckThread_.shutdown(LinkThreadShutdownMs);
+        this->messageDispatchThread_.shutdown(LinkThreadShutdownMs);
+        this->serialWriteThread_.shutdown(LinkThreadShutdownMs);
+        this->serialReadThread_.shutdown(LinkThreadShutdownMs);
         if (this->serial_.isOpen()) {
             this->serial_.close();
         }
@@ -177,10 +183,7 @@ private:
 
     void notifyWindow(const char* context, zeph::platform::UINT message, zeph::platform::LPARAM lParam) {
         if (!this->postToWindow(message, 0, lParam)) {
-            const zeph::platform::DWORD error = zeph::platform::getLastError();
-            zeph::windows::logging::LogBeacon::log(context, zeph::windows::logging::Error,
-                                                   L"::PostMessage() failed! Reason [%d].", error);
-            zeph::windows::logging::LogBeacon::logSystemError(context, error);
+            this->logPostFailure(context);
         }
     }
 };

@@ -307,6 +307,11 @@ void TMessageDispatchInterface<Base>::ProcessInitEvent(Payload payload, std::siz
     if (!firmware.roundingError.empty()) {
         LogBeacon::log(context.c_str(), Error, L"%hs", firmware.roundingError);
     }
+    if (firmware.saturated) {
+        LogBeacon::log(context.c_str(), Warning,
+                       L"Firmware revision [%hs] is beyond the largest minor number; read as 0.4095.",
+                       init.firmwareText);
+    }
     record->firmware[0] = firmware.words[0];
     record->firmware[1] = firmware.words[1];
 
@@ -436,8 +441,6 @@ bool TMessageDispatchInterface<Base>::postOrLog(const std::string& context, zeph
     if (this->postToWindow(message, wParam, lParam)) {
         return true;
     }
-    const zeph::platform::DWORD error = zeph::platform::getLastError();
-    LogBeacon::log(context.c_str(), Error, L"::PostMessage() failed! Reason [%d].", error);
-    LogBeacon::logSystemError(context.c_str(), error);
+    this->logPostFailure(context.c_str());
     return false;
 }

@@ -33,11 +33,12 @@ public:
     }
 
     // Application shutdown: stops the command-and-control thread, then the link threads, and
-    // closes the port. Nothing is posted to the window.
+    // closes the port. Nothing is posted to the window. A disconnection that thread is running
+    // is let finish: abandoned, it would close the port and stop the threads beside this call.
     void exit() override {
         const char* context = enter<&TUserInterface::exit>("exit");
         const DWORD commandThread = this->commandAndControlThread_.getThreadId();
-        this->commandAndControlThread_.shutdown(ShutdownTimeoutMs);
+        this->commandAndControlThread_.shutdown(Base::DisconnectionBoundMs + ShutdownTimeoutMs);
         LogBeacon::log(context, zeph::windows::logging::Information,
                        L"Command and Control thread [0x%X] shut down.", commandThread);
         this->deviceState_.reset();

@@ -1,5 +1,6 @@
 #include "simulator/UnitProfile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -75,7 +76,8 @@ std::uint16_t firmwareMinor(std::string_view firmwareText) {
     if (scaled > 2147483647.0) {
         return 0;
     }
-    return static_cast<std::uint16_t>(static_cast<std::uint32_t>(scaled) & 0x0FFF);
+    // The console saturates a minor number beyond 12 bits; the layout must follow the same reading.
+    return static_cast<std::uint16_t>(std::min(scaled, 4095.0));
 }
 
 RecordLayout recordLayoutFor(std::uint16_t minor) {

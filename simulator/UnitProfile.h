@@ -44,7 +44,8 @@ struct UnitProfile {
 };
 
 // The minor number the console reads from a firmware revision text: from the first decimal digit
-// on, times 10000, rounded half away from zero, kept to 12 bits; 0 without a digit.
+// on, times 10000, rounded half away from zero, at most 4095 (the largest 12-bit one); 0 without
+// a digit.
 std::uint16_t firmwareMinor(std::string_view firmwareText);
 
 RecordLayout recordLayoutFor(std::uint16_t minor);

@@ -171,6 +171,11 @@ void ConsoleRules::onDisconnected(platform::LPARAM error) {
 
 void ConsoleRules::onCommunicationsFailure(platform::UINT message, const FailureNotice& notice) {
     LogBeacon::log("TelvaneDlg::OnQuorvexCommunicationsFailure", Error, L"%s", failureLine(message, notice));
+    // A write cancelled because the link is being stopped (the operator quit or disconnected) says
+    // nothing about the unit: the disconnection under way decides how the session ends.
+    if (notice.error == platform::ERROR_CANCELLED) {
+        return;
+    }
     if (isCommand(notice, CommandDescriptor::RequestInit)) {
         endConnection(ConnectionOutcome::ConnectFailed, FailedToConnectText);
         view_.endWait();

@@ -28,14 +28,13 @@ std::string firmwareRevisionText(const FirmwareVersion& version) {
     return "0." + digits.substr(digits.size() - 4);
 }
 
+// Every version in the box reads as the device information and the client's events show it: a
+// plain "00" before the minor number would make 1808 read as 0.001808.
 std::string incompatibleFirmwareText(const FirmwareVersion& version) {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "This QUORVEX unit is running an incompatible version of the firmware.\n\n"
-                  "Minimum supported version %d.00%d\nMaximum supported version %d.00%d\n\n"
-                  "Current Version %d.00%d",
-                  Oldest.major, Oldest.minor, Newest.major, Newest.minor, version.major, version.minor);
-    return text;
+    return "This QUORVEX unit is running an incompatible version of the firmware.\n\n"
+           "Minimum supported version " +
+           firmwareRevisionText(Oldest) + "\nMaximum supported version " + firmwareRevisionText(Newest) +
+           "\n\nCurrent Version " + firmwareRevisionText(version);
 }
 
 }  // namespace quorvex::console

@@ -62,7 +62,7 @@ bool Serial::isOpen() const {
     return usable();
 }
 
-DWORD Serial::openDevice(std::wstring_view devicePath, int& fd) const {
+DWORD Serial::openDevice(std::wstring_view devicePath, int& fd, tty::SavedTerminal& saved) const {
     std::filesystem::path path;
     if (const std::optional<int> number = PortDirectory::portNumberOf(devicePath)) {
         path = (directory_ ? *directory_ : PortDirectory::fromEnvironment()).linkPath(*number);
@@ -82,6 +82,8 @@ DWORD Serial::openDevice(std::wstring_view devicePath, int& fd) const {
         result = tty::setExclusive(fd, true);
     }
     if (result == ERROR_SUCCESS) {
+        // Put back on close, as serial libraries do: a terminal given as the port is not left raw.
+        tty::saveTerminal(fd, saved);
         result = tty::makeRaw(fd);
         if (result != ERROR_SUCCESS) {
             tty::setExclusive(fd, false);
@@ -102,13 +104,14 @@ DWORD Serial::open(std::wstring_view devicePath) {
             return ERROR_ALREADY_INITIALIZED;
         }
         int fd = -1;
-        if (const DWORD result = openDevice(devicePath, fd); result != ERROR_SUCCESS) {
+        if (const DWORD result = openDevice(devicePath, fd, savedTerminal_); result != ERROR_SUCCESS) {
             setLastError(result);
             return result;
         }
         const int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         if (wakeFd < 0) {
             const DWORD result = setLastErrorFromErrno(errno);
+            tty::restoreTerminal(fd, savedTerminal_);
             tty::setExclusive(fd, false);
             ::close(fd);
             return result;
@@ -159,6 +162,7 @@ DWORD Serial::close() {
     std::unique_lock guard(handleLock_);
     DWORD result = ERROR_SUCCESS;
     if (fd_ >= 0) {
+        tty::restoreTerminal(fd_, savedTerminal_);
         tty::setExclusive(fd_, false);  // the tty may stay open elsewhere; let others open it again
         if (::close(fd_) != 0) {
             result = setLastErrorFromErrno(errno);

@@ -82,7 +82,7 @@ private:
     enum class Readiness { Ready, Closing, Aborted, Failed };
 
     bool usable() const;
-    DWORD openDevice(std::wstring_view devicePath, int& fd) const;
+    DWORD openDevice(std::wstring_view devicePath, int& fd, tty::SavedTerminal& saved) const;
     void closeDevice();
     DWORD applyCommState(const DCB& dcb);
     DWORD pullInput();
@@ -107,7 +107,8 @@ private:
     // exclusively, so a descriptor is never closed (and its number reused) under an operation.
     mutable std::shared_mutex handleLock_;
     int fd_ = -1;
-    int wakeFd_ = -1;  // eventfd: a finished write or a new event mask wakes waitCommEvent
+    tty::SavedTerminal savedTerminal_;  // the tty's settings before open, put back by close
+    int wakeFd_ = -1;                   // eventfd: a finished write or a new event mask wakes waitCommEvent
     std::shared_ptr<platform::Event> closeEvent_;  // set by close(): every blocked operation leaves
     int closeFd_ = -1;                             // closeEvent_'s poll descriptor
     std::atomic<bool> closing_{false};

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace zeph::windows::communication::tty {
@@ -37,6 +38,31 @@ DWORD getTermios(int fd, termios2& t) {
 DWORD setTermios(int fd, const termios2& t) {
     return ioctl(fd, TCSETS2, &t) == 0 ? ERROR_SUCCESS : fromErrno();
 }
+
+}  // namespace
+
+static_assert(sizeof(termios2) <= sizeof(SavedTerminal::bytes));
+
+DWORD saveTerminal(int fd, SavedTerminal& saved) {
+    termios2 t{};
+    const DWORD result = getTermios(fd, t);
+    saved.saved = result == ERROR_SUCCESS;
+    if (saved.saved) {
+        std::memcpy(saved.bytes.data(), &t, sizeof t);
+    }
+    return result;
+}
+
+DWORD restoreTerminal(int fd, const SavedTerminal& saved) {
+    if (!saved.saved) {
+        return ERROR_SUCCESS;
+    }
+    termios2 t{};
+    std::memcpy(&t, saved.bytes.data(), sizeof t);
+    return setTermios(fd, t);
+}
+
+namespace {
 
 tcflag_t sizeFlag(int byteSize) {
     switch (byteSize) {

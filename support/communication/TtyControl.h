@@ -2,6 +2,7 @@
 
 #include "support/communication/CommDefinitions.h"
 
+#include <array>
 #include <cstdint>
 
 // The terminal ioctls behind the port, kept in one file: they need the kernel's termios2
@@ -12,6 +13,15 @@ namespace zeph::windows::communication::tty {
 // Raw 8-bit mode: no echo, no line editing, no signals, no translation; a read returns as soon as
 // one byte is there, and 0 only when the line has hung up. CLOCAL: modem lines never hang it up.
 DWORD makeRaw(int fd);
+
+// The terminal's settings as they were before the port took it, kept whole and opaque.
+struct SavedTerminal {
+    std::array<std::uint8_t, 64> bytes{};
+    bool saved = false;
+};
+DWORD saveTerminal(int fd, SavedTerminal& saved);
+// Puts back what saveTerminal kept (nothing when it kept nothing).
+DWORD restoreTerminal(int fd, const SavedTerminal& saved);
 
 // The termios2 fields the line settings touch, in the kernel's encoding.
 struct LineFlags {

@@ -36,8 +36,9 @@ std::shared_ptr<ThreadMessageQueue> queueOrError() {
 
 bool postThreadMessage(ThreadId thread, UINT message, WPARAM wParam, LPARAM lParam) {
     auto queue = MessageRegistry::instance().queueOf(thread);
-    if (!queue || !queue->post(MSG{nullptr, message, wParam, lParam})) {
-        setLastError(ERROR_INVALID_THREAD_ID);
+    const DWORD posted = queue ? queue->post(MSG{nullptr, message, wParam, lParam}) : ERROR_INVALID_HANDLE;
+    if (posted != ERROR_SUCCESS) {
+        setLastError(posted == ERROR_NOT_ENOUGH_QUOTA ? posted : ERROR_INVALID_THREAD_ID);
         return false;
     }
     return true;

@@ -96,9 +96,10 @@ bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!target) {
         return false;
     }
-    if (!target->queue->post(MSG{window, message, wParam, lParam})) {
-        // The owner thread ended after the look-up.
-        setLastError(ERROR_INVALID_WINDOW_HANDLE);
+    if (const DWORD posted = target->queue->post(MSG{window, message, wParam, lParam});
+        posted != ERROR_SUCCESS) {
+        // Either the queue is full or the owner thread ended after the look-up.
+        setLastError(posted == ERROR_NOT_ENOUGH_QUOTA ? posted : ERROR_INVALID_WINDOW_HANDLE);
         return false;
     }
     return true;

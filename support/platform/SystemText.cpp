@@ -77,6 +77,7 @@ constexpr std::array kMessages{
     SystemMessage{ERROR_INVALID_WINDOW_HANDLE, L"Invalid window handle."},
     SystemMessage{ERROR_INVALID_THREAD_ID, L"Invalid thread identifier."},
     SystemMessage{ERROR_TIMEOUT, L"This operation returned because the timeout period expired."},
+    SystemMessage{ERROR_NOT_ENOUGH_QUOTA, L"Not enough quota is available to process this command."},
     SystemMessage{ERROR_CANT_RESOLVE_FILENAME, L"The name of the file cannot be resolved by the system."},
     SystemMessage{ERROR_NOT_CONNECTED, L"This network connection does not exist."},
 };

@@ -23,16 +23,20 @@ bool MessageFilter::matches(const MSG& msg) const {
     return msg.message >= min && msg.message <= max;
 }
 
-bool ThreadMessageQueue::post(const MSG& msg) {
+DWORD ThreadMessageQueue::post(const MSG& msg) {
     std::unique_lock lock(mutex_);
     if (closed_) {
-        return false;
+        return ERROR_INVALID_HANDLE;
+    }
+    // A poster faster than the owner must not grow the queue without bound.
+    if (posted_.size() >= PostedLimit) {
+        return ERROR_NOT_ENOUGH_QUOTA;
     }
     posted_.push_back({msg, nextSequence_++});
     auto hook = signalLocked();
     lock.unlock();
     callHook(hook);
-    return true;
+    return ERROR_SUCCESS;
 }
 
 void ThreadMessageQueue::postQuit(int exitCode) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/platform/ErrorCodes.h"
 #include "support/platform/SentMessage.h"
 #include "support/platform/Thread.h"
 #include "support/platform/WindowTypes.h"
@@ -37,8 +38,12 @@ public:
 
     ThreadId owner() const { return owner_; }
 
-    // False once the owner thread has ended.
-    bool post(const MSG& msg);
+    // As many posted messages as a Windows thread queue holds; a post beyond them is refused.
+    static constexpr std::size_t PostedLimit = 10000;
+
+    // 0; ERROR_NOT_ENOUGH_QUOTA while PostedLimit messages wait; ERROR_INVALID_HANDLE once the
+    // owner thread has ended.
+    DWORD post(const MSG& msg);
     // Sets the quit flag; WM_QUIT is then taken once no other posted message is in the filter.
     void postQuit(int exitCode);
     // False when the queue is closed or the target window is no longer alive here.

@@ -31,15 +31,20 @@ bool SerialWriteThread::initThread(const ThreadContext& context) {
     port_ = params->port;
     format_ = params->format;
     writeComplete_ = params->writeComplete;
-    // Items left by an earlier run of this worker belong to a connection that is gone.
-    queue_.clear();
-    terminate_ = platform::Event::create(true, false);
-    queueMutex_ = platform::Mutex::create(false, L"message queue mutex");
-    dataAvailable_ = platform::Event::create(true, false);
     if (!terminate_ || !queueMutex_ || !dataAvailable_) {
         LogBeacon::logSystemError(ctx.c_str(), platform::getLastError());
         return false;
     }
+    // The objects outlive a run, so a caller queueing during a reconnection never sees them
+    // swapped; items left by an earlier run belong to a connection that is gone.
+    if (platform::waitForSingleObject(queueMutex_, platform::INFINITE) == platform::WAIT_FAILED) {
+        LogBeacon::logSystemError(ctx.c_str(), platform::getLastError());
+        return false;
+    }
+    queue_.clear();
+    dataAvailable_->reset();
+    terminate_->reset();
+    queueMutex_->release();
     return true;
 }
 
@@ -83,6 +88,11 @@ bool SerialWriteThread::queueData(const std::uint8_t* bytes, DWORD length, DWORD
     LogBeacon::log(ctx.c_str(), DebugLevel1, L" ");
     Item item{std::vector<std::uint8_t>(bytes, bytes + length), tag};
     if (lockQueue() != 0) {
+        return false;
+    }
+    if (queue_.size() >= QueueLimit) {
+        queueMutex_->release();
+        platform::setLastError(platform::ERROR_NOT_ENOUGH_QUOTA);
         return false;
     }
     queue_.push_back(std::move(item));

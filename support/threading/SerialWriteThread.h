@@ -24,8 +24,12 @@ public:
     void notifyShutdown() override;
     int run() override;
 
+    // As many items as the queue holds: a caller faster than the line must not grow it unbounded.
+    static constexpr std::size_t QueueLimit = 10000;
+
     // From any thread: queues a copy of the bytes with its tag. False once the thread has been
-    // told to shut down (nothing is queued then).
+    // told to shut down, or (last error ERROR_NOT_ENOUGH_QUOTA) while QueueLimit items wait;
+    // nothing is queued then.
     bool queueData(const std::uint8_t* bytes, DWORD length, DWORD tag);
 
 private:
@@ -40,10 +44,13 @@ private:
 
     IThread* thread_ = nullptr;
     communication::Serial* port_ = nullptr;
-    EventHandle terminate_;  //!< "_terminate": shutdown wins over pending work
-    std::shared_ptr<platform::Mutex>
-        queueMutex_;             //!< "message queue mutex": guards queue_ and dataAvailable_
-    EventHandle dataAvailable_;  //!< signalled exactly while queue_ holds items
+    // Made once with the worker and never replaced: callers on other threads use them at any time.
+    const EventHandle terminate_ = platform::Event::create(true, false);  //!< "_terminate": shutdown wins
+    //! "message queue mutex": guards queue_ and dataAvailable_
+    const std::shared_ptr<platform::Mutex> queueMutex_ =
+        platform::Mutex::create(false, L"message queue mutex");
+    const EventHandle dataAvailable_ =
+        platform::Event::create(true, false);  //!< set while queue_ holds items
     std::deque<Item> queue_;
     FormatCallback format_;
     WriteCompleteCallback writeComplete_;

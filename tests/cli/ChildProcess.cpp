@@ -113,7 +113,11 @@ void ChildProcess::closeInput() {
 }
 
 void ChildProcess::interrupt() const {
-    ::kill(pid_, SIGINT);
+    signal(SIGINT);
+}
+
+void ChildProcess::signal(int number) const {
+    ::kill(pid_, number);
 }
 
 std::optional<std::pair<std::size_t, std::string>> ChildProcess::waitForLine(

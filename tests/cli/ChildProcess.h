@@ -26,6 +26,7 @@ public:
     void sendLine(const std::string& line);
     void closeInput();
     void interrupt() const;  // SIGINT
+    void signal(int number) const;
 
     // The first output line from index `from` on that satisfies the condition, with its index.
     std::optional<std::pair<std::size_t, std::string>> waitForLine(

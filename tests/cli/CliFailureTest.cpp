@@ -48,6 +48,20 @@ TEST_F(CliTest, FirmwareOutsideTheWindowIsRefused) {
     EXPECT_EQ(0u, countOf(linesOnWire(), "START")) << "an incompatible unit is never started";
 }
 
+TEST_F(CliTest, ARevisionBeyondTheWordIsRefusedAsTheLargestNotWrappedIntoTheWindow) {
+    // 4186 cut to 12 bits would be 90, inside the window.
+    auto profile = quietProfile();
+    profile.firmware = "V0.4186";
+    startUnit(profile);
+    startClient();
+    expectEvent("init", {"\"firmware\":\"0.4095\""});
+    expectEvent("messageBox", {"Current Version 0.4095"});
+    EXPECT_EQ(4, cli_->waitForExit());
+    EXPECT_EQ(0u, countOf(linesOnWire(), "START"));
+    EXPECT_TRUE(contains(debugLog(), "Firmware revision [V0.4186] is beyond the largest minor number"))
+        << debugLog();
+}
+
 TEST_F(CliTest, AHangUpEndsTheSessionWithItsError) {
     startStreamingSession();
     control("fault hangup");

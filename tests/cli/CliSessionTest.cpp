@@ -1,6 +1,7 @@
 #include "tests/cli/CliFixture.h"
 
 #include <algorithm>
+#include <csignal>
 
 using namespace quorvex::test;
 
@@ -165,4 +166,37 @@ TEST_F(CliTest, AnInterruptDisconnectsFirst) {
     cli_->interrupt();
     expectEvent("disconnect", {"\"error\":0"});
     EXPECT_EQ(0, cli_->waitForExit());
+}
+
+TEST_F(CliTest, AHangUpOrQuitSignalDisconnectsAndClosesTheLogLikeTerminate) {
+    for (const int number : {SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(number);
+        startStreamingSession();
+        cli_->signal(number);
+        expectEvent("disconnect", {"\"error\":0"});
+        EXPECT_EQ(0, cli_->waitForExit());
+        EXPECT_TRUE(contains(debugLog(), "Port closed and worker threads shut down.")) << debugLog();
+        unit_.reset();
+    }
+}
+
+TEST_F(CliTest, AClosedStandardOutputEndsTheSessionAndDisconnectsTheUnit) {
+    // The reader takes one line and goes; the client must neither die of SIGPIPE nor stream on.
+    cli_ = std::make_unique<ChildProcess>(
+        "/bin/bash",
+        std::vector<std::string>{"-c", "set -o pipefail; \"$0\" --simulate | head -1", QUORVEX_CLI_PROGRAM},
+        std::map<std::string, std::string>{{"TEMP", logFolder_.path().string()}});
+    expectEvent("started");
+    EXPECT_EQ(0, cli_->waitForExit());
+    EXPECT_TRUE(contains(debugLog(), "Port closed and worker threads shut down.")) << debugLog();
+}
+
+TEST_F(CliTest, AnOverlongInputLineIsRefusedWithAClearErrorAndTheNextLineServed) {
+    startStreamingSession();
+    cli_->sendLine(std::string(200000, 'x'));
+    EXPECT_TRUE(cli_->waitForError("quorvex-cli: an input line longer than 65536 bytes is ignored: xxxx"))
+        << cli_->errorText();
+    const std::size_t before = cli_->outputLines().size();
+    cli_->sendLine("stopStreaming");
+    expectEvent("streamingStopped", {}, before);
 }

@@ -12,6 +12,7 @@
 
 using namespace quorvex::test;
 namespace platform = zeph::platform;
+using zeph::windows::system::threading::ThreadState;
 
 namespace {
 
@@ -122,4 +123,23 @@ TEST_F(CommandConnectTest, ConnectReachesTheUnitAndReconnectsOnTheSameThread) {
     EXPECT_TRUE(contains(
         logged, L"Successfully created command and control thread [0x" + platform::widen(id) + L"]."));
     EXPECT_TRUE(contains(logged, L"Command and Control thread [0x" + platform::widen(id) + L"] shut down."));
+}
+
+TEST_F(CommandConnectTest, ExitLetsADisconnectionInProgressFinishBeforeItReturns) {
+    ASSERT_TRUE(stack_.connect(window_.handle(), settings_));
+    ASSERT_TRUE(window_.waitFor(WM_QUORVEX_ON_CONNECT).has_value());
+    // A battery reading in progress holds the disconnection for up to three seconds.
+    stack_.deviceState_.setAdcPolling(true);
+    stack_.disconnect();
+    ASSERT_TRUE(eventually([&] { return stack_.commandAndControlThread_.getState() == ThreadState::Run; }));
+
+    stack_.exit();
+    // The disconnection ended (and told the window) before exit went on, not beside it.
+    EXPECT_TRUE(window_.waitFor(WM_QUORVEX_ON_DISCONNECT, std::chrono::milliseconds(0)).has_value());
+    EXPECT_EQ(0u, stack_.commandAndControlThread_.getThreadId());
+    EXPECT_FALSE(stack_.serial_.isOpen());
+    const std::vector<std::wstring> logged = messages();
+    EXPECT_FALSE(std::any_of(logged.begin(), logged.end(), [](const std::wstring& line) {
+        return line.starts_with(L"Abandoned the thread");
+    }));
 }

@@ -20,6 +20,7 @@ public:
     using QuorvexDeviceStack::commandQueue_;
     using QuorvexDeviceStack::deviceState_;
     using QuorvexDeviceStack::responseEvent_;
+    using QuorvexDeviceStack::serial_;
     using QuorvexDeviceStack::serialWriteThread_;
 
     // Opens the device as the port and starts the write thread on it, as a connect does, so that

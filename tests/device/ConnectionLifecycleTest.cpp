@@ -61,6 +61,11 @@ TEST_F(ConnectionLifecycleTest, AMissingPortIsReportedWithItsSystemCode) {
               std::find(messages.begin(), messages.end(), L"Failed to open port [COM250].\n"));
     EXPECT_NE(messages.end(),
               std::find(messages.begin(), messages.end(), L"The system cannot find the file specified."));
+
+    // A later successful connect clears the error of the failed one.
+    settings_.setPortNumber(*zeph::windows::communication::PortDirectory::portNumberOf(portPath_));
+    connect();
+    EXPECT_EQ(0u, stack_.getLastError());
 }
 
 TEST_F(ConnectionLifecycleTest, DisconnectStopsEverythingAndCyclesLeakNothing) {

@@ -103,6 +103,22 @@ TEST_F(DispatchInit, TheNewFirmwareChoosesTheStreamingLayoutOfLaterBlocks) {
     EXPECT_EQ(0, recordOf<StreamingSample>(posted[0]).transmitters[1]);
 }
 
+TEST_F(DispatchInit, ARevisionBeyondTheWordIsReadAsTheLargestMinorAndItsTextLogged) {
+    // 4186 and 6480 cut to 12 bits would be 90 and 96, revisions the console accepts.
+    for (const std::string revision : {"V0.4186", "V1.6480"}) {
+        InitFields fields;
+        fields.firmware = revision;
+        ASSERT_EQ(1u, dispatch(initPayload(fields)).size());
+        EXPECT_EQ((FirmwareRevision{0xFFF0, 0}), stack_.deviceState_.firmware()) << revision;
+        const auto lines = logAt(Warning);
+        EXPECT_NE(std::find(lines.begin(), lines.end(),
+                            L"Firmware revision [" + std::wstring(revision.begin(), revision.end()) +
+                                L"] is beyond the largest minor number; read as 0.4095."),
+                  lines.end())
+            << revision;
+    }
+}
+
 TEST_F(DispatchInit, FieldsFilledToTheirLastByteGiveTheirFullLengthAndNoMore) {
     InitFields fields;
     fields.name = "M450 1234567890X";      // 16 bytes, no zero
@@ -116,8 +132,9 @@ TEST_F(DispatchInit, FieldsFilledToTheirLastByteGiveTheirFullLengthAndNoMore) {
     EXPECT_EQ("M450 1234567890X", state.identity().deviceName);
     EXPECT_EQ("1234567890X", state.identity().nameRemainder);
     EXPECT_EQ((FirmwareRevision{0, 0}), state.firmware());
-    EXPECT_EQ((WorkingFolderNames{"ABCDEFGHIJKLMNOPQRSTU", "BCDEFGHIJKLMNOPQRSTUV", "C",
-                                  "DDDDDDDDDDDDDDDDDDDDD", "EEEEEEEEEEEEEEEEEEEEE"}),
+    // A name is up to 20 characters: the 21st byte of a field without a zero byte is not one.
+    EXPECT_EQ((WorkingFolderNames{"ABCDEFGHIJKLMNOPQRST", "BCDEFGHIJKLMNOPQRSTU", "C", "DDDDDDDDDDDDDDDDDDDD",
+                                  "EEEEEEEEEEEEEEEEEEEE"}),
               state.workingFolderNames());
     const InitRecord& record = recordOf<InitRecord>(posted[0]);
     EXPECT_EQ(0, std::memcmp(record.deviceName, "M450 1234567890X", 16));

@@ -1,8 +1,13 @@
 #include "tests/device/DispatchFixture.h"
 
 #include "support/platform/MessageWindow.h"
+#include "tests/support/platform/MessageLoopThread.h"
+
+#include <atomic>
+#include <thread>
 
 using namespace quorvex::test;
+using quorvex::test::TestSignal;
 using namespace zeph::windows::logging;
 
 namespace {
@@ -164,9 +169,57 @@ TEST_F(DispatchPosting, AFailedPostIsLoggedWithItsReasonAndTheRecordFreed) {
     ASSERT_TRUE(zeph::platform::destroyWindow(gone));
     stack_.window_ = gone;
     EXPECT_TRUE(dispatch(PayloadBuilder(0x0006).u8(1).u8(1).payload()).empty());
+    // Two posts failed in a row: one burst, logged once with its reason.
     const auto errors = logAt(Error);
-    ASSERT_EQ(4u, errors.size());
+    ASSERT_EQ(2u, errors.size());
     EXPECT_EQ(L"::PostMessage() failed! Reason [1400].", errors[0]);
-    EXPECT_EQ(L"::PostMessage() failed! Reason [1400].", errors[2]);
+    EXPECT_EQ(L"Invalid window handle.", errors[1]);
     EXPECT_EQ(1, stack_.deviceState_.gain());
+}
+
+TEST_F(DispatchPosting, AFloodedWindowRefusesPostsBeyondItsQueueAndEachBurstIsLoggedOnce) {
+    // The window's thread stops taking messages until the test lets it go on.
+    TestSignal created;
+    TestSignal resume;
+    std::atomic<zeph::platform::HWND> busy{nullptr};
+    std::thread owner([&] {
+        busy = zeph::platform::createMessageWindow([](zeph::platform::HWND, zeph::platform::UINT message,
+                                                      zeph::platform::WPARAM, zeph::platform::LPARAM lParam) {
+            deleteEventRecord(message, lParam);
+            return zeph::platform::LRESULT{0};
+        });
+        created.set();
+        resume.waitFor();
+        zeph::platform::pumpMessages();
+        zeph::platform::destroyWindow(busy);
+    });
+    ASSERT_TRUE(created.waitFor());
+    stack_.window_ = busy.load();
+    const auto gain = PayloadBuilder(0x0002).u8(1).u8(1).payload();
+    const auto flood = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            stack_.DispatchMessage(gain.data(), gain.size());
+            zeph::platform::pumpMessages();  // the log's own wake-ups come to this thread
+        }
+    };
+    flood(10100);
+    const auto quota = L"::PostMessage() failed! Reason [1816].";
+    auto errors = logAt(Error);
+    EXPECT_EQ(1, std::count(errors.begin(), errors.end(), quota));
+    EXPECT_NE(
+        std::find(errors.begin(), errors.end(), L"Not enough quota is available to process this command."),
+        errors.end());
+
+    // Once the window has caught up, a new flood is a new burst.
+    resume.set();
+    owner.join();
+    stack_.window_ = window_.handle();
+    flood(1);
+    zeph::platform::pumpMessages();
+    stack_.window_ = zeph::platform::HWND{reinterpret_cast<zeph::platform::HWND>(0x7fff'0000)};
+    flood(3);
+    errors = logAt(Error);
+    EXPECT_EQ(1, std::count(errors.begin(), errors.end(), quota));
+    EXPECT_EQ(
+        1, std::count(errors.begin(), errors.end(), std::wstring(L"::PostMessage() failed! Reason [1400].")));
 }

@@ -101,8 +101,17 @@ TEST(FirmwareRevisionText, TheNumberFromTheFirstDigitTimes10000IsTheMinorNumber)
     EXPECT_EQ((FirmwareRevision{firmware(96), 0}), parseFirmwareRevision("V0.0096").words);
     EXPECT_EQ((FirmwareRevision{firmware(91), 0}), parseFirmwareRevision("Rev 0.0091 beta").words);
     EXPECT_EQ((FirmwareRevision{firmware(95), 0}), parseFirmwareRevision("0.0095").words);
-    // Cut to 16 bits, as the unit's word is.
-    EXPECT_EQ(static_cast<std::uint16_t>(9100u << 4), parseFirmwareRevision("V0.91").words[0]);
+}
+
+TEST(FirmwareRevisionText, AMinorNumberBeyondTwelveBitsSaturatesInsteadOfWrapping) {
+    EXPECT_EQ(firmware(4095), parseFirmwareRevision("V0.4095").words[0]);
+    EXPECT_FALSE(parseFirmwareRevision("V0.4095").saturated);
+    // 9100, 4186 and 6480 would wrap to 908, 90 and 96; the last two are in the accepted window.
+    for (const char* text : {"V0.91", "V0.4186", "V1.6480", "V0.4096"}) {
+        const FirmwareRevisionParse parsed = parseFirmwareRevision(text);
+        EXPECT_EQ(firmware(4095), parsed.words[0]) << text;
+        EXPECT_TRUE(parsed.saturated) << text;
+    }
 }
 
 TEST(FirmwareRevisionText, WithoutADigitBeforeTheFirstZeroByteTheWordsStayZero) {

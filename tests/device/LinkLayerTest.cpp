@@ -3,9 +3,11 @@
 #include "tests/device/LinkedStack.h"
 #include "tests/helpers/FrameBuilder.h"
 #include "tests/helpers/HexData.h"
+#include "tests/support/logging/RecordingListener.h"
 
 using namespace quorvex::test;
 using Bytes = std::vector<std::uint8_t>;
+using zeph::windows::communication::FlowControl;
 
 namespace {
 
@@ -78,6 +80,59 @@ TEST_F(LinkLayerTest, AnswersEveryFrameOnTheWire) {
     EXPECT_EQ(ack, unit_.receive(2)) << "wake bytes ahead of a frame";
 }
 
+TEST_F(LinkLayerTest, EachReplyFeedsTheHealthCountersAndLogsItsOutgoingMessageAndItsWaits) {
+    auto& beacon = zeph::windows::logging::LogBeacon::instance();
+    std::vector<RecordedEntry> journal;
+    RecordingListener listener("log", journal);
+    ASSERT_EQ(0u, listener.attach());
+    establish();
+    unit_.send(frameOf(payloadOf(0x8)));
+    EXPECT_EQ(pollAck, unit_.receive(2)) << "ADC Polling Begin";
+    Bytes corrupted = gainFrame();
+    corrupted[1] ^= 0xFF;
+    unit_.send(corrupted);
+    EXPECT_EQ(nak, unit_.receive(2));
+    awaitLinePurged();
+    ASSERT_TRUE(eventually([&] { return stack_.messageDispatchThread_.getWorker().queueDepth() == 0; }));
+    Bytes command{'R', 'E', 'Q', 'G', 'P', 'S'};  // a command without its line feed is resized
+    stack_.onWrite(nullptr, command, 6);
+    beacon.flush();
+
+    const auto calls = [&](const std::wstring& operation) {
+        return std::count_if(journal.begin(), journal.end(), [&](const RecordedEntry& entry) {
+            return entry.context.ends_with(L"::" + operation);
+        });
+    };
+    // The Initialization Message's ACK and the poll ACK are good frames; the NAK is a bad one.
+    EXPECT_EQ(2, calls(L"incGoodFrameCount"));
+    EXPECT_EQ(1, calls(L"incBadFrameCount"));
+    EXPECT_EQ(1, calls(L"incNakCount"));
+
+    const auto messages = messagesOf(journal);
+    const auto logged = [&](const std::wstring& text) {
+        return std::find(messages.begin(), messages.end(), text) != messages.end();
+    };
+    for (const wchar_t* text : {
+             L"Outgoing message [Acknowledge] [\x06] [0x06 0x0A]",
+             L"Outgoing message [Ack ADC Battery Poll] [\x07] [0x07 0x0A]",
+             L"Outgoing message [Negative Ack] [\x15] [0x15 0x0A]",
+             L"Resizing buffer.",
+             L"Resizing of buffer succeeded.",
+             L"Data written : 0x06 0x0A",
+             L"::WaitForMultipleObjects() waiting for the ACK to be sent.",
+             L"::WaitForMultipleObjects() became signaled via [_write_complete].",
+             L"::WaitForMultipleObjects() waiting for a message to be put in the queue.",
+             L"::WaitForMultipleObjects() became signaled via [_message_waiting_indicator].",
+             L"::WaitForMultipleObjects() attempting to gain exclusive access to the queue.",
+             L"::WaitForMultipleObjects() became signaled via [_message_queue_lock].",
+             L"Appending data to the outbound queue.",
+             L"::SetEvent [_data_pending_to_be_written].",
+             L"Releasing the lock on the [_outbound_data_lock] mutex.",
+         }) {
+        EXPECT_TRUE(logged(text)) << text;
+    }
+}
+
 TEST_F(LinkLayerTest, AFrameSplitAcrossReadsIsAnsweredOnceWhole) {
     establish();
     const Bytes first = gainFrame();
@@ -119,6 +174,25 @@ TEST_F(LinkLayerTest, AFailedWriteAndAMissingResponseReachTheWindowAsNotices) {
     const auto* timeout = reinterpret_cast<const FailureNotice*>(missing->lParam);
     EXPECT_EQ(zeph::platform::WAIT_TIMEOUT, timeout->error);
     EXPECT_EQ(line, timeout->data);
+}
+
+TEST_F(LinkLayerTest, AnAckHeldBackByFlowControlEndsWhenTheReadThreadIsTerminated) {
+    auto& beacon = zeph::windows::logging::LogBeacon::instance();
+    std::vector<RecordedEntry> journal;
+    RecordingListener listener("log", journal);
+    ASSERT_EQ(0u, listener.attach());
+    settings_.setFlowControl(FlowControl::Software);
+    establish();
+    unit_.send(Bytes{0x13});  // XOFF: the port may send nothing more
+    unit_.send(gainFrame());
+    ASSERT_TRUE(unit_.receive(1, std::chrono::milliseconds(300)).empty()) << "the ACK is held back";
+
+    EXPECT_TRUE(stack_.serialReadThread_.shutdown(2000));
+    unit_.send(Bytes{0x11});  // XON, so that the rest of the stack stops freely
+    beacon.flush();
+    for (const std::wstring& line : messagesOf(journal)) {
+        EXPECT_FALSE(line.starts_with(L"Abandoned the thread")) << "the read thread ignored terminate";
+    }
 }
 
 TEST_F(LinkLayerTest, AnAnswerThatComesBeforeTheCommandWaitsStillAnswersIt) {

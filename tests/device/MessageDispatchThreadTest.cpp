@@ -117,3 +117,22 @@ TEST_F(MessageDispatchThreadTest, ServesAgainAfterARestart) {
     ASSERT_TRUE(append({0x10, 0, 0, 0, 0x20, 0x03}));
     EXPECT_EQ(1u, target_.waitFor(1).size());
 }
+
+TEST_F(MessageDispatchThreadTest, ARestartDiscardsWhatThePreviousRunLeftQueued) {
+    // A long pause after the first payload leaves the second one queued when the thread ends.
+    thread_.getWorker().setPause(60000);
+    start();
+    ASSERT_TRUE(append({0x01, 0, 0, 0, 0xA1}));
+    ASSERT_EQ(1u, target_.waitFor(1).size());
+    ASSERT_TRUE(append({0x20, 0, 0, 0, 0xB2}));
+    ASSERT_TRUE(thread_.shutdown(2000));
+    ASSERT_EQ(1u, thread_.getWorker().queueDepth());
+
+    thread_.getWorker().setPause(10);
+    start();
+    EXPECT_EQ(0u, thread_.getWorker().queueDepth());
+    EXPECT_FALSE(thread_.getWorker().messageWaiting());
+    ASSERT_TRUE(append({0x02, 0, 0, 0, 0xC3}));
+    const auto received = target_.waitFor(2);
+    EXPECT_EQ((std::vector<Payload>{{0x01, 0, 0, 0, 0xA1}, {0x02, 0, 0, 0, 0xC3}}), received);
+}

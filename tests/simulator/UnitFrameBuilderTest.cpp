@@ -143,6 +143,9 @@ TEST(UnitProfile, ReadsTheFirmwareTextAsTheConsoleDoes) {
     EXPECT_EQ(firmwareMinor("rev 0.00905"), 91);  // 90.5 rounds half away from zero
     EXPECT_EQ(firmwareMinor("no digits"), 0);
     EXPECT_EQ(firmwareMinor(std::string_view("V0.0096\0 9", 10)), 96);
+    // Beyond 12 bits the console reads the largest minor number, so the layout is the newest.
+    EXPECT_EQ(firmwareMinor("V0.4186"), 4095);
+    EXPECT_EQ(recordLayoutFor(firmwareMinor("V0.4186")), RecordLayout::Renumbered66);
     EXPECT_EQ(recordLayoutFor(90), RecordLayout::Short62);
     EXPECT_EQ(recordLayoutFor(91), RecordLayout::Extended66);
     EXPECT_EQ(recordLayoutFor(96), RecordLayout::Renumbered66);

@@ -19,7 +19,12 @@ TEST(ConsoleTextsTest, FirmwareWindowAcceptsZeroPointZeroZeroEightyFiveToNinetyE
     EXPECT_EQ("0.0085", firmwareRevisionText({0, 85}));
     EXPECT_EQ("0.0100", firmwareRevisionText({0, 100}));
     EXPECT_EQ("0.2345", firmwareRevisionText({0, 12345})) << "the last four digits";
-    EXPECT_NE(std::string::npos, incompatibleFirmwareText({0, 100}).find("Current Version 0.00100"));
+    // The box shows the number as the device information and the client's events do.
+    EXPECT_EQ(
+        "This QUORVEX unit is running an incompatible version of the firmware.\n\n"
+        "Minimum supported version 0.0085\nMaximum supported version 0.0098\n\nCurrent Version 0.1808",
+        incompatibleFirmwareText({0, 1808}));
+    EXPECT_NE(std::string::npos, incompatibleFirmwareText({0, 100}).find("Current Version 0.0100"));
 }
 
 TEST(ConsoleTextsTest, TheOperatorsTextsOfPassagesAndTriggers) {

@@ -85,6 +85,29 @@ TEST(MessageWindowPosting, PostingToANullUnknownOrDestroyedWindowFailsWithInvali
     });
 }
 
+TEST(MessageWindowPosting, AQueueHoldsTenThousandPostsAndRefusesMoreWithNotEnoughQuota) {
+    onNewThread([] {
+        const HWND window = createMessageWindow(MessageLoopThread::defaultProcedure);
+        MSG probe;
+        peekMessage(probe, nullptr, 0, 0, PM_NOREMOVE);
+        for (int i = 0; i < 10000; ++i) {
+            ASSERT_TRUE(postMessage(window, kPing, static_cast<WPARAM>(i), 0)) << i;
+        }
+        setLastError(ERROR_SUCCESS);
+        EXPECT_FALSE(postMessage(window, kPing, 10000, 0));
+        EXPECT_EQ(ERROR_NOT_ENOUGH_QUOTA, getLastError());
+        EXPECT_FALSE(postThreadMessage(currentThreadId(), kPing, 10001, 0));
+        EXPECT_EQ(ERROR_NOT_ENOUGH_QUOTA, getLastError());
+        // The quit request is a flag, never refused; taking one message makes room for one.
+        postQuitMessage(3);
+        ASSERT_TRUE(peekMessage(probe, nullptr, 0, 0, PM_REMOVE));
+        EXPECT_EQ(0u, probe.wParam);
+        EXPECT_TRUE(postMessage(window, kPing, 10002, 0));
+        EXPECT_FALSE(postMessage(window, kPing, 10003, 0));
+        destroyWindow(window);
+    });
+}
+
 TEST(MessageWindowPosting, DispatchHandsTheMessageToTheProcedureAndReturnsItsResult) {
     onNewThread([] {
         MSG handled;

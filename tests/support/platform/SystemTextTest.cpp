@@ -18,6 +18,7 @@ TEST(SystemText, GivesTheWindowsWordingWithItsLineBreak) {
               L"An attempt was made to perform an initialization operation when initialization has already "
               L"been completed.\r\n");
     EXPECT_EQ(systemText(1460), L"This operation returned because the timeout period expired.\r\n");
+    EXPECT_EQ(systemText(1816), L"Not enough quota is available to process this command.\r\n");
     EXPECT_EQ(systemText(632), L"The requested interface is not supported.\r\n");
 }
 

@@ -1,4 +1,5 @@
 #include "support/communication/Serial.h"
+#include "support/platform/LastError.h"
 #include "support/platform/TextConversion.h"
 #include "support/threading/SerialReadThread.h"
 #include "support/threading/SerialWriteThread.h"
@@ -7,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 
 using namespace zeph::windows::system::threading;
 using namespace zeph::windows::communication;
@@ -149,6 +152,55 @@ TEST_F(SerialThreadsTest, QueueDataAfterShutdownIsRefused) {
     const std::uint8_t text[] = {'S', 'T', 'O', 'P', 0x0A};
     EXPECT_FALSE(writer_.getWorker().queueData(text, 5, 0));
     EXPECT_TRUE(unit_.receive(1, std::chrono::milliseconds(100)).empty());
+}
+
+TEST_F(SerialThreadsTest, QueueingWhileTheWriterRestartsIsSafeAndTheNextRunWrites) {
+    // A command from the window thread may arrive while a reconnection starts the writer again.
+    std::atomic<bool> stop{false};
+    std::thread producer([&] {
+        const std::uint8_t text[] = {'P'};
+        while (!stop.load()) {
+            writer_.getWorker().queueData(text, 1, 0);
+            std::this_thread::yield();
+        }
+    });
+    for (int run = 0; run < 20; ++run) {
+        EXPECT_EQ(0u, writer_.create("Serial Write", &params_, 0, 0, nullptr));
+        EXPECT_TRUE(writer_.shutdown(2000));
+    }
+    stop.store(true);
+    producer.join();
+
+    ASSERT_EQ(0u, writer_.create("Serial Write", &params_, 0, 0, nullptr));
+    const std::uint8_t text[] = {'Q', 0x0A};
+    ASSERT_TRUE(writer_.getWorker().queueData(text, 2, 0));
+    // Whatever the earlier runs wrote comes first; the new run's item arrives after it.
+    Bytes written;
+    EXPECT_TRUE(eventually([&] {
+        const Bytes more = unit_.receive(4096, std::chrono::milliseconds(50));
+        written.insert(written.end(), more.begin(), more.end());
+        return written.size() >= 2 && written.back() == 0x0A;
+    }));
+    EXPECT_EQ('Q', written.size() >= 2 ? written[written.size() - 2] : 0);
+}
+
+TEST_F(SerialThreadsTest, TheQueueHoldsAtMostItsLimitAndRefusesMoreWithNotEnoughQuota) {
+    Gate gate;
+    params_.writeComplete = [&](const EventHandle&, const std::uint8_t*, const DWORD&, const DWORD&,
+                                const DWORD&) { gate.wait(); };
+    ASSERT_EQ(0u, writer_.create("Serial Write", &params_, 0, 0, nullptr));
+    const std::uint8_t text[] = {'R', 0x0A};
+    // The first item is taken and held in its write-complete callback; the rest wait.
+    ASSERT_TRUE(writer_.getWorker().queueData(text, 2, 0));
+    ASSERT_TRUE(gate.waitArrived(1));
+    for (std::size_t i = 0; i < SerialWriteThread::QueueLimit; ++i) {
+        ASSERT_TRUE(writer_.getWorker().queueData(text, 2, 0)) << i;
+    }
+    zeph::platform::setLastError(0);
+    EXPECT_FALSE(writer_.getWorker().queueData(text, 2, 0));
+    EXPECT_EQ(zeph::platform::ERROR_NOT_ENOUGH_QUOTA, zeph::platform::getLastError());
+    gate.open();
+    EXPECT_TRUE(writer_.shutdown(2000));  // before the gate goes
 }
 
 TEST_F(SerialThreadsTest, HalfAFrameWaitsInTheBufferForTheRest) {

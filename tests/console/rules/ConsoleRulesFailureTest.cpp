@@ -1,0 +1,55 @@
+#include "console/rules/ConsoleRules.h"
+#include "console/rules/ConsoleTexts.h"
+#include "device/CommandDescriptor.h"
+#include "device/FailureNotice.h"
+#include "device/QueryInterface.h"
+#include "device/QuorvexMessages.h"
+#include "support/platform/ErrorCodes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace quorvex::console;
+
+namespace {
+
+// Keeps what the rules show and how they end the connection.
+class RecordingView final : public IConsoleView {
+public:
+    void showStatus(const std::string&) override {}
+    void showMessageBox(const std::string& text, BoxIcon) override { boxes.push_back(text); }
+    void beginWait() override {}
+    void endWait() override {}
+    void appendLogLine(const std::string&) override {}
+    void updateWorkingFolderMenu() override {}
+    void connectionEnded(ConnectionOutcome outcome, const std::string&) override { ended.push_back(outcome); }
+
+    std::vector<std::string> boxes;
+    std::vector<ConnectionOutcome> ended;
+};
+
+FailureNotice failedRequestGps(zeph::platform::DWORD error) {
+    const auto bytes = CommandDescriptor::find(CommandDescriptor::RequestGPS)->bytes();
+    return {WM_QUORVEX_FAILED_TO_SEND, {bytes.begin(), bytes.end()}, error};
+}
+
+}  // namespace
+
+TEST(ConsoleRulesFailure, AGpsRequestCancelledByTheDisconnectionIsNoCommunicationFailure) {
+    QuorvexDeviceStack device;
+    RecordingView view;
+    ConsoleRules rules(device, view);
+    rules.onCommunicationsFailure(WM_QUORVEX_FAILED_TO_SEND,
+                                  failedRequestGps(zeph::platform::ERROR_CANCELLED));
+    EXPECT_TRUE(view.boxes.empty());
+    rules.onDisconnected(0);
+    EXPECT_EQ(std::vector<ConnectionOutcome>{ConnectionOutcome::Disconnected}, view.ended);
+
+    // A write that failed on the line still ends the connection as a silent unit.
+    rules.onCommunicationsFailure(WM_QUORVEX_FAILED_TO_SEND,
+                                  failedRequestGps(zeph::platform::ERROR_DEVICE_NOT_CONNECTED));
+    EXPECT_EQ(std::vector<std::string>{UnitSilentText}, view.boxes);
+    device.exit();
+}
