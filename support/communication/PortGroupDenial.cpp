@@ -76,6 +76,12 @@ std::optional<PortGroupDenial> PortGroupDenial::find(const std::filesystem::path
     return PortGroupDenial(error ? device : node, groupName(status.st_gid), accountHasGroup(status.st_gid));
 }
 
+std::optional<PortGroupDenial> PortGroupDenial::find(std::wstring_view devicePath,
+                                                     const PortDirectory& directory) {
+    const std::optional<std::filesystem::path> file = directory.fileOf(devicePath);
+    return file ? find(*file) : std::nullopt;
+}
+
 std::wstring PortGroupDenial::advice() const {
     using platform::widen;
     const std::wstring group = widen(group_);

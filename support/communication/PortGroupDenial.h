@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/communication/PortDirectory.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,6 +16,9 @@ public:
     // The denial for the device (links followed), or none when this process may open it, the
     // device does not exist, or membership of its group would not let it in either.
     static std::optional<PortGroupDenial> find(const std::filesystem::path& device);
+    // The same for a port path as the stack opens it ("\\.\COM4" through the directory, or a
+    // device path).
+    static std::optional<PortGroupDenial> find(std::wstring_view devicePath, const PortDirectory& directory);
 
     const std::filesystem::path& device() const { return device_; }
     const std::string& group() const { return group_; }
