@@ -2,6 +2,8 @@
 
 #include "cli/JsonObject.h"
 #include "cli/OperatorCommand.h"
+#include "console/rules/ConsoleRules.h"
+#include "console/rules/IConsoleView.h"
 #include "device/IUserInterface.h"
 #include "support/communication/SerialSettings.h"
 #include "support/platform/WindowTypes.h"
@@ -23,11 +25,10 @@ enum class SessionEnd : int {
     Interrupted = 130,  // a second interrupt before the disconnection came back
 };
 
-// The console's side of a connection without windows: what the main dialog does with each
-// message of the device stack (connect, Request Init, the firmware window, GPS and streaming,
-// failure notices, disconnection), the two-second GPS poll and the operator's commands. Every
-// message is printed as one JSON line. Lives on the thread that runs the message loop.
-class ConsoleSession {
+// The console without windows: the console's rules with a view that prints, the two-second GPS
+// poll and the operator's commands. Every message of the device stack is printed as one JSON
+// line. Lives on the thread that runs the message loop.
+class ConsoleSession : private quorvex::console::IConsoleView {
 public:
     ConsoleSession(IUserInterface& device, std::ostream& out, std::ostream& err);
     ~ConsoleSession();
@@ -63,29 +64,26 @@ private:
                                       zeph::platform::LPARAM lParam);
     void onDeviceMessage(zeph::platform::UINT message, zeph::platform::WPARAM wParam,
                          zeph::platform::LPARAM lParam);
-    void onConnected(zeph::platform::LPARAM error);
-    void onDisconnected(zeph::platform::LPARAM error);
-    void onCommunicationsFailure(zeph::platform::UINT message, zeph::platform::LPARAM notice);
-    void onInit();
-    void onChannelCommand(const OperatorCommand& command);
     void runUnitControl(std::string_view line);
-    void requestDisconnect(std::optional<SessionEnd> reason, const std::string& text);
+
+    // What the console's rules show, printed.
+    void showStatus(const std::string& text) override;
+    void showMessageBox(const std::string& text, quorvex::console::BoxIcon icon) override;
+    void beginWait() override {}
+    void endWait() override {}
+    void appendLogLine(const std::string&) override {}
+    void updateWorkingFolderMenu() override {}
+    void connectionEnded(quorvex::console::ConnectionOutcome outcome, const std::string& reason) override;
 
     void emit(const JsonObject& line);
-    void emitStatus(const char* text);
-    void emitMessageBox(const std::string& text, const char* icon = "error");
     void finish(SessionEnd end, const std::string& reason);
 
     IUserInterface& device_;
     std::ostream& out_;
     std::ostream& err_;
+    quorvex::console::ConsoleRules rules_;
     zeph::platform::HWND window_ = nullptr;
-    bool gpsPolling_ = false;
-    bool connectOutstanding_ = false;
     bool interrupted_ = false;
-    // Why the session is ending, once the console has asked the stack to disconnect.
-    std::optional<SessionEnd> pendingEnd_;
-    std::string pendingReason_;
     std::optional<SessionEnd> end_;
     std::function<std::string(std::string_view)> unitControl_;
 };

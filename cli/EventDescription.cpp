@@ -1,15 +1,13 @@
 #include "cli/EventDescription.h"
 
-#include "cli/FirmwareWindow.h"
-#include "device/ChannelRegistry.h"
+#include "console/rules/EventTexts.h"
+#include "console/rules/FirmwareWindow.h"
 #include "device/EventRecords.h"
 #include "device/FailureNotice.h"
 #include "device/QuorvexMessages.h"
 #include "support/platform/TextConversion.h"
 
-#include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <span>
 #include <vector>
 
@@ -18,6 +16,11 @@ namespace quorvex::cli {
 namespace {
 
 namespace platform = zeph::platform;
+using quorvex::console::firmwareRevisionText;
+using quorvex::console::firmwareVersionOf;
+using quorvex::console::IgnoredEventText;
+using quorvex::console::passageText;
+using quorvex::console::recordingTriggerText;
 
 template <typename Record>
 const Record& recordOf(platform::LPARAM lParam) {
@@ -152,7 +155,7 @@ JsonObject describeRecord(platform::UINT message, platform::WPARAM wParam, platf
         return passage(record).text("text", passageText(record));
     }
     if (message == WM_QUORVEX_ON_IGNORED_EVT) {
-        return passage(recordOf<PassageRecord>(lParam)).text("text", "Event ignored.");
+        return passage(recordOf<PassageRecord>(lParam)).text("text", IgnoredEventText);
     }
     if (message == WM_QUORVEX_ON_REC_TRGRD_EVT) {
         const auto& trigger = recordOf<RecordTriggeredRecord>(lParam);
@@ -197,35 +200,6 @@ JsonObject describeState(const DeviceState& state) {
     json.integer("channel", channel ? channel->id : -1).text("channelName", channel ? channel->name : L"");
     json.integer("gain", state.gain()).integer("clipping", state.clipping());
     return json.integer("gpsQuality", state.gps().flag).flag("batteryPolling", state.adcPolling());
-}
-
-std::string passageText(const PassageRecord& passage) {
-    const std::time_t seconds = passage.seconds;
-    std::tm utc{};
-    ::gmtime_r(&seconds, &utc);
-    const auto milliseconds = static_cast<int>(std::floor(passage.microseconds * 0.001 + 0.5));
-    char text[256];
-    std::snprintf(
-        text, sizeof text,
-        "Pig passage detected at %02d:%02d:%02d.%03d, Latitude = %f, Longitude = %f, Elevation = %f.",
-        utc.tm_hour, utc.tm_min, utc.tm_sec, milliseconds, passage.latitude, passage.longitude,
-        passage.elevation);
-    return text;
-}
-
-std::string recordingTriggerText(const RecordTriggeredRecord& trigger) {
-    const ChannelRecord* row = ChannelRegistry::find(trigger.channel);
-    char text[128];
-    if (row == nullptr || row->kind == nullptr) {
-        std::snprintf(text, sizeof text, "QUORVEX is recording raw channel[#%i].", trigger.channel);
-    } else if (*row->kind == ChannelKind::Magnetic) {
-        return "QUORVEX is recording magnetic disturbance.";
-    } else if (*row->kind == ChannelKind::Legacy) {
-        return "QUORVEX is recording legacy transmitter.";
-    } else {
-        std::snprintf(text, sizeof text, "QUORVEX is recording Korvid transmitter %i.", trigger.channel);
-    }
-    return text;
 }
 
 }  // namespace quorvex::cli

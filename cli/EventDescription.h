@@ -7,9 +7,6 @@
 #include <optional>
 #include <string>
 
-struct PassageRecord;
-struct RecordTriggeredRecord;
-
 namespace quorvex::cli {
 
 // The short name a script sees for a message of the device stack, or "" for any other message.
@@ -22,10 +19,5 @@ JsonObject describeRecord(zeph::platform::UINT message, zeph::platform::WPARAM w
 
 // What the console knows of the unit at this moment.
 JsonObject describeState(const DeviceState& state);
-
-// The log line of a passage, as the operator reads it (the time in UTC).
-std::string passageText(const PassageRecord& passage);
-// The log line of a recording trigger, by the kind of the channel being recorded.
-std::string recordingTriggerText(const RecordTriggeredRecord& trigger);
 
 }  // namespace quorvex::cli

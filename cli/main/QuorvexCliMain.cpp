@@ -2,11 +2,11 @@
 #include "cli/CliOptions.h"
 #include "cli/ClockTicker.h"
 #include "cli/ConsoleSession.h"
-#include "cli/DebugLog.h"
 #include "cli/InputReader.h"
-#include "cli/SimulatedUnit.h"
+#include "console/rules/DebugLog.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
+#include "simulator/SimulatedUnit.h"
 #include "support/communication/PortDirectory.h"
 #include "support/config/ConfigMgr.h"
 #include "support/platform/MessageQueue.h"
@@ -56,16 +56,16 @@ int main(int argc, char** argv) {
     InputReader::blockStopSignals();
 
     zeph::windows::config::ConfigMgr::instance().set(L"Application.Logging.Debug", true);
-    DebugLog log;
+    quorvex::console::DebugLog log;
     if (const auto opened = log.initialize(); opened != 0) {
         std::cerr << "quorvex-cli: the debug log cannot be opened in $TEMP (error " << opened << ")"
                   << std::endl;
     }
 
-    std::unique_ptr<SimulatedUnit> unit;
+    std::unique_ptr<quorvex::simulator::SimulatedUnit> unit;
     std::string port = options.port.value_or("");
     if (options.simulate) {
-        unit = std::make_unique<SimulatedUnit>(options.unit);
+        unit = std::make_unique<quorvex::simulator::SimulatedUnit>(options.unit);
         if (const std::string error = unit->start(); !error.empty()) {
             std::cerr << "quorvex-cli: " << error << std::endl;
             return static_cast<int>(SessionEnd::ConnectFailed);

@@ -1,7 +1,7 @@
 // quorvex-soak: many connect / stream / disconnect cycles of the device stack against simulated
 // units with random faults, checking after each cycle that every passage was reported and that no
 // thread, descriptor or memory is left behind.
-#include "cli/DebugLog.h"
+#include "console/rules/DebugLog.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
 #include "soak/ProcessResources.h"
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     for (unsigned cycle = 1; cycle <= cycles; ++cycle) {
         const std::filesystem::path cycleLogs =
             logs.empty() ? logs : logs / ("cycle-" + std::to_string(cycle));
-        std::optional<quorvex::cli::DebugLog> log;
+        std::optional<quorvex::console::DebugLog> log;
         if (!cycleLogs.empty()) {
             std::filesystem::create_directories(cycleLogs);
             ::setenv("TEMP", cycleLogs.c_str(), 1);

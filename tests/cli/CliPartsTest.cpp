@@ -1,9 +1,7 @@
 #include "cli/CliOptions.h"
 #include "cli/EventDescription.h"
-#include "cli/FirmwareWindow.h"
 #include "cli/JsonObject.h"
 #include "cli/OperatorCommand.h"
-#include "device/EventRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -11,22 +9,6 @@
 #include <limits>
 
 using namespace quorvex::cli;
-
-TEST(FirmwareWindowTest, AcceptsZeroPointZeroZeroEightyFiveToNinetyEightOnly) {
-    EXPECT_FALSE(isCompatibleFirmware({0, 84}));
-    EXPECT_TRUE(isCompatibleFirmware({0, 85}));
-    EXPECT_TRUE(isCompatibleFirmware({0, 98}));
-    EXPECT_FALSE(isCompatibleFirmware({0, 99}));
-    EXPECT_FALSE(isCompatibleFirmware({1, 90})) << "any other major number is refused";
-
-    const FirmwareVersion version = firmwareVersionOf({static_cast<std::uint16_t>(96 << 4 | 0), 0});
-    EXPECT_EQ(0, version.major);
-    EXPECT_EQ(96, version.minor);
-    EXPECT_EQ("0.0085", firmwareRevisionText({0, 85}));
-    EXPECT_EQ("0.0100", firmwareRevisionText({0, 100}));
-    EXPECT_EQ("0.2345", firmwareRevisionText({0, 12345})) << "the last four digits";
-    EXPECT_NE(std::string::npos, incompatibleFirmwareText({0, 100}).find("Current Version 0.00100"));
-}
 
 TEST(OperatorCommandTest, ReadsEveryOperationAndItsArgument) {
     OperatorCommand command;
@@ -77,31 +59,6 @@ TEST(JsonObjectTest, EscapesAnyBytesIntoValidJson) {
                                  .object("o", JsonObject())
                                  .str();
     EXPECT_EQ(R"({"t":"x","f":true,"i":-3,"r":0.5,"nan":null,"inf":null,"l":[1,2],"o":{}})", line);
-}
-
-TEST(EventDescriptionTest, TheOperatorsTextsOfPassagesAndTriggers) {
-    PassageRecord passage;
-    passage.seconds = 1'700'000'000;  // 2023-11-14 22:13:20 UTC
-    passage.microseconds = 123'456;
-    passage.latitude = 51.5;
-    passage.longitude = -0.125;
-    passage.elevation = 35;
-    EXPECT_EQ(
-        "Pig passage detected at 22:13:20.123, Latitude = 51.500000, Longitude = -0.125000, "
-        "Elevation = 35.000000.",
-        passageText(passage));
-    passage.microseconds = 999'600;  // rounds up to the next thousand, as the console shows it
-    EXPECT_NE(std::string::npos, passageText(passage).find("22:13:20.1000"));
-
-    RecordTriggeredRecord trigger;
-    trigger.channel = 8;
-    EXPECT_EQ("QUORVEX is recording magnetic disturbance.", recordingTriggerText(trigger));
-    trigger.channel = 9;
-    EXPECT_EQ("QUORVEX is recording legacy transmitter.", recordingTriggerText(trigger));
-    trigger.channel = 3;
-    EXPECT_EQ("QUORVEX is recording Korvid transmitter 3.", recordingTriggerText(trigger));
-    trigger.channel = 300;
-    EXPECT_EQ("QUORVEX is recording raw channel[#300].", recordingTriggerText(trigger));
 }
 
 TEST(CliOptionsTest, PortsAreComNumbersOrDevicePaths) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace quorvex::cli {
+namespace quorvex::console {
 
 // The firmware revisions the console works with: major 0, minor 85 to 98 (0.0085 to 0.0098).
 struct FirmwareVersion {
@@ -19,4 +19,4 @@ std::string firmwareRevisionText(const FirmwareVersion& version);
 // The text of the box that refuses a unit outside the window.
 std::string incompatibleFirmwareText(const FirmwareVersion& version);
 
-}  // namespace quorvex::cli
+}  // namespace quorvex::console

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace quorvex::cli {
+namespace quorvex::console {
 
 // The debug log file as the console keeps it: opened at start-up in "%TEMP%" with the
 // configuration banner, written by the background writer, and closed at exit with nothing lost.
@@ -26,4 +26,4 @@ private:
     zeph::windows::logging::LogFileListener listener_;
 };
 
-}  // namespace quorvex::cli
+}  // namespace quorvex::console

@@ -1,4 +1,4 @@
-#include "cli/DebugLog.h"
+#include "console/rules/DebugLog.h"
 
 #include "support/config/ConfigMgr.h"
 #include "support/logging/LogBeacon.h"
@@ -6,7 +6,7 @@
 
 #include <ctime>
 
-namespace quorvex::cli {
+namespace quorvex::console {
 
 namespace {
 
@@ -70,4 +70,4 @@ zeph::platform::DWORD DebugLog::initialize() {
     return 0;
 }
 
-}  // namespace quorvex::cli
+}  // namespace quorvex::console

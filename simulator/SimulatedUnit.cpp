@@ -1,4 +1,4 @@
-#include "cli/SimulatedUnit.h"
+#include "simulator/SimulatedUnit.h"
 
 #include "simulator/ControlCommand.h"
 #include "simulator/Scenario.h"
@@ -6,11 +6,10 @@
 
 #include <vector>
 
-namespace quorvex::cli {
+namespace quorvex::simulator {
 
 namespace {
 
-using namespace quorvex::simulator;
 using zeph::windows::communication::PortDirectory;
 
 }  // namespace
@@ -78,4 +77,4 @@ std::string SimulatedUnit::control(std::string_view line) {
     return {};
 }
 
-}  // namespace quorvex::cli
+}  // namespace quorvex::simulator

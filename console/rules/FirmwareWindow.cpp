@@ -1,9 +1,9 @@
-#include "cli/FirmwareWindow.h"
+#include "console/rules/FirmwareWindow.h"
 
 #include <cstdio>
 #include <utility>
 
-namespace quorvex::cli {
+namespace quorvex::console {
 
 namespace {
 
@@ -38,4 +38,4 @@ std::string incompatibleFirmwareText(const FirmwareVersion& version) {
     return text;
 }
 
-}  // namespace quorvex::cli
+}  // namespace quorvex::console

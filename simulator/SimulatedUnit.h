@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
-namespace quorvex::cli {
+namespace quorvex::simulator {
 
 // A simulated unit living in the client's process (--simulate): its line, its schedule of
 // passages and scenario steps, and the control lines the operator sends it.
 class SimulatedUnit {
 public:
-    explicit SimulatedUnit(const quorvex::simulator::SimulatorOptions& options);
+    explicit SimulatedUnit(const SimulatorOptions& options);
     // Stops the unit and removes the COM link it made.
     ~SimulatedUnit();
     SimulatedUnit(const SimulatedUnit&) = delete;
@@ -29,10 +29,10 @@ public:
 private:
     std::string linkComPort();
 
-    quorvex::simulator::SimulatorOptions options_;
-    quorvex::simulator::UnitSimulator unit_;
+    SimulatorOptions options_;
+    UnitSimulator unit_;
     int comNumber_ = 0;
     std::filesystem::path createdLink_;
 };
 
-}  // namespace quorvex::cli
+}  // namespace quorvex::simulator

@@ -1,0 +1,26 @@
+#include "console/DesktopServices.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace quorvex::console {
+
+void DesktopServices::show(QWidget* parent, const QString& text, BoxIcon icon) {
+    QMessageBox box(icon == BoxIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
+                    QStringLiteral("QUORVEX Telvane"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+std::optional<QString> DesktopServices::askFileName(QWidget* parent, const QString& filter) {
+    // Qt's dialog asks before it overwrites; no extension is added to the name typed.
+    const QString name = QFileDialog::getSaveFileName(parent, QString(), QString(), filter);
+    return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+}
+
+void DesktopServices::openFile(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace quorvex::console

@@ -1,0 +1,20 @@
+#include "console/GainSpin.h"
+
+namespace quorvex::console {
+
+GainSpin::GainSpin(std::function<void(int delta)> onDelta, QWidget* parent)
+    : QAbstractSpinBox(parent), onDelta_(std::move(onDelta)) {
+    setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+    setReadOnly(true);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void GainSpin::stepBy(int steps) {
+    onDelta_(steps > 0 ? -1 : 1);
+}
+
+QAbstractSpinBox::StepEnabled GainSpin::stepEnabled() const {
+    return isEnabled() ? (StepUpEnabled | StepDownEnabled) : StepNone;
+}
+
+}  // namespace quorvex::console

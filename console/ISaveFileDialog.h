@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace quorvex::console {
+
+// The save-file dialog (with its overwrite prompt), so a test can choose the file.
+class ISaveFileDialog {
+public:
+    virtual ~ISaveFileDialog() = default;
+    // The chosen file, or nothing when the operator cancelled.
+    virtual std::optional<QString> askFileName(QWidget* parent, const QString& filter) = 0;
+};
+
+}  // namespace quorvex::console

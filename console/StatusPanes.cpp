@@ -1,0 +1,60 @@
+#include "console/StatusPanes.h"
+
+namespace quorvex::console {
+
+PaneImage connectionPaneOf(bool connected, bool bluetoothDevice, bool radioPresent) {
+    if (!bluetoothDevice) {
+        return {connected ? "connection-serial-on" : "connection-serial-off", std::nullopt};
+    }
+    if (connected) {
+        return {"bluetooth-connected", "Connected"};
+    }
+    return radioPresent ? PaneImage{"bluetooth-enabled", "Enabled"}
+                        : PaneImage{"bluetooth-disabled", "Disabled"};
+}
+
+BatteryPaneState batteryPaneOf(bool connected, double level) {
+    if (!connected) {
+        return {{"battery-unknown", std::nullopt}, false};
+    }
+    if (level >= 8.0) {
+        return {{"battery-full", "Fully charged"}, false};
+    }
+    if (level >= 7.25) {
+        return {{"battery-75", "75% remaining"}, false};
+    }
+    if (level >= 6.5) {
+        return {{"battery-50", "50% remaining"}, false};
+    }
+    if (level >= 5.25) {
+        return {{"battery-25", "25% remaining"}, false};
+    }
+    return {{"battery-low", "Low Battery"}, true};
+}
+
+PaneImage gpsPaneOf(bool connected, std::uint8_t quality) {
+    if (!connected) {
+        return {"gps-none", std::nullopt};
+    }
+    switch (quality) {
+        case 1:
+            return {"gps-poor", "Poor"};
+        case 2:
+            return {"gps-fair", "Fair"};
+        case 3:
+            return {"gps-good", "Good"};
+        case 4:
+            return {"gps-excellent", "Excellent"};
+        default:
+            return {"gps-none", "Disconnected"};
+    }
+}
+
+std::string clockText(std::time_t now) {
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char text[260];
+    return std::string(text, std::strftime(text, sizeof text, "%X", &local));
+}
+
+}  // namespace quorvex::console

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "console/ConsoleOptions.h"
+#include "console/ConsoleServices.h"
+#include "console/rules/DebugLog.h"
+
+#include <memory>
+#include <string>
+
+class IUserInterface;
+
+namespace quorvex::simulator {
+class SimulatedUnit;
+}
+
+namespace quorvex::console {
+
+class QtMessageBridge;
+class TelvaneDlg;
+
+// The application: the configuration store, the debug log, the bridge that lets Qt deliver
+// the device stack's messages, an optional simulated unit, and the main window, started and
+// ended in that order (and its reverse). Lives on the window thread, inside a QApplication.
+class Telvane {
+public:
+    Telvane(IUserInterface& device, ConsoleServices services);
+    // Closes the window, stops the unit, then stops the log writer, delivers what the log still
+    // holds and closes the file.
+    ~Telvane();
+    Telvane(const Telvane&) = delete;
+    Telvane& operator=(const Telvane&) = delete;
+
+    // Starts everything and shows the window; an error text for the operator, or "".
+    std::string initInstance(const ConsoleOptions& options);
+    // Opens the debug log with its configuration banner and starts its writer (once).
+    void initializeLog();
+
+    TelvaneDlg* mainWindow() const { return dialog_.get(); }
+    const DebugLog& debugLog() const { return log_; }
+
+private:
+    std::string presetPort(const ConsoleOptions& options);
+
+    IUserInterface& device_;
+    ConsoleServices services_;
+    DebugLog log_;
+    std::unique_ptr<quorvex::simulator::SimulatedUnit> unit_;
+    std::unique_ptr<QtMessageBridge> bridge_;
+    std::unique_ptr<TelvaneDlg> dialog_;
+};
+
+}  // namespace quorvex::console

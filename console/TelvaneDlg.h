@@ -1,0 +1,207 @@
+#pragma once
+
+#include "console/CommandState.h"
+#include "console/ConsoleServices.h"
+#include "console/rules/ConsoleRules.h"
+#include "console/rules/IConsoleView.h"
+#include "support/communication/SerialSettings.h"
+#include "support/platform/WindowTypes.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+
+class IUserInterface;
+class QAbstractButton;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTabWidget;
+class QTextEdit;
+class QTimer;
+class QToolBar;
+
+namespace quorvex::console {
+
+class GainSpin;
+
+// The main window, "QUORVEX Telvane": menus, tool bar, status bar, plots, tabs, transport
+// buttons and counters. Every operator command becomes a call on the device stack, whose
+// answers come back as messages to the window's message window, on the window thread.
+// One class split by concern: creation and layout, commands, command state, status panes,
+// device events, child widget places, debug tools.
+class TelvaneDlg final : public QMainWindow, private IConsoleView {
+    Q_OBJECT
+public:
+    TelvaneDlg(IUserInterface& device, ConsoleServices services, bool debugMode);
+    ~TelvaneDlg() override;
+
+    // The window the device stack posts its messages to.
+    zeph::platform::HWND messageWindow() const { return messageWindow_; }
+    bool isDebugMode() const { return debugMode_; }
+    void setSerialSettings(const zeph::windows::communication::SerialSettings& settings);
+    const zeph::windows::communication::SerialSettings& serialSettings() const { return serialSettings_; }
+
+    // A command by its number (menus and tool bar share it), or null.
+    QAction* action(int id) const;
+    QToolBar* toolBar() const { return toolBar_; }
+    // The words of the message pane, the red status text, the log tab's text.
+    QString messageText() const;
+    QString statusText() const;
+    QString logText() const;
+    bool isWaiting() const { return waiting_; }
+    int passageCount() const { return rules_.passageCount(); }
+    int ignoredCount() const { return rules_.ignoredCount(); }
+    // The picture names and tips of the connection, battery and GPS panes ("" when none).
+    QString paneIcon(int pane) const;
+    QString paneTip(int pane) const;
+    bool batteryBlinking() const;
+
+    // Recomputes every command's and control's state from the unit and applies it.
+    void refreshCommandState();
+
+    // Commands.
+    void OnDevices();
+    void OnConnect();
+    void OnDisconnect();
+    void OnLive();
+    void OnStop();
+    void OnRecord();
+    void OnGainSpin(int delta);
+    void OnWorkingFolder(int id);
+    void OnClear();
+    void OnSave();
+    void OnHelp();
+    void OnAbout();
+    void OnSelChangeChannelSelector(int pendingChannel);
+
+    // Pane ids, as the status bar numbers them.
+    static constexpr int ConnectionPane = 103;
+    static constexpr int BatteryPane = 104;
+    static constexpr int GpsPane = 114;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    // Creation and layout (TelvaneDlgLayout.cpp).
+    QAction* addCommand(QMenu* menu, int id, const QString& text, std::function<void()> handler);
+    void createMenus();
+    void createDebugMenu();
+    void createToolBar();
+    void createStatusBar();
+    void createCentralArea();
+    void updateWorkingFolderMenu() override;
+
+    // Child widget places (TelvaneDlgWidgets.cpp).
+    QWidget* createPlotsRow();
+    QWidget* createTransportColumn();
+    QWidget* createCounters();
+    QTabWidget* createTabs();
+    void resetHistoryWindows();
+    void resetGainMeter();
+    void showGain(int gain, int clipping);
+    void resetChannelSelector();
+    void showSelector(const SelectorDisplay& display);
+    void clearDeviceInfo();
+    void showDeviceInfo();
+    void showGps(zeph::platform::LPARAM record);
+    void setHistoryMode();
+    void feedSample(bool playing, zeph::platform::LPARAM sample);
+    void setActiveTransmitter();
+    void playSound(const char* name);
+    void openPassageDialog(zeph::platform::LPARAM passage);
+
+    // Command state and status panes (TelvaneDlgCommandState.cpp, TelvaneDlgStatusPanes.cpp).
+    DialogMembers dialogMembers() const;
+    void applyImageButton(QAbstractButton* button, const ImageButtonState& state, const char* normal,
+                          const char* alternate);
+    void refreshStatusPanes();
+    void setPane(int pane, const std::string& icon, const std::optional<std::string>& tip);
+    void onClockTimer();
+    void onBlinkTimer();
+
+    // Device events (TelvaneDlgDeviceEvents.cpp).
+    zeph::platform::LRESULT onMessage(zeph::platform::UINT message, zeph::platform::WPARAM wParam,
+                                      zeph::platform::LPARAM lParam);
+    void OnQuorvexConnectEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexDisconnectEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexCommunicationsFailure(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexInitEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexGainEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexADCReadEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexADCDataEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexStreamingDataEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexStopEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexSelChannelChangedEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexProcessAutoRecordEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexProcessIgnoredEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexProcessPassageEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexGPSInfoEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexRecordModeChangeEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    void OnQuorvexStateInfoEvt(zeph::platform::WPARAM wParam, zeph::platform::LPARAM lParam);
+    zeph::platform::LRESULT OnQuorvexShowErrorBox(zeph::platform::WPARAM wParam,
+                                                  zeph::platform::LPARAM lParam);
+
+    // Debug tools (TelvaneDlgDebugTools.cpp).
+    void OnSerial();
+    void OnViewConsole();
+    void OnViewFilter();
+    void OnForceRedraw();
+    bool debugConsoleOpen() const;
+    bool filterDialogOpen() const;
+    void closeDebugTools();
+
+    // What the console's rules show (TelvaneDlgView.cpp).
+    void showStatus(const std::string& text) override;
+    void showMessageBox(const std::string& text, BoxIcon icon) override;
+    void beginWait() override;
+    void endWait() override;
+    void appendLogLine(const std::string& text) override;
+    void connectionEnded(ConnectionOutcome outcome, const std::string& reason) override;
+    void setMessageText(const QString& text);
+    void showBox(const QString& text, BoxIcon icon);
+
+    IUserInterface& device_;
+    ConsoleServices services_;
+    const bool debugMode_;
+    ConsoleRules rules_;
+    zeph::platform::HWND messageWindow_ = nullptr;
+    zeph::windows::communication::SerialSettings serialSettings_;
+    int deviceIsBluetooth_ = 0;  // the kind of the last device chosen: 0 serial port, 1 Bluetooth
+    bool waiting_ = false;       // the wait state: one flag, not a count
+    bool closing_ = false;       // the window is going away: nothing more is asked of a person
+
+    std::map<int, QAction*> actions_;
+    QMenu* workingFolderMenu_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QLabel* messagePane_ = nullptr;
+    QString messageText_;  // what the message pane shows when no prompt is highlighted
+    std::map<int, QLabel*> panes_;
+    QLabel* clockPane_ = nullptr;
+    QTimer* clockTimer_ = nullptr;
+    QTimer* blinkTimer_ = nullptr;
+    int blinkCounter_ = 0;
+    QTimer* idleTimer_ = nullptr;
+
+    // Child widgets and their places.
+    QComboBox* channelSelector_ = nullptr;
+    QWidget* gainMeter_ = nullptr;
+    QWidget* historyWindow_ = nullptr;
+    GainSpin* gainSpin_ = nullptr;
+    QAbstractButton* liveButton_ = nullptr;
+    QAbstractButton* stopButton_ = nullptr;
+    QAbstractButton* recordButton_ = nullptr;
+    QLabel* statusText_ = nullptr;
+    QLineEdit* passageEdit_ = nullptr;
+    QLineEdit* ignoredEdit_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QTextEdit* logTab_ = nullptr;
+    QWidget* axisHistoryTab_ = nullptr;
+    QWidget* deviceInfoTab_ = nullptr;
+};
+
+}  // namespace quorvex::console

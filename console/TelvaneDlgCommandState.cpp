@@ -1,0 +1,52 @@
+// TelvaneDlg: applying the command state to the actions and controls.
+#include "console/CommandIds.h"
+#include "console/GainSpin.h"
+#include "console/TelvaneDlg.h"
+#include "console/resources/ConsoleIcon.h"
+#include "device/IUserInterface.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLabel>
+#include <QTabWidget>
+
+namespace quorvex::console {
+
+DialogMembers TelvaneDlg::dialogMembers() const {
+    // A port chosen by number, or a device path given on the command line.
+    return {serialSettings_.portNumber() != 0 || !serialSettings_.devicePath().empty(), debugConsoleOpen(),
+            filterDialogOpen()};
+}
+
+void TelvaneDlg::refreshCommandState() {
+    const CommandState state = commandStateOf(snapshotOf(*device_.getDeviceState()), dialogMembers());
+    for (const auto& [id, item] : state.items) {
+        if (QAction* command = action(id)) {
+            command->setEnabled(item.enabled);
+            command->setChecked(item.checked);
+        }
+    }
+    gainSpin_->setEnabled(state.items.at(ID_GAIN_SPIN).enabled);
+    applyImageButton(liveButton_, state.live, "live", "pause");
+    applyImageButton(stopButton_, state.stop, "stop", "stop");
+    applyImageButton(recordButton_, state.record, "record", "record-stop");
+    showSelector(state.selector);
+    statusText_->setText(QString::fromStdString(state.statusText));
+    tabs_->setTabEnabled(1, state.unitTabsEnabled);
+    tabs_->setTabEnabled(2, state.unitTabsEnabled);
+    refreshStatusPanes();
+}
+
+void TelvaneDlg::applyImageButton(QAbstractButton* button, const ImageButtonState& state, const char* normal,
+                                  const char* alternate) {
+    const bool useAlternate = state.image == ButtonImage::Alternate;
+    const QString icon = QString::fromLatin1(useAlternate ? alternate : normal);
+    if (button->property("icon-name").toString() != icon) {
+        button->setIcon(consoleIcon(icon));
+        button->setProperty("icon-name", icon);
+    }
+    // A greyed image is the disabled look of the normal one.
+    button->setEnabled(state.enabled && state.image != ButtonImage::Greyed);
+}
+
+}  // namespace quorvex::console

@@ -1,0 +1,152 @@
+// TelvaneDlg: the operator's commands, each a call on the device stack.
+#include "console/CommandIds.h"
+#include "console/QuickStart.h"
+#include "console/TelvaneDlg.h"
+#include "device/DeviceState.h"
+#include "device/IUserInterface.h"
+#include "support/logging/LogBeacon.h"
+#include "support/version/Version.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTextEdit>
+
+namespace quorvex::console {
+
+namespace {
+
+using namespace zeph::windows::logging;
+
+void trace(const char* context) {
+    LogBeacon::log(context, DebugLevel1, L" ");
+}
+
+// The text as UTF-16 little-endian code units, without a byte-order mark.
+QByteArray utf16LittleEndian(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    for (const QChar unit : text) {
+        bytes.append(static_cast<char>(unit.unicode() & 0xFF));
+        bytes.append(static_cast<char>(unit.unicode() >> 8));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+void TelvaneDlg::setSerialSettings(const zeph::windows::communication::SerialSettings& settings) {
+    serialSettings_ = settings;
+    refreshCommandState();
+}
+
+void TelvaneDlg::OnDevices() {
+    // The device survey opens here once discovery is built.
+    trace("TelvaneDlg::OnDevices");
+}
+
+void TelvaneDlg::OnConnect() {
+    resetHistoryWindows();
+    resetGainMeter();
+    logTab_->clear();
+    rules_.connect(messageWindow_, serialSettings_);
+    refreshCommandState();
+}
+
+void TelvaneDlg::OnDisconnect() {
+    trace("TelvaneDlg::OnDisconnect");
+    rules_.disconnect();
+}
+
+void TelvaneDlg::OnLive() {
+    trace("TelvaneDlg::OnLive");
+    const DeviceState& state = *device_.getDeviceState();
+    if (state.operatingMode() == OperatingMode::Command) {
+        beginWait();
+        resetHistoryWindows();
+        // The wait ends with the first streaming data.
+        device_.startStreaming();
+        return;
+    }
+    if (state.streamingState() == StreamingState::Playing) {
+        device_.pauseStreaming();
+        setActiveTransmitter();
+    } else if (state.streamingState() == StreamingState::Paused) {
+        device_.resumeStreaming();
+    }
+    refreshCommandState();
+}
+
+void TelvaneDlg::OnStop() {
+    trace("TelvaneDlg::OnStop");
+    device_.stopStreaming();
+    refreshCommandState();
+}
+
+void TelvaneDlg::OnRecord() {
+    trace("TelvaneDlg::OnRecord");
+    if (device_.getDeviceState()->logging()) {
+        device_.stopRecording();
+    } else {
+        device_.startRecording();
+    }
+}
+
+void TelvaneDlg::OnGainSpin(int delta) {
+    trace("TelvaneDlg::OnGainSpin");
+    if (delta == -1) {
+        device_.incGain();
+    } else {
+        device_.decGain();
+    }
+}
+
+void TelvaneDlg::OnWorkingFolder(int id) {
+    trace("TelvaneDlg::OnWorkingFolder");
+    device_.setWorkingFolder(id - (ID_WORKING_FOLDER_1 - 1));
+}
+
+void TelvaneDlg::OnClear() {
+    trace("TelvaneDlg::OnClear");
+    logTab_->clear();
+    rules_.clearCounters();
+    passageEdit_->setText(QStringLiteral("0"));
+    ignoredEdit_->setText(QStringLiteral("0"));
+}
+
+void TelvaneDlg::OnSave() {
+    trace("TelvaneDlg::OnSave");
+    const auto name = services_.saveDialog.askFileName(this, QStringLiteral("Text Files (*.txt)"));
+    if (!name) {
+        return;
+    }
+    QFile file(*name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(utf16LittleEndian(logTab_->toPlainText())) < 0) {
+        showBox(QStringLiteral("The log could not be saved to %1: %2").arg(*name, file.errorString()),
+                BoxIcon::Error);
+    }
+}
+
+void TelvaneDlg::OnHelp() {
+    trace("TelvaneDlg::OnHelp");
+    if (const auto path = quickStartPath()) {
+        services_.desktop.openFile(*path);
+    }
+}
+
+void TelvaneDlg::OnAbout() {
+    trace("TelvaneDlg::OnAbout");
+    QMessageBox::about(
+        this, QStringLiteral("About QUORVEX Telvane"),
+        QStringLiteral("QUORVEX Telvane\nVersion %1").arg(QString::fromLatin1(quorvex::Version)));
+}
+
+void TelvaneDlg::OnSelChangeChannelSelector(int pendingChannel) {
+    trace("TelvaneDlg::OnSelChangeChannelSelector");
+    // Refused or not, the selector shows the unit's choice until the unit reports a new one.
+    rules_.selectChannel(pendingChannel);
+    refreshCommandState();
+}
+
+}  // namespace quorvex::console

@@ -1,0 +1,79 @@
+// TelvaneDlg: the status bar's connection, battery, GPS and clock panes and their timers.
+#include "console/StatusPanes.h"
+#include "console/TelvaneDlg.h"
+#include "console/resources/ConsoleIcon.h"
+#include "device/DeviceState.h"
+#include "device/IUserInterface.h"
+
+#include <QLabel>
+#include <QTimer>
+
+namespace quorvex::console {
+
+namespace {
+
+constexpr int PaneSize = 16;
+
+}  // namespace
+
+void TelvaneDlg::refreshStatusPanes() {
+    const DeviceState& state = *device_.getDeviceState();
+    const bool connected = state.connectionState() == ConnectionState::Connected;
+    // No Bluetooth radio is looked for until device discovery exists.
+    const PaneImage connection = connectionPaneOf(connected, deviceIsBluetooth_ == 1, false);
+    setPane(ConnectionPane, connection.icon, connection.tip);
+
+    const BatteryPaneState battery = batteryPaneOf(connected, state.batteryLevel());
+    if (battery.low) {
+        if (!blinkTimer_->isActive()) {
+            setPane(BatteryPane, battery.image.icon, battery.image.tip);
+            blinkCounter_ = 0;
+            blinkTimer_->start();
+        }
+    } else {
+        blinkTimer_->stop();
+        setPane(BatteryPane, battery.image.icon, battery.image.tip);
+    }
+
+    const PaneImage gps = gpsPaneOf(connected, state.gps().flag);
+    setPane(GpsPane, gps.icon, gps.tip);
+}
+
+void TelvaneDlg::setPane(int pane, const std::string& icon, const std::optional<std::string>& tip) {
+    QLabel* label = panes_.at(pane);
+    const QString name = QString::fromStdString(icon);
+    if (label->property("icon-name").toString() != name) {
+        label->setPixmap(name.isEmpty()
+                             ? QPixmap()
+                             : consoleIcon(name).pixmap(QSize(PaneSize, PaneSize), devicePixelRatio()));
+        label->setProperty("icon-name", name);
+    }
+    if (tip) {
+        label->setToolTip(QString::fromStdString(*tip));
+    }
+}
+
+QString TelvaneDlg::paneIcon(int pane) const {
+    return panes_.at(pane)->property("icon-name").toString();
+}
+
+QString TelvaneDlg::paneTip(int pane) const {
+    return panes_.at(pane)->toolTip();
+}
+
+bool TelvaneDlg::batteryBlinking() const {
+    return blinkTimer_->isActive();
+}
+
+void TelvaneDlg::onClockTimer() {
+    const std::time_t now = std::time(nullptr);
+    clockPane_->setText(QString::fromStdString(clockText(now)));
+    rules_.clockTick(now);
+}
+
+void TelvaneDlg::onBlinkTimer() {
+    ++blinkCounter_;
+    setPane(BatteryPane, blinkCounter_ % 2 == 1 ? "battery-low" : "", std::nullopt);
+}
+
+}  // namespace quorvex::console

@@ -1,0 +1,53 @@
+// quorvex-console: the QUORVEX operator console.
+#include "console/ConsoleOptions.h"
+#include "console/DesktopServices.h"
+#include "console/Telvane.h"
+#include "device/DeviceValueSets.h"
+#include "device/QueryInterface.h"
+#include "support/version/Version.h"
+
+#include <QApplication>
+
+#include <iostream>
+
+namespace {
+
+IUserInterface& deviceStack() {
+    void* device = nullptr;
+    queryInterface(InterfaceId::UserInterface.value(), &device);
+    return *static_cast<IUserInterface*>(device);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace quorvex::console;
+    // Read before any window exists: --help and --version work without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    ConsoleOptions options;
+    if (const std::string error = parseConsoleOptions(arguments, options); !error.empty()) {
+        std::cerr << "quorvex-console: " << error << "\nTry quorvex-console --help." << std::endl;
+        return 2;
+    }
+    if (options.help) {
+        std::cout << consoleHelp();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "quorvex-console " << quorvex::Version << std::endl;
+        return 0;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorvex-console"));
+    QApplication::setApplicationVersion(QString::fromLatin1(quorvex::Version));
+    DesktopServices desktop;
+    Telvane telvane(deviceStack(), desktop.services());
+    if (const std::string error = telvane.initInstance(options); !error.empty()) {
+        std::cerr << "quorvex-console: " << error << std::endl;
+        return 1;
+    }
+    return QApplication::exec();
+}
