@@ -1,6 +1,7 @@
 // quorvex-console: the QUORVEX operator console.
 #include "console/ConsoleOptions.h"
 #include "console/DesktopServices.h"
+#include "console/QuickStart.h"
 #include "console/Telvane.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
@@ -33,7 +34,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.help) {
-        std::cout << consoleHelp();
+        std::cout << consoleHelp() << "\nQuick-start guide: "
+                  << quickStartPath().value_or(QStringLiteral("not installed")).toStdString() << std::endl;
         return 0;
     }
     if (options.version) {
@@ -43,6 +45,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvex-console"));
     QApplication::setApplicationVersion(QString::fromLatin1(quorvex::Version));
+    // Lets the desktop match the window to its entry (and so to its icon) on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvex.Console"));
     DesktopServices desktop;
     Telvane telvane(deviceStack(), desktop.services());
     if (const std::string error = telvane.initInstance(options); !error.empty()) {
