@@ -3,6 +3,8 @@
 #include "cli/CliOptions.h"
 #include "console/QtMessageBridge.h"
 #include "console/TelvaneDlg.h"
+#include "device/DeviceValueSets.h"
+#include "device/QueryInterface.h"
 #include "simulator/SimulatedUnit.h"
 #include "support/communication/PortDirectory.h"
 #include "support/config/ConfigMgr.h"
@@ -11,6 +13,12 @@
 #include <QApplication>
 
 namespace quorvex::console {
+
+IUserInterface& deviceStack() {
+    void* device = nullptr;
+    queryInterface(InterfaceId::UserInterface.value(), &device);
+    return *static_cast<IUserInterface*>(device);
+}
 
 Telvane::Telvane(IUserInterface& device, ConsoleServices services) : device_(device), services_(services) {}
 

@@ -15,6 +15,9 @@ class SimulatedUnit;
 
 namespace quorvex::console {
 
+// The device stack's command interface, which the console holds for the life of the process.
+IUserInterface& deviceStack();
+
 class QtMessageBridge;
 class TelvaneDlg;
 
@@ -36,6 +39,8 @@ public:
     void initializeLog();
 
     TelvaneDlg* mainWindow() const { return dialog_.get(); }
+    // The unit started with --simulate, or null.
+    quorvex::simulator::SimulatedUnit* simulatedUnit() const { return unit_.get(); }
     const DebugLog& debugLog() const { return log_; }
 
 private:

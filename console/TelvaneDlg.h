@@ -97,8 +97,8 @@ private:
     void updateWorkingFolderMenu() override;
 
     // Child widget places (TelvaneDlgWidgets.cpp).
+    QWidget* createControlsRow();
     QWidget* createPlotsRow();
-    QWidget* createTransportColumn();
     QWidget* createCounters();
     QTabWidget* createTabs();
     void resetHistoryWindows();

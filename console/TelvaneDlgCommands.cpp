@@ -1,10 +1,10 @@
 // TelvaneDlg: the operator's commands, each a call on the device stack.
 #include "console/CommandIds.h"
+#include "console/EntryTrace.h"
 #include "console/QuickStart.h"
 #include "console/TelvaneDlg.h"
 #include "device/DeviceState.h"
 #include "device/IUserInterface.h"
-#include "support/logging/LogBeacon.h"
 #include "support/version/Version.h"
 
 #include <QFile>
@@ -15,12 +15,6 @@
 namespace quorvex::console {
 
 namespace {
-
-using namespace zeph::windows::logging;
-
-void trace(const char* context) {
-    LogBeacon::log(context, DebugLevel1, L" ");
-}
 
 // The text as UTF-16 little-endian code units, without a byte-order mark.
 QByteArray utf16LittleEndian(const QString& text) {
@@ -42,7 +36,7 @@ void TelvaneDlg::setSerialSettings(const zeph::windows::communication::SerialSet
 
 void TelvaneDlg::OnDevices() {
     // The device survey opens here once discovery is built.
-    trace("TelvaneDlg::OnDevices");
+    entryTrace("TelvaneDlg::OnDevices");
 }
 
 void TelvaneDlg::OnConnect() {
@@ -54,12 +48,12 @@ void TelvaneDlg::OnConnect() {
 }
 
 void TelvaneDlg::OnDisconnect() {
-    trace("TelvaneDlg::OnDisconnect");
+    entryTrace("TelvaneDlg::OnDisconnect");
     rules_.disconnect();
 }
 
 void TelvaneDlg::OnLive() {
-    trace("TelvaneDlg::OnLive");
+    entryTrace("TelvaneDlg::OnLive");
     const DeviceState& state = *device_.getDeviceState();
     if (state.operatingMode() == OperatingMode::Command) {
         beginWait();
@@ -78,13 +72,13 @@ void TelvaneDlg::OnLive() {
 }
 
 void TelvaneDlg::OnStop() {
-    trace("TelvaneDlg::OnStop");
+    entryTrace("TelvaneDlg::OnStop");
     device_.stopStreaming();
     refreshCommandState();
 }
 
 void TelvaneDlg::OnRecord() {
-    trace("TelvaneDlg::OnRecord");
+    entryTrace("TelvaneDlg::OnRecord");
     if (device_.getDeviceState()->logging()) {
         device_.stopRecording();
     } else {
@@ -93,7 +87,7 @@ void TelvaneDlg::OnRecord() {
 }
 
 void TelvaneDlg::OnGainSpin(int delta) {
-    trace("TelvaneDlg::OnGainSpin");
+    entryTrace("TelvaneDlg::OnGainSpin");
     if (delta == -1) {
         device_.incGain();
     } else {
@@ -102,12 +96,12 @@ void TelvaneDlg::OnGainSpin(int delta) {
 }
 
 void TelvaneDlg::OnWorkingFolder(int id) {
-    trace("TelvaneDlg::OnWorkingFolder");
+    entryTrace("TelvaneDlg::OnWorkingFolder");
     device_.setWorkingFolder(id - (ID_WORKING_FOLDER_1 - 1));
 }
 
 void TelvaneDlg::OnClear() {
-    trace("TelvaneDlg::OnClear");
+    entryTrace("TelvaneDlg::OnClear");
     logTab_->clear();
     rules_.clearCounters();
     passageEdit_->setText(QStringLiteral("0"));
@@ -115,7 +109,7 @@ void TelvaneDlg::OnClear() {
 }
 
 void TelvaneDlg::OnSave() {
-    trace("TelvaneDlg::OnSave");
+    entryTrace("TelvaneDlg::OnSave");
     const auto name = services_.saveDialog.askFileName(this, QStringLiteral("Text Files (*.txt)"));
     if (!name) {
         return;
@@ -129,21 +123,21 @@ void TelvaneDlg::OnSave() {
 }
 
 void TelvaneDlg::OnHelp() {
-    trace("TelvaneDlg::OnHelp");
+    entryTrace("TelvaneDlg::OnHelp");
     if (const auto path = quickStartPath()) {
         services_.desktop.openFile(*path);
     }
 }
 
 void TelvaneDlg::OnAbout() {
-    trace("TelvaneDlg::OnAbout");
+    entryTrace("TelvaneDlg::OnAbout");
     QMessageBox::about(
         this, QStringLiteral("About QUORVEX Telvane"),
         QStringLiteral("QUORVEX Telvane\nVersion %1").arg(QString::fromLatin1(quorvex::Version)));
 }
 
 void TelvaneDlg::OnSelChangeChannelSelector(int pendingChannel) {
-    trace("TelvaneDlg::OnSelChangeChannelSelector");
+    entryTrace("TelvaneDlg::OnSelChangeChannelSelector");
     // Refused or not, the selector shows the unit's choice until the unit reports a new one.
     rules_.selectChannel(pendingChannel);
     refreshCommandState();

@@ -1,6 +1,7 @@
 // TelvaneDlg: the device stack's messages, each to its handler on the window thread. Every
 // handler frees the record that came with its message exactly once (PostedRecord) and ends
 // with a refresh of the command state.
+#include "console/EntryTrace.h"
 #include "console/TelvaneDlg.h"
 #include "console/rules/PostedRecord.h"
 #include "device/DeviceState.h"
@@ -8,7 +9,6 @@
 #include "device/FailureNotice.h"
 #include "device/IUserInterface.h"
 #include "device/QuorvexMessages.h"
-#include "support/logging/LogBeacon.h"
 #include "support/platform/TextConversion.h"
 
 #include <QLineEdit>
@@ -21,12 +21,7 @@ namespace quorvex::console {
 namespace {
 
 namespace platform = zeph::platform;
-using namespace zeph::windows::logging;
 using Handler = void (TelvaneDlg::*)(platform::WPARAM, platform::LPARAM);
-
-void trace(const char* context) {
-    LogBeacon::log(context, DebugLevel1, L" ");
-}
 
 }  // namespace
 
@@ -67,12 +62,12 @@ platform::LRESULT TelvaneDlg::onMessage(platform::UINT message, platform::WPARAM
 }
 
 void TelvaneDlg::OnQuorvexConnectEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexConnectEvt");
+    entryTrace("TelvaneDlg::OnQuorvexConnectEvt");
     rules_.onConnected(lParam);
 }
 
 void TelvaneDlg::OnQuorvexDisconnectEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexDisconnectEvt");
+    entryTrace("TelvaneDlg::OnQuorvexDisconnectEvt");
     resetHistoryWindows();
     resetGainMeter();
     resetChannelSelector();
@@ -83,7 +78,7 @@ void TelvaneDlg::OnQuorvexDisconnectEvt(platform::WPARAM, platform::LPARAM lPara
 }
 
 void TelvaneDlg::OnQuorvexCommunicationsFailure(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexCommunicationsFailure");
+    entryTrace("TelvaneDlg::OnQuorvexCommunicationsFailure");
     const auto* notice = reinterpret_cast<const FailureNotice*>(lParam);
     const PostedRecord record(notice ? notice->message : 0, lParam);
     if (notice) {
@@ -92,7 +87,7 @@ void TelvaneDlg::OnQuorvexCommunicationsFailure(platform::WPARAM, platform::LPAR
 }
 
 void TelvaneDlg::OnQuorvexInitEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexInitEvt");
+    entryTrace("TelvaneDlg::OnQuorvexInitEvt");
     { const PostedRecord record(WM_QUORVEX_ON_INIT_EVT, lParam); }
     if (rules_.onInit()) {
         showDeviceInfo();
@@ -101,7 +96,7 @@ void TelvaneDlg::OnQuorvexInitEvt(platform::WPARAM, platform::LPARAM lParam) {
 }
 
 void TelvaneDlg::OnQuorvexGainEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexGainEvt");
+    entryTrace("TelvaneDlg::OnQuorvexGainEvt");
     const PostedRecord record(WM_QUORVEX_ON_GAIN_EVT, lParam);
     if (const auto* gain = record.as<GainRecord>()) {
         showGain(gain->gain, gain->clipping);
@@ -109,17 +104,17 @@ void TelvaneDlg::OnQuorvexGainEvt(platform::WPARAM, platform::LPARAM lParam) {
 }
 
 void TelvaneDlg::OnQuorvexADCReadEvt(platform::WPARAM, platform::LPARAM) {
-    trace("TelvaneDlg::OnQuorvexADCReadEvt");
+    entryTrace("TelvaneDlg::OnQuorvexADCReadEvt");
     rules_.onBatteryReadStarted();
 }
 
 void TelvaneDlg::OnQuorvexADCDataEvt(platform::WPARAM, platform::LPARAM) {
-    trace("TelvaneDlg::OnQuorvexADCDataEvt");
+    entryTrace("TelvaneDlg::OnQuorvexADCDataEvt");
     rules_.onBatteryReadDone();
 }
 
 void TelvaneDlg::OnQuorvexStreamingDataEvt(platform::WPARAM wParam, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexStreamingDataEvt");
+    entryTrace("TelvaneDlg::OnQuorvexStreamingDataEvt");
     const PostedRecord record(WM_QUORVEX_ON_STREAMING_EVT, lParam);
     rules_.onStreamingData(wParam != 0);
     if (record.as<StreamingSample>() != nullptr) {
@@ -129,12 +124,12 @@ void TelvaneDlg::OnQuorvexStreamingDataEvt(platform::WPARAM wParam, platform::LP
 }
 
 void TelvaneDlg::OnQuorvexStopEvt(platform::WPARAM, platform::LPARAM) {
-    trace("TelvaneDlg::OnQuorvexStopEvt");
+    entryTrace("TelvaneDlg::OnQuorvexStopEvt");
     rules_.onStreamStopped();
 }
 
 void TelvaneDlg::OnQuorvexSelChannelChangedEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexSelChannelChangedEvt");
+    entryTrace("TelvaneDlg::OnQuorvexSelChannelChangedEvt");
     const PostedRecord record(WM_QUORVEX_ON_SEL_CHAN_CHNGD_EVT, lParam);
     if (const auto* change = record.as<ChannelChangeRecord>()) {
         rules_.onChannelChanged(static_cast<int>(change->channel));
@@ -143,7 +138,7 @@ void TelvaneDlg::OnQuorvexSelChannelChangedEvt(platform::WPARAM, platform::LPARA
 }
 
 void TelvaneDlg::OnQuorvexProcessAutoRecordEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexProcessAutoRecordEvt");
+    entryTrace("TelvaneDlg::OnQuorvexProcessAutoRecordEvt");
     const PostedRecord record(WM_QUORVEX_ON_REC_TRGRD_EVT, lParam);
     if (const auto* trigger = record.as<RecordTriggeredRecord>()) {
         rules_.onRecordingTriggered(*trigger);
@@ -152,7 +147,7 @@ void TelvaneDlg::OnQuorvexProcessAutoRecordEvt(platform::WPARAM, platform::LPARA
 }
 
 void TelvaneDlg::OnQuorvexProcessIgnoredEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexProcessIgnoredEvt");
+    entryTrace("TelvaneDlg::OnQuorvexProcessIgnoredEvt");
     const PostedRecord record(WM_QUORVEX_ON_IGNORED_EVT, lParam);
     rules_.onIgnored();
     ignoredEdit_->setText(QString::number(rules_.ignoredCount()));
@@ -160,7 +155,7 @@ void TelvaneDlg::OnQuorvexProcessIgnoredEvt(platform::WPARAM, platform::LPARAM l
 }
 
 void TelvaneDlg::OnQuorvexProcessPassageEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexProcessPassageEvt");
+    entryTrace("TelvaneDlg::OnQuorvexProcessPassageEvt");
     const PostedRecord record(WM_QUORVEX_ON_PASSAGE_EVT, lParam);
     if (const auto* passage = record.as<PassageRecord>()) {
         rules_.onPassage(*passage);
@@ -171,7 +166,7 @@ void TelvaneDlg::OnQuorvexProcessPassageEvt(platform::WPARAM, platform::LPARAM l
 }
 
 void TelvaneDlg::OnQuorvexGPSInfoEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexGPSInfoEvt");
+    entryTrace("TelvaneDlg::OnQuorvexGPSInfoEvt");
     const PostedRecord record(WM_QUORVEX_ON_GPS_INFO_EVT, lParam);
     if (record.as<GpsRecord>() != nullptr) {
         showGps(lParam);
@@ -179,19 +174,19 @@ void TelvaneDlg::OnQuorvexGPSInfoEvt(platform::WPARAM, platform::LPARAM lParam) 
 }
 
 void TelvaneDlg::OnQuorvexRecordModeChangeEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexRecordModeChangeEvt");
+    entryTrace("TelvaneDlg::OnQuorvexRecordModeChangeEvt");
     { const PostedRecord record(WM_QUORVEX_ON_REC_CHNG_EVT, lParam); }
     refreshCommandState();
     rules_.onRecordModeChanged();
 }
 
 void TelvaneDlg::OnQuorvexStateInfoEvt(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexStateInfoEvt");
+    entryTrace("TelvaneDlg::OnQuorvexStateInfoEvt");
     const PostedRecord record(WM_QUORVEX_ON_STATE_INFO_EVT, lParam);
 }
 
 platform::LRESULT TelvaneDlg::OnQuorvexShowErrorBox(platform::WPARAM, platform::LPARAM lParam) {
-    trace("TelvaneDlg::OnQuorvexShowErrorBox");
+    entryTrace("TelvaneDlg::OnQuorvexShowErrorBox");
     // Sent by the health check, which waits for the box to be dismissed; the text is its own.
     const std::wstring text = lParam != 0 ? reinterpret_cast<const wchar_t*>(lParam) : L"";
     rules_.onLinkErrorBox(platform::narrow(text));

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -208,6 +207,14 @@ void TelvaneDlg::createToolBar() {
         command->setIcon(consoleIcon(QString::fromLatin1(icon)));
         toolBar_->addAction(command);
     }
+    // The logo sits at the tool bar's right end.
+    auto* spacer = new QWidget(toolBar_);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolBar_->addWidget(spacer);
+    auto* logo = new QLabel(toolBar_);
+    logo->setPixmap(consoleIcon(QStringLiteral("logo")).pixmap(QSize(96, 24), devicePixelRatio()));
+    toolBar_->addWidget(logo);
+
     QAction* toggle = action(ID_VIEW_TOOLBAR);
     toggle->setChecked(true);
     connect(toggle, &QAction::toggled, toolBar_, &QToolBar::setVisible);
@@ -244,12 +251,8 @@ void TelvaneDlg::createStatusBar() {
 void TelvaneDlg::createCentralArea() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
-    auto* top = new QHBoxLayout;
-    top->addWidget(createPlotsRow());
-    top->addWidget(createTransportColumn());
-    top->addStretch(1);
-    layout->addLayout(top);
-    layout->addWidget(createCounters());
+    layout->addWidget(createControlsRow());
+    layout->addWidget(createPlotsRow());
     layout->addWidget(createTabs(), 1);
     setCentralWidget(central);
 }

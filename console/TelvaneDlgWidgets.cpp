@@ -16,7 +16,6 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace quorvex::console {
 
@@ -50,36 +49,20 @@ QToolButton* imageButton(QWidget* parent, const char* icon) {
 
 }  // namespace
 
-QWidget* TelvaneDlg::createPlotsRow() {
+QWidget* TelvaneDlg::createControlsRow() {
     auto* row = new QWidget(this);
-    auto* grid = new QGridLayout(row);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(5);
-    grid->setVerticalSpacing(0);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
     channelSelector_ = new QComboBox(row);
     for (const auto& [id, channel] : ChannelRegistry::all()) {
         channelSelector_->addItem(QString::fromStdWString(channel.name), id);
     }
     connect(channelSelector_, &QComboBox::activated, this,
             [this](int index) { OnSelChangeChannelSelector(channelSelector_->itemData(index).toInt()); });
-    grid->addWidget(channelSelector_, 0, 0, 1, 2, Qt::AlignLeft);
-    gainMeter_ = placeholder(row, MeterWidth, PlotHeight, "gainMeter");
-    historyWindow_ = placeholder(row, HistoryWidth, PlotHeight, "historyWindow");
-    gainSpin_ = new GainSpin([this](int delta) { OnGainSpin(delta); }, row);
-    gainSpin_->setFixedSize(MeterWidth, SpinHeight);
-    grid->addWidget(gainMeter_, 1, 0);
-    grid->addWidget(historyWindow_, 1, 1);
-    grid->addWidget(gainSpin_, 2, 0);
-    return row;
-}
-
-QWidget* TelvaneDlg::createTransportColumn() {
-    auto* column = new QWidget(this);
-    auto* layout = new QVBoxLayout(column);
-    auto* buttons = new QHBoxLayout;
-    liveButton_ = imageButton(column, "live");
-    stopButton_ = imageButton(column, "stop");
-    recordButton_ = imageButton(column, "record");
+    layout->addWidget(channelSelector_);
+    liveButton_ = imageButton(row, "live");
+    stopButton_ = imageButton(row, "stop");
+    recordButton_ = imageButton(row, "record");
     liveButton_->setToolTip(QStringLiteral("Start"));
     stopButton_->setToolTip(QStringLiteral("Stop"));
     recordButton_->setToolTip(QStringLiteral("Record"));
@@ -87,23 +70,39 @@ QWidget* TelvaneDlg::createTransportColumn() {
     connect(stopButton_, &QAbstractButton::clicked, this, &TelvaneDlg::OnStop);
     connect(recordButton_, &QAbstractButton::clicked, this, &TelvaneDlg::OnRecord);
     for (QAbstractButton* button : {liveButton_, stopButton_, recordButton_}) {
-        buttons->addWidget(button);
+        layout->addWidget(button);
     }
-    layout->addLayout(buttons);
-    statusText_ = new QLabel(column);
+    statusText_ = new QLabel(row);
     QFont font = statusText_->font();
     font.setBold(true);
     statusText_->setFont(font);
     statusText_->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-    layout->addWidget(statusText_);
-    layout->addStretch(1);
-    return column;
+    layout->addWidget(statusText_, 1);
+    return row;
+}
+
+QWidget* TelvaneDlg::createPlotsRow() {
+    auto* row = new QWidget(this);
+    auto* grid = new QGridLayout(row);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(5);
+    grid->setVerticalSpacing(0);
+    gainMeter_ = placeholder(row, MeterWidth, PlotHeight, "gainMeter");
+    historyWindow_ = placeholder(row, HistoryWidth, PlotHeight, "historyWindow");
+    gainSpin_ = new GainSpin([this](int delta) { OnGainSpin(delta); }, row);
+    gainSpin_->setFixedSize(MeterWidth, SpinHeight);
+    grid->addWidget(gainMeter_, 0, 0);
+    grid->addWidget(historyWindow_, 0, 1);
+    grid->addWidget(gainSpin_, 1, 0);
+    grid->addWidget(createCounters(), 1, 1);
+    grid->setColumnStretch(2, 1);
+    return row;
 }
 
 QWidget* TelvaneDlg::createCounters() {
     auto* counters = new QWidget(this);
     auto* layout = new QHBoxLayout(counters);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(0, 4, 0, 0);
     passageEdit_ = new QLineEdit(QStringLiteral("0"), counters);
     ignoredEdit_ = new QLineEdit(QStringLiteral("0"), counters);
     for (auto [label, edit] : {std::pair{"Passages:", passageEdit_}, std::pair{"Ignored:", ignoredEdit_}}) {

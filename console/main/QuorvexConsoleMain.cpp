@@ -2,24 +2,15 @@
 #include "console/ConsoleOptions.h"
 #include "console/DesktopServices.h"
 #include "console/QuickStart.h"
+#include "console/StopSignals.h"
 #include "console/Telvane.h"
-#include "device/DeviceValueSets.h"
-#include "device/QueryInterface.h"
+#include "console/TelvaneDlg.h"
 #include "support/version/Version.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include <iostream>
-
-namespace {
-
-IUserInterface& deviceStack() {
-    void* device = nullptr;
-    queryInterface(InterfaceId::UserInterface.value(), &device);
-    return *static_cast<IUserInterface*>(device);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     using namespace quorvex::console;
@@ -34,6 +25,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.help) {
+        const QCoreApplication core(argc, argv);  // where the program lives, without a display
         std::cout << consoleHelp() << "\nQuick-start guide: "
                   << quickStartPath().value_or(QStringLiteral("not installed")).toStdString() << std::endl;
         return 0;
@@ -42,6 +34,7 @@ int main(int argc, char** argv) {
         std::cout << "quorvex-console " << quorvex::Version << std::endl;
         return 0;
     }
+    StopSignals::block();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvex-console"));
     QApplication::setApplicationVersion(QString::fromLatin1(quorvex::Version));
@@ -53,5 +46,6 @@ int main(int argc, char** argv) {
         std::cerr << "quorvex-console: " << error << std::endl;
         return 1;
     }
+    const StopSignals stop([&telvane] { telvane.mainWindow()->close(); });
     return QApplication::exec();
 }

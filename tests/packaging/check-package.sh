@@ -98,6 +98,14 @@ for program in "${programs[@]}"; do
     fail "$program --help: $out"
   [[ $out == Usage:* ]] || fail "$program --help printed: $out"
 done
+# The quick-start guide in the data folder, where the installed console finds it.
+if [[ " ${programs[*]} " == *" quorvex-console "* ]]; then
+  guide=$usr/share/quorvex/QuickStart.pdf
+  file "$guide" | grep -q "PDF document" || fail "$guide: $(file -b "$guide")"
+  out=$(cd "$work" && env -i PATH=/usr/bin:/bin HOME="$work" "$usr/bin/quorvex-console" --help 2>&1)
+  [[ $out == *"Quick-start guide: $(readlink -f "$guide")"* ]] || fail "the installed console does not find $guide"
+fi
+
 # The console itself: it opens its main window offscreen, writing the debug log as it goes; the
 # configuration banner and then the window's last creation step (the unit model it assumes)
 # show that it got that far.

@@ -1,0 +1,55 @@
+// The main window as the operator first sees it, and while a simulated unit streams.
+#include "console/ConsoleOptions.h"
+#include "console/Telvane.h"
+#include "console/TelvaneDlg.h"
+#include "device/DeviceState.h"
+#include "device/IUserInterface.h"
+#include "screenshots/ScreenshotScene.h"
+#include "screenshots/SilentServices.h"
+#include "simulator/SimulatedUnit.h"
+
+namespace {
+
+using namespace quorvex::screenshots;
+using namespace std::chrono_literals;
+using quorvex::console::Telvane;
+
+bool startConsole(Telvane& telvane, const QStringList& arguments) {
+    quorvex::console::ConsoleOptions options;
+    const std::string error = quorvex::console::parseConsoleOptions(
+        QStringList{QStringLiteral("quorvex-console")} + arguments, options);
+    return error.empty() && telvane.initInstance(options).empty();
+}
+
+const RegisterScene disconnected("main-window-disconnected", [](SceneContext& context) {
+    SilentServices services;
+    Telvane telvane(quorvex::console::deviceStack(), services.services());
+    if (!startConsole(telvane, {QStringLiteral("-debug")})) {
+        return false;
+    }
+    context.settle(300ms);
+    return context.save(*telvane.mainWindow(), QStringLiteral("main-window-disconnected"));
+});
+
+const RegisterScene streaming("main-window-streaming", [](SceneContext& context) {
+    SilentServices services;
+    IUserInterface& device = quorvex::console::deviceStack();
+    Telvane telvane(device, services.services());
+    if (!startConsole(telvane,
+                      {QStringLiteral("--simulate"), QStringLiteral("--records"), QStringLiteral("1")})) {
+        return false;
+    }
+    const DeviceState& state = *device.getDeviceState();
+    const bool streamingNow = context.waitFor([&] {
+        return state.streamingState() == StreamingState::Playing && !telvane.mainWindow()->isWaiting();
+    });
+    // A passage and an ignored event for the log tab and the counters, a few seconds of samples,
+    // and the first GPS and battery readings.
+    telvane.simulatedUnit()->control("gps 51.507 -0.128 35 0.9 4");
+    telvane.simulatedUnit()->control("passage 2 51.507 -0.128 35");
+    telvane.simulatedUnit()->control("ignored 3");
+    context.settle(2500ms);
+    return streamingNow && context.save(*telvane.mainWindow(), QStringLiteral("main-window-streaming"));
+});
+
+}  // namespace

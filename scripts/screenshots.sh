@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Renders every screenshot scene of the console under Xvfb (a real X11 server, with the fonts the
+# setup installs) into PNG files in <build folder>/screenshots, and prints their paths.
+#   scripts/screenshots.sh [SCENE...]     (default: every scene; quorvex-screenshots --list)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$root/scripts/build-settings.sh"
+
+bash "$root/scripts/setup.sh" >&2
+cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" -DSANITIZER="$sanitizer" >/dev/null
+cmake --build "$build_dir" --target quorvex-screenshots -j "$(nproc)" >&2
+program="$build_dir/screenshots/quorvex-screenshots"
+output="$build_dir/screenshots"
+mkdir -p "$output"
+
+scenes=("$@")
+if [ ${#scenes[@]} -eq 0 ]; then
+  mapfile -t scenes < <("$program" --list)
+fi
+# Each scene in its own process: the device stack and the debug log live once per process.
+# The debug logs go to a folder of their own.
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+status=0
+for scene in "${scenes[@]}"; do
+  if ! TEMP="$logs" QUORVEX_PORT_DIR="$logs/ports" \
+      xvfb-run -a -s "-screen 0 1280x1024x24" "$program" "$scene" "$output"; then
+    echo "scene $scene failed" >&2
+    status=1
+  fi
+done
+exit $status

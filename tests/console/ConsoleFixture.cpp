@@ -1,0 +1,89 @@
+#include "tests/console/ConsoleFixture.h"
+
+#include "device/IUserInterface.h"
+#include "simulator/SimulatedUnit.h"
+
+#include <QTest>
+#include <QThread>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace quorvex::test {
+
+void AnsweringServices::show(QWidget*, const QString& text, console::BoxIcon icon) {
+    boxes.push_back({text, icon, QThread::currentThread() == QApplication::instance()->thread()});
+}
+
+std::optional<QString> AnsweringServices::askFileName(QWidget*, const QString& askedFilter) {
+    filter = askedFilter;
+    return fileName;
+}
+
+QApplication& ConsoleTest::application() {
+    static int argc = 1;
+    static char name[] = "test_console";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's own globals are gone by the time static objects are.
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+ConsoleTest::ConsoleTest() {
+    application();
+    // The debug log goes to %TEMP%, the simulated unit's port links to the port directory.
+    ::setenv("TEMP", temp_.path().c_str(), 1);
+    ::setenv("QUORVEX_PORT_DIR", (temp_.path() / "ports").c_str(), 1);
+    telvane_ = std::make_unique<console::Telvane>(console::deviceStack(), answers_.services());
+}
+
+ConsoleTest::~ConsoleTest() {
+    telvane_.reset();
+}
+
+void ConsoleTest::start(const QStringList& options) {
+    console::ConsoleOptions parsed;
+    const std::string error = console::parseConsoleOptions(QStringList{"quorvex-console"} + options, parsed);
+    ASSERT_EQ("", error);
+    ASSERT_EQ("", telvane_->initInstance(parsed));
+}
+
+const DeviceState& ConsoleTest::unitState() const {
+    return *console::deviceStack().getDeviceState();
+}
+
+void ConsoleTest::control(const std::string& line) {
+    ASSERT_NE(nullptr, telvane_->simulatedUnit());
+    ASSERT_EQ("", telvane_->simulatedUnit()->control(line));
+}
+
+bool ConsoleTest::waitFor(const std::function<bool()>& condition) {
+    return QTest::qWaitFor(condition, 15000);
+}
+
+bool ConsoleTest::waitForStreaming() {
+    return waitFor([this] {
+        return unitState().connectionState() == ConnectionState::Connected &&
+               unitState().streamingState() == StreamingState::Playing && !window().isWaiting();
+    });
+}
+
+std::string ConsoleTest::debugLog() const {
+    for (const auto& entry : std::filesystem::directory_iterator(temp_.path())) {
+        if (entry.path().filename().string().starts_with("QUORVEX_DEBUG-")) {
+            std::ifstream file(entry.path());
+            std::ostringstream text;
+            text << file.rdbuf();
+            return text.str();
+        }
+    }
+    return {};
+}
+
+bool ConsoleTest::waitForLog(const std::string& text) {
+    return waitFor([&] { return debugLog().find(text) != std::string::npos; });
+}
+
+}  // namespace quorvex::test

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "console/ConsoleServices.h"
+#include "console/Telvane.h"
+#include "console/TelvaneDlg.h"
+#include "device/DeviceState.h"
+#include "tests/helpers/TestData.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+// Test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace quorvex::test {
+
+// Answers the console's boxes and dialogs in place of a person, and remembers what was asked.
+class AnsweringServices final : public console::IMessageBoxes,
+                                public console::ISaveFileDialog,
+                                public console::IDesktop {
+public:
+    struct Box {
+        QString text;
+        console::BoxIcon icon;
+        bool onWindowThread;
+    };
+
+    void show(QWidget* parent, const QString& text, console::BoxIcon icon) override;
+    std::optional<QString> askFileName(QWidget* parent, const QString& filter) override;
+    void openFile(const QString& path) override { opened.push_back(path); }
+
+    console::ConsoleServices services() { return {*this, *this, *this}; }
+
+    std::vector<Box> boxes;
+    std::optional<QString> fileName;  // the answer of the save dialog; none: cancelled
+    QString filter;
+    std::vector<QString> opened;
+};
+
+// The console started as the program starts it, on Qt's offscreen platform, with its debug
+// log in a fresh temporary folder.
+class ConsoleTest : public ::testing::Test {
+protected:
+    ConsoleTest();
+    ~ConsoleTest() override;
+
+    // Starts the console with these command-line options; fails the test on an error.
+    void start(const QStringList& options);
+    console::TelvaneDlg& window() const { return *telvane_->mainWindow(); }
+    const DeviceState& unitState() const;
+    // Sends a control line to the simulated unit.
+    void control(const std::string& line);
+    // Runs the event loop until the condition holds or 15 s have passed.
+    [[nodiscard]] bool waitFor(const std::function<bool()>& condition);
+    // Connected, the stream playing and the wait over.
+    [[nodiscard]] bool waitForStreaming();
+    std::string debugLog() const;
+    // Waits until the debug log file holds the text.
+    [[nodiscard]] bool waitForLog(const std::string& text);
+
+    static QApplication& application();
+
+    TemporaryFolder temp_;
+    AnsweringServices answers_;
+    std::unique_ptr<console::Telvane> telvane_;
+};
+
+}  // namespace quorvex::test
