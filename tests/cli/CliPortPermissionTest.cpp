@@ -20,10 +20,13 @@ TEST_F(CliTest, APortOfAGroupTheUserIsNotInIsExplainedWithTheFix) {
     ASSERT_EQ(::chown(pty.slaveName().c_str(), 0, dialout->gr_gid), 0);
     ASSERT_EQ(::chmod(pty.slaveName().c_str(), 0660), 0);
     ASSERT_EQ(::chmod(logFolder_.path().c_str(), 0777), 0);  // nobody writes the debug log there
+    // A copy nobody can reach, wherever the build folder is.
+    const std::filesystem::path program = logFolder_.path() / "quorvex-cli";
+    std::filesystem::copy_file(QUORVEX_CLI_PROGRAM, program);
 
     cli_ = std::make_unique<ChildProcess>(
         "/usr/bin/setpriv",
-        std::vector<std::string>{"--reuid=nobody", "--regid=nogroup", "--clear-groups", QUORVEX_CLI_PROGRAM,
+        std::vector<std::string>{"--reuid=nobody", "--regid=nogroup", "--clear-groups", program.string(),
                                  "--port", pty.slaveName()},
         std::map<std::string, std::string>{{"TEMP", logFolder_.path().string()},
                                            {"QUORVEX_PORT_DIR", (logFolder_.path() / "ports").string()}});
