@@ -86,6 +86,24 @@ for event in Telvane_PassageEvent Telvane_IgnoredEvent Telvane_TriggeredEvent; d
   awk -v l="$length" 'BEGIN { exit !(l > 0.05 && l < 1.5) }' || fail "$sound lasts $length s"
 done
 
+# libcanberra finds them by event id through the installed data folder, and a user's own file
+# of the same name comes first. A fresh home: canberra caches its look-ups there.
+probe() {
+  local home=$1
+  shift
+  HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache" XDG_CONFIG_HOME="$home/.config" \
+    XDG_DATA_DIRS="$usr/share:/usr/share" "$QUORVEX_SOUND_PROBE" "$@"
+}
+events=(Telvane_PassageEvent Telvane_IgnoredEvent Telvane_TriggeredEvent)
+home=$work/sound-home
+mkdir -p "$home"
+printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$home/.asoundrc"
+out=$(probe "$home" "${events[@]}") || fail "libcanberra does not find the installed sounds: $out"
+rm -rf "$home/.cache"
+mkdir -p "$home/.local/share/sounds/freedesktop/stereo"
+echo "not a sound" >"$home/.local/share/sounds/freedesktop/stereo/Telvane_PassageEvent.oga"
+if out=$(probe "$home" Telvane_PassageEvent); then fail "the user's own Telvane_PassageEvent did not come first: $out"; fi
+
 # The programs, started from the installed tree with the build folder out of reach.
 for program in "${programs[@]}"; do
   binary=$usr/bin/$program
