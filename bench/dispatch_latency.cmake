@@ -1,2 +1,2 @@
 # A plain program (its own main).
-quorvex_benchmark(dispatch_latency LIBS quorvex_device quorvex_simulator quorvex_communication util)
+quorvex_benchmark(dispatch_latency LIBS quorvex_device quorvex_simulator quorvex_communication quorvex_logfile util)

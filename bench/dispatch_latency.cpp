@@ -7,6 +7,7 @@
 //   bench_dispatch_latency [--seconds=N] [--long] [--rates=100,150] [--drain-seconds=N]
 // --long runs 300 s per rate. Other arguments (those of the Google Benchmark programs) are ignored.
 #include "bench/BenchFrames.h"
+#include "bench/BenchLogFile.h"
 #include "device/EventRecords.h"
 #include "device/FailureNotice.h"
 #include "device/QueryInterface.h"
@@ -78,10 +79,11 @@ Options parse(int argc, char** argv) {
 class StderrListener : public zeph::windows::logging::LogListener {
 public:
     ~StderrListener() override { detach(); }
-    void write(const zeph::windows::logging::LogVerbosity& verbosity, platform::SYSTEMTIME,
-               const wchar_t* context, const wchar_t* message) override {
-        if (&verbosity != &zeph::windows::logging::DebugLevel1) {
-            std::fprintf(stderr, "%ls | %ls | %ls\n", verbosity.name().c_str(), context, message);
+    void write(const zeph::windows::logging::LogEntry& entry) override {
+        if (&entry.verbosity() != &zeph::windows::logging::DebugLevel1) {
+            std::fprintf(stderr, "%ls | %.*s | %.*s\n", entry.verbosity().name().c_str(),
+                         static_cast<int>(entry.context().size()), entry.context().data(),
+                         static_cast<int>(entry.message().size()), entry.message().data());
         }
     }
 };
@@ -361,6 +363,8 @@ int main(int argc, char** argv) {
     if (std::getenv("QUORVEX_BENCH_LOG") != nullptr) {
         listener.attach();
     }
+    // QUORVEX_BENCH_LOG_FILE: the latency with the debug log file on, as the console runs.
+    const BenchLogFile logFile(std::getenv("QUORVEX_BENCH_LOG_FILE") != nullptr);
     try {
         for (const int rate : options.rates) {
             if (rate <= 0) {

@@ -1,76 +1,107 @@
 #!/usr/bin/env bash
-# The whole programs over a real pseudo-terminal: quorvex-sim streams one-record frames at the
-# line's limit (150 frames/s at 115200 baud) and quorvex-cli, with its debug log on, takes them.
-# Prints the client's CPU and resident memory over time, the dispatch queue depth over time (from
-# the "Queue depth" lines of the debug log) and how many samples reached the client.
+# The whole programs over real pseudo-terminals, side by side in one run: for each reader a
+# quorvex-sim streams one-record frames at the line's limit (150 frames/s at 115200 baud) and the
+# reader takes them. Readers: a plain reader (link level only: acknowledgements, no decoding, no
+# log; the floor), quorvex-cli with its debug log on, and with BASELINE_BUILD_DIR also the
+# quorvex-cli of another build (say, of main) with its debug log on. They run at the same time,
+# so a busy machine weighs on all of them alike: read the ratios.
+# Prints every 10 s each reader's CPU share of one core and resident memory, then a summary:
+# CPU, resident memory (first, largest, last), debug log bytes per second and per frame, frames.
 #   bench/end_to_end.sh [seconds (default 300)] [frames per second (default 150)]
-#   BUILD_DIR   build folder (default build/bench, a Release build)
+#   BUILD_DIR            build folder (default build/bench, a Release build)
+#   BASELINE_BUILD_DIR   a second build whose quorvex-cli runs beside (built already)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-300}
 rate=${2:-150}
 build_dir=${BUILD_DIR:-$root/build/bench}
+baseline_dir=${BASELINE_BUILD_DIR:-}
 
 bash "$root/scripts/setup.sh" >&2
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build_dir" --target quorvex-cli quorvex-sim -j "$(nproc)" >&2
+cmake --build "$build_dir" --target quorvex-cli quorvex-sim quorvex-plain-reader -j "$(nproc)" >&2
 
 work=$(mktemp -d)
+pids=()
 cleanup() {
-  exec 7>&- 8>&- 2>/dev/null || true
-  kill "${cli_pid:-}" "${sim_pid:-}" 2>/dev/null || true
+  for fd in 7 8 9; do eval "exec $fd>&-" 2>/dev/null || true; done
+  kill "${pids[@]}" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-mkfifo "$work/sim.in" "$work/cli.in"
 
-"$build_dir/simulator/quorvex-sim" --com auto --port-dir "$work/ports" --rate "$rate" --records 1 \
-  <"$work/sim.in" >"$work/sim.out" 2>&1 &
-sim_pid=$!
-exec 7>"$work/sim.in"
-for _ in $(seq 100); do grep -q '(COM' "$work/sim.out" 2>/dev/null && break; sleep 0.1; done
-com=$(grep -o '(COM[0-9]*' "$work/sim.out" | tr -d '(')
+names=(plain client)
+commands=("$build_dir/bench/quorvex-plain-reader" "$build_dir/cli/quorvex-cli")
+if [[ -n $baseline_dir ]]; then
+  names+=(baseline)
+  commands+=("$baseline_dir/cli/quorvex-cli")
+fi
 
-QUORVEX_PORT_DIR="$work/ports" TEMP="$work" "$build_dir/cli/quorvex-cli" --port "$com" \
-  <"$work/cli.in" >"$work/cli.out" 2>"$work/cli.err" &
-cli_pid=$!
-exec 8>"$work/cli.in"
+# Starts a simulator and its reader in $work/<name>; sets reader_pid[<i>].
+declare -A reader_pid sim_pid
+start() {
+  local i=$1 name=${names[$1]} dir="$work/${names[$1]}"
+  mkdir -p "$dir/tmp"
+  "$build_dir/simulator/quorvex-sim" --com auto --port-dir "$dir/ports" --rate "$rate" --records 1 --no-stdin \
+    >"$dir/sim.out" 2>&1 &
+  sim_pid[$name]=$!
+  pids+=("$!")
+  for _ in $(seq 100); do grep -q '(COM' "$dir/sim.out" 2>/dev/null && break; sleep 0.1; done
+  local com
+  com=$(grep -o '(COM[0-9]*' "$dir/sim.out" | tr -d '(')
+  mkfifo "$dir/in"
+  if [[ $name == plain ]]; then
+    "${commands[$i]}" "$(readlink -f "$dir/ports/${com,,}")" <"$dir/in" >"$dir/out" 2>"$dir/err" &
+  else
+    QUORVEX_PORT_DIR="$dir/ports" TEMP="$dir/tmp" "${commands[$i]}" --port "$com" \
+      <"$dir/in" >"$dir/out" 2>"$dir/err" &
+  fi
+  reader_pid[$name]=$!
+  pids+=("$!")
+  eval "exec $((7 + i))>\"$dir/in\""
+}
+for i in "${!names[@]}"; do start "$i"; done
 
 ticks=$(getconf CLK_TCK)
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$cli_pid/stat"; }
-echo "time_s  cpu_%  rss_kib  samples"
-start_ticks=$(cpu_ticks)
-previous=$start_ticks
-max_rss=0
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+rss_kib() { awk '/VmRSS/ {print $2}' "/proc/$1/status"; }
+declare -A first_ticks last_ticks first_rss max_rss last_rss
+header="time_s"
+for name in "${names[@]}"; do
+  pid=${reader_pid[$name]}
+  first_ticks[$name]=$(cpu_ticks "$pid")
+  last_ticks[$name]=${first_ticks[$name]}
+  first_rss[$name]=0
+  max_rss[$name]=0
+  header+=$(printf '  %10s_cpu%%  %8s_rss' "$name" "$name")
+done
+echo "$header"
 for ((t = 10; t <= seconds; t += 10)); do
   sleep 10
-  now=$(cpu_ticks)
-  rss=$(awk '/VmRSS/ {print $2}' "/proc/$cli_pid/status")
-  ((rss > max_rss)) && max_rss=$rss
-  samples=$(grep -c '"event":"streaming"' "$work/cli.out" || true)
-  printf '%6d  %5.1f  %7d  %7d\n' "$t" "$(awk -v d=$((now - previous)) -v k="$ticks" 'BEGIN {print d * 100 / k / 10}')" "$rss" "$samples"
-  previous=$now
+  row=$(printf '%6d' "$t")
+  for name in "${names[@]}"; do
+    pid=${reader_pid[$name]}
+    now=$(cpu_ticks "$pid")
+    rss=$(rss_kib "$pid")
+    ((first_rss[$name] == 0)) && first_rss[$name]=$rss
+    ((rss > max_rss[$name])) && max_rss[$name]=$rss
+    last_rss[$name]=$rss
+    row+=$(printf '  %15.2f  %12d' "$(awk -v d=$((now - last_ticks[$name])) -v k="$ticks" 'BEGIN {print d * 100 / k / 10}')" "$rss")
+    last_ticks[$name]=$now
+  done
+  echo "$row"
 done
-total_cpu=$(awk -v d=$(($(cpu_ticks) - start_ticks)) -v k="$ticks" -v s="$seconds" 'BEGIN {print d * 100 / k / s}')
-echo disconnect >&8
-wait "$cli_pid" || true
-echo status >&7
-sleep 0.5
-echo quit >&7
-wait "$sim_pid" || true
 
-log=$(ls "$work"/QUORVEX_DEBUG-*.log)
 echo
-echo "dispatch queue depth, largest in each 30 s (from the debug log):"
-awk -F'|' '$5 ~ /^Queue depth/ {
-    split($2, hms, ":"); t = hms[1] * 3600 + hms[2] * 60 + hms[3];
-    if (first == "") first = t;
-    bucket = int((t - first) / 30); depth = $5; gsub(/[^0-9]/, "", depth);
-    if (depth + 0 > max[bucket] + 0) max[bucket] = depth; if (bucket > last) last = bucket }
-  END { for (b = 0; b <= last; b++) printf "  %4d-%4d s: %d\n", b * 30, b * 30 + 30, max[b] }' "$log"
-streamed=$(grep -o 'streaming-frames [0-9]*' "$work/sim.out" | tail -1 | awk '{print $2}')
-samples=$(grep -c '"event":"streaming"' "$work/cli.out" || true)
-echo
-printf 'summary: %d s at %d frames/s: client CPU %.1f%% of one core, resident max %d KiB, ' \
-  "$seconds" "$rate" "$total_cpu" "$max_rss"
-echo "frames accepted ${streamed:-?}, samples reported $samples, log $(du -h "$log" | cut -f1)"
+printf '%-9s %8s %10s %10s %10s %12s %12s %9s\n' reader cpu_% rss_first rss_max rss_last log_B/s log_B/frame frames
+for i in "${!names[@]}"; do
+  name=${names[$i]}
+  dir="$work/$name"
+  cpu=$(awk -v d=$((last_ticks[$name] - first_ticks[$name])) -v k="$ticks" -v s="$seconds" 'BEGIN {print d * 100 / k / s}')
+  log_bytes=$(cat "$dir"/tmp/QUORVEX_DEBUG-*.log 2>/dev/null | wc -c)
+  frames=$((seconds * rate))
+  printf '%-9s %8.2f %10d %10d %10d %12.0f %12.1f %9d\n' "$name" "$cpu" "${first_rss[$name]}" "${max_rss[$name]}" \
+    "${last_rss[$name]}" "$(awk -v b="$log_bytes" -v s="$seconds" 'BEGIN {print b / s}')" \
+    "$(awk -v b="$log_bytes" -v f="$frames" 'BEGIN {print f ? b / f : 0}')" "$frames"
+done
+echo "(frames: seconds x rate, what each simulator sends; the log bytes include start-up)"

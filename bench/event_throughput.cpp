@@ -29,9 +29,7 @@ constexpr int kDrainEvery = 256;
 class NullListener : public LogListener {
 public:
     ~NullListener() override { detach(); }
-    void write(const LogVerbosity&, platform::SYSTEMTIME, const wchar_t*, const wchar_t* message) override {
-        benchmark::DoNotOptimize(message);
-    }
+    void write(const LogEntry& entry) override { benchmark::DoNotOptimize(entry.message().data()); }
 };
 
 enum class Input { OneRecord, FullBlock, MixedEvents, WakeBytesThenFrame, Garbage };

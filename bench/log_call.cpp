@@ -3,6 +3,7 @@
 // the timer paused, so it never grows without bound.
 #include "support/logging/LogBeacon.h"
 #include "support/logging/LogListener.h"
+#include "support/logging/TLogFilter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,20 +13,19 @@ using namespace zeph::windows::logging;
 
 constexpr int kDrainEvery = 1024;
 
-class NullListener : public LogListener {
+class NullListener : public LogListener, public TLogFilter<NullListener> {
 public:
     ~NullListener() override { detach(); }
-    void write(const LogVerbosity&, zeph::platform::SYSTEMTIME, const wchar_t*,
-               const wchar_t* message) override {
-        benchmark::DoNotOptimize(message);
-    }
+    void write(const LogEntry& entry) override { benchmark::DoNotOptimize(entry.message().data()); }
 };
 
-// Runs the log call in a loop, with or without one listener attached.
+// Runs the log call in a loop, with or without one listener attached (taking the levels of mask).
 template <typename LogCall>
-void measureLogCall(benchmark::State& state, bool withListener, LogCall logCall) {
+void measureLogCall(benchmark::State& state, bool withListener, LogCall logCall,
+                    std::uint16_t mask = 0xFFFF) {
     LogBeacon& beacon = LogBeacon::instance();  // the benchmark's thread owns and drains it
     NullListener listener;
+    listener.setFilter(mask);
     if (withListener && listener.attach() != 0) {
         state.SkipWithError("the listener could not attach");
         return;
@@ -68,11 +68,18 @@ void BM_LogTextArguments_OneListener(benchmark::State& state) {
 void BM_LogWaitResult_NoListener(benchmark::State& state) {
     measureLogCall(state, false, waitResult);
 }
+// A level the listener filters out, as the log file does with the application's own levels.
+void BM_LogFilteredLevel_OneListener(benchmark::State& state) {
+    measureLogCall(
+        state, true,
+        [](int calls) { LogBeacon::log("TelvaneDlg::OnTimer", AppSpecific1, L"tick %d", calls); }, 0xF0FF);
+}
 
 BENCHMARK(BM_LogEntryTrace_OneListener);
 BENCHMARK(BM_LogWaitResult_OneListener);
 BENCHMARK(BM_LogTextArguments_OneListener);
 BENCHMARK(BM_LogWaitResult_NoListener);
+BENCHMARK(BM_LogFilteredLevel_OneListener);
 
 }  // namespace
 

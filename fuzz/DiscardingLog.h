@@ -11,8 +11,7 @@ namespace quorvex::fuzz {
 class DiscardingListener : public zeph::windows::logging::LogListener {
 public:
     ~DiscardingListener() override { detach(); }
-    void write(const zeph::windows::logging::LogVerbosity&, zeph::platform::SYSTEMTIME, const wchar_t*,
-               const wchar_t*) override {}
+    void write(const zeph::windows::logging::LogEntry&) override {}
 };
 
 // The beacon with a discarding listener attached, made on first use by the calling thread, which

@@ -4,7 +4,12 @@
 #include "support/logging/LogBeacon.h"
 #include "support/system/OperatingSystem.h"
 
+#include "support/platform/Environment.h"
+#include "support/platform/SystemText.h"
+#include "support/platform/TextConversion.h"
+
 #include <ctime>
+#include <iostream>
 
 namespace quorvex::console {
 
@@ -22,6 +27,15 @@ std::wstring timestamp() {
     wchar_t text[260];
     const std::size_t length = std::wcsftime(text, 260, L"%Y%m%d_%H%M%S", &local);
     return std::wstring(text, length);
+}
+
+// "Access is denied. (error 5)": the system's words for the code, then the code.
+std::string describe(zeph::platform::DWORD code) {
+    std::wstring text = zeph::platform::systemText(code).value_or(L"");
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) {
+        text.pop_back();
+    }
+    return zeph::platform::narrow(text) + (text.empty() ? "" : " ") + "(error " + std::to_string(code) + ")";
 }
 
 void logConfigurationBanner() {
@@ -44,6 +58,11 @@ void logConfigurationBanner() {
 
 }  // namespace
 
+std::string DebugLog::unavailableReason(zeph::platform::DWORD code) {
+    const std::string folder = zeph::platform::narrow(zeph::platform::expandEnvironmentStrings(L"%TEMP%"));
+    return "no debug log is written: it cannot be created in " + folder + ": " + describe(code);
+}
+
 DebugLog::~DebugLog() {
     listener_.stopBackgroundWriter();
     if (LogBeacon* beacon = LogBeacon::current()) {
@@ -61,6 +80,12 @@ zeph::platform::DWORD DebugLog::initialize() {
     }
     const std::wstring stamp = timestamp();
     listener_.setFilter(static_cast<std::uint16_t>(listener_.getFilter() & ~AppSpecificLevels));
+    listener_.setLimits(LogFileLimits::configured());
+    listener_.setFailureReport([](const LogFileStatus& status) {
+        std::cerr << "quorvex-cli: writing the debug log " << zeph::platform::narrow(status.path)
+                  << " failed: " << describe(status.error) << "; lines are lost until it can be written again"
+                  << std::endl;
+    });
     if (const auto opened = listener_.open(L"%TEMP%", L"QUORVEX_DEBUG-" + stamp); opened != 0) {
         return opened;
     }

@@ -8,7 +8,8 @@ namespace quorvex::console {
 
 // The debug log file as the console keeps it: opened at start-up in "%TEMP%" with the
 // configuration banner, written by the background writer, and closed at exit with nothing lost.
-// Lives on the thread that runs the message loop.
+// Its size limits come from the configuration; a write failure (a full disk) is told on standard
+// error once. Lives on the thread that runs the message loop.
 class DebugLog {
 public:
     DebugLog() = default;
@@ -21,6 +22,8 @@ public:
     zeph::platform::DWORD initialize();
     // The file's path; empty when no file was opened.
     std::wstring filePath() const { return listener_.filePath(); }
+    // The operator's line for a log that could not be opened with that code.
+    static std::string unavailableReason(zeph::platform::DWORD code);
 
 private:
     zeph::windows::logging::LogFileListener listener_;

@@ -18,22 +18,11 @@ using system::threading::ThreadState;
 namespace {
 
 constexpr platform::DWORD kWriterShutdownMs = 2000;
+constexpr const char* kOpenContext = "zeph::windows::logging::LogFileListener::open";
 
-}  // namespace
-
-LogFileListener::LogFileListener() = default;
-
-LogFileListener::~LogFileListener() {
-    // No entry may reach write while this part is taken down.
-    detach();
-    close();
-}
-
-platform::DWORD LogFileListener::open(const std::wstring& folder, const std::wstring& baseName) {
-    if (isOpen()) {
-        return platform::ERROR_INVALID_PARAMETER;
-    }
-    std::wstring directory = folder;
+// The folder the log goes to, "%TEMP%" and the like expanded: 0, or why it cannot be used.
+platform::DWORD logFolder(const std::wstring& folder, const std::wstring& baseName, std::wstring& directory) {
+    directory = folder;
     if (directory.find(L'%') != std::wstring::npos) {
         directory = platform::expandEnvironmentStrings(directory);
     }
@@ -49,15 +38,41 @@ platform::DWORD LogFileListener::open(const std::wstring& folder, const std::wst
         baseName.find_first_of(std::wstring_view(L"/\0", 2)) != std::wstring::npos) {
         return platform::ERROR_INVALID_NAME;
     }
-    const std::wstring path = platform::joinPath(directory, baseName + L".log");
+    return platform::ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LogFileListener::LogFileListener() = default;
+
+LogFileListener::~LogFileListener() {
+    // No entry may reach write while this part is taken down.
+    detach();
+    close();
+}
+
+platform::DWORD LogFileListener::open(const std::wstring& folder, const std::wstring& baseName) {
+    if (isOpen()) {
+        return platform::ERROR_INVALID_PARAMETER;
+    }
+    std::wstring directory;
+    openError_ = logFolder(folder, baseName, directory);
+    if (openError_ != 0) {
+        return openError_;
+    }
     auto stream = std::make_shared<LogFileStream>();
-    if (const platform::DWORD opened = stream->open(path); opened != 0) {
-        return opened;
+    openError_ = stream->open(directory, baseName, limits_);
+    if (openError_ != 0) {
+        return openError_;
     }
     stream_ = std::move(stream);
-    path_ = path;
-    writeHeader();
-    writeOwnEntry("zeph::windows::logging::LogFileListener::open", L"Log file opened");
+    failuresReported_ = 0;
+    writeOwnEntry(Information, kOpenContext, "Log file opened");
+    if (stream_->firstNumber() > 1) {
+        writeOwnEntry(Warning, kOpenContext,
+                      platform::narrow(baseName) + ".log was taken; the log is written to " +
+                          platform::narrow(stream_->path()) + ".");
+    }
     return platform::ERROR_SUCCESS;
 }
 
@@ -69,44 +84,72 @@ void LogFileListener::close() {
     }
     detach();
     if (isOpen()) {
-        writeOwnEntry("zeph::windows::logging::LogFileListener::close", L"Log file closed");
+        writeOwnEntry(Information, "zeph::windows::logging::LogFileListener::close", "Log file closed");
         stream_->close();
     }
     stream_.reset();
-    path_.clear();
 }
 
 bool LogFileListener::isOpen() const {
     return stream_ && stream_->isOpen();
 }
 
-void LogFileListener::writeHeader() {
-    stream_->writeLine(kLogFileHeader);
+std::wstring LogFileListener::filePath() const {
+    return stream_ ? stream_->path() : std::wstring();
 }
 
-std::string LogFileListener::formatLine(const LogVerbosity& verbosity, const platform::SYSTEMTIME& time,
-                                        const wchar_t* context, const wchar_t* message) {
-    return formatLogLine(verbosity.value(), time, context ? context : L"", message ? message : L"");
+LogFileStatus LogFileListener::status() const {
+    if (!isOpen()) {
+        return {false, openError_, {}, 0};
+    }
+    return {true, stream_->failure(), stream_->path(), stream_->linesLost()};
 }
 
-void LogFileListener::write(const LogVerbosity& verbosity, platform::SYSTEMTIME time, const wchar_t* context,
-                            const wchar_t* message) {
-    if (!isOpen() || !passes(verbosity)) {
+void LogFileListener::writeBatch(LogBatch entries) {
+    if (!isOpen()) {
         return;
     }
-    std::string line = formatLine(verbosity, time, context, message);
-    if (background_) {
-        // A writer that ended on its own would leave the queue to grow unwritten.
-        if (writer_.getState() != ThreadState::Stopped && writer_.getWorker().queueLine(std::move(line))) {
-            return;
+    std::string lines;
+    for (const LogEntry& entry : entries) {
+        if (passes(entry.verbosity())) {
+            appendLogLine(lines, entry);
         }
-        drainWriter();
     }
-    stream_->writeLine(line);
+    if (!lines.empty()) {
+        if (!background_ || writer_.getState() == ThreadState::Stopped ||
+            !writer_.getWorker().queueLines(std::move(lines))) {
+            // A writer that ended on its own would leave the queue to grow unwritten.
+            if (background_) {
+                drainWriter();
+            }
+            stream_->writeLine(lines);
+        }
+    }
+    reportFailure();
 }
 
-void LogFileListener::writeOwnEntry(const char* context, const wchar_t* message) {
-    write(Information, platform::getLocalTime(), platform::widen(context).c_str(), message);
+void LogFileListener::write(const LogEntry& entry) {
+    writeBatch(LogBatch(&entry, 1));
+}
+
+void LogFileListener::writeOwnEntry(const LogVerbosity& level, const char* context,
+                                    std::string_view message) {
+    write(LogEntry(level, platform::getLocalTime(), context, message));
+}
+
+void LogFileListener::reportFailure() {
+    const std::uint64_t failures = stream_->failures();
+    if (failures == failuresReported_ || stream_->failure() == 0) {
+        return;
+    }
+    failuresReported_ = failures;
+    static constexpr const char* context = "zeph::windows::logging::LogFileListener::write";
+    const platform::DWORD error = stream_->failure();
+    LogBeacon::log(context, Error, L"Writing the log file %s failed, [%d].", stream_->path(), error);
+    LogBeacon::logSystemError(context, error);
+    if (failureReport_) {
+        failureReport_(status());
+    }
 }
 
 bool LogFileListener::startBackgroundWriter() {

@@ -1,10 +1,13 @@
 #include "support/logfile/LogFileWriteThread.h"
 
+#include "support/logfile/LogLineFormat.h"
 #include "support/logging/LogBeacon.h"
 #include "support/platform/LastError.h"
 #include "support/platform/Wait.h"
 #include "support/threading/ThreadState.h"
 
+#include <algorithm>
+#include <string>
 #include <utility>
 
 namespace zeph::windows::logging {
@@ -82,11 +85,17 @@ int LogFileWriteThread::run() {
     return 0;
 }
 
-bool LogFileWriteThread::queueLine(std::string&& line) {
+bool LogFileWriteThread::queueLines(std::string&& lines) {
     if (lockQueue(true) != 0) {
         return false;
     }
-    queue_.push_back(std::move(line));
+    // A writer that cannot keep up (a stalled disk) must not take the program's memory with it.
+    if (queuedBytes_ + lines.size() > kQueueLimitBytes) {
+        droppedLines_ += static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), '\n'));
+    } else {
+        queuedBytes_ += lines.size();
+        queue_.push_back(std::move(lines));
+    }
     queueMutex_->release();
     dataPending_->set();
     return true;
@@ -148,6 +157,8 @@ platform::DWORD LogFileWriteThread::lockQueue(bool yieldToTerminate) {
 void LogFileWriteThread::writeQueuedLocked() {
     std::deque<std::string> lines;
     lines.swap(queue_);
+    queuedBytes_ = 0;
+    const std::uint64_t dropped = std::exchange(droppedLines_, 0);
     // Reset only here, under the mutex and with the queue empty: a line queued after this sets
     // it again, so no line is left without a wake-up.
     dataPending_->reset();
@@ -155,6 +166,12 @@ void LogFileWriteThread::writeQueuedLocked() {
     // lines onto the disk ahead of these.
     LogFileStream::Batch batch(*stream_);
     queueMutex_->release();
+    if (dropped != 0) {
+        batch.write(
+            formatLogLine(Warning.value(), platform::getLocalTime(),
+                          "zeph::windows::logging::LogFileWriteThread::queueLines",
+                          std::to_string(dropped) + " log lines were dropped: the log writer fell behind."));
+    }
     for (const std::string& line : lines) {
         batch.write(line);
     }

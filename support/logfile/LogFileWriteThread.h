@@ -7,6 +7,7 @@
 #include "support/threading/IThread.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -21,6 +22,9 @@ namespace zeph::windows::logging {
 // come back to this queue as a line, for ever.
 class LogFileWriteThread final : public system::threading::IBasicThreadAdapter {
 public:
+    // Beyond this much queued, runs are refused and counted, and a line tells how many.
+    static constexpr std::size_t kQueueLimitBytes = 16 * 1024 * 1024;
+
     LogFileWriteThread() = default;
     LogFileWriteThread(const LogFileWriteThread&) = delete;
     LogFileWriteThread& operator=(const LogFileWriteThread&) = delete;
@@ -31,9 +35,10 @@ public:
     void notifyShutdown() override;
     int run() override;
 
-    // On the caller's thread: appends the line. False when the queue cannot be locked (the writer
-    // is terminating); the line is then left with the caller, untouched.
-    bool queueLine(std::string&& line);
+    // On the caller's thread: appends a run of whole lines (one lock, one wake-up for all of them).
+    // False when the queue cannot be locked (the writer is terminating); the lines are then left
+    // with the caller, untouched.
+    bool queueLines(std::string&& lines);
     // On the writer thread: writes every queued line, then flushes. 0 or the lock's error.
     platform::DWORD writeQueue();
     // On the caller's thread: writes every queued line itself and reports how many are left (0).
@@ -55,9 +60,11 @@ private:
     std::shared_ptr<platform::Event> terminate_;  //!< "_terminate": tells run to end
     //!< "message queue mutex": guards queue_ and the reset of dataPending_
     std::shared_ptr<platform::Mutex> queueMutex_;
-    //!< signalled by every queueLine; reset under the mutex when the queue is found empty
+    //!< signalled by every queueLines; reset under the mutex when the queue is found empty
     std::shared_ptr<platform::Event> dataPending_;
-    std::deque<std::string> queue_;
+    std::deque<std::string> queue_;   // runs of lines, guarded by queueMutex_
+    std::size_t queuedBytes_ = 0;     // their size, guarded by queueMutex_
+    std::uint64_t droppedLines_ = 0;  // lines refused since the last write, guarded by queueMutex_
 };
 
 }  // namespace zeph::windows::logging

@@ -9,17 +9,23 @@ namespace zeph::windows::logging {
 // The date and time fields are rendered here as strftime renders them, not by the wide-printf
 // formatter of the log calls: there every '%' is a conversion of an argument.
 
-std::string formatLogLine(std::uint32_t level, const platform::SYSTEMTIME& time, std::wstring_view context,
-                          std::wstring_view message) {
+void appendLogLine(std::string& out, std::uint32_t level, const platform::SYSTEMTIME& time,
+                   std::string_view context, std::string_view message) {
     const platform::SYSTEMTIME t = time.wYear < 1900 ? platform::localTimeAt(0) : time;
     char stamp[96];
     const int length = std::snprintf(stamp, sizeof stamp, "%02u/%02u/%04u|%02u:%02u:%02u.%03u|%u|", t.wMonth,
                                      t.wDay, t.wYear, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, level);
-    std::string line(stamp, static_cast<std::size_t>(length));
-    line += platform::narrow(context);
-    line += '|';
-    line += platform::narrow(message);
-    line += '\n';
+    out.append(stamp, static_cast<std::size_t>(length));
+    out += context;
+    out += '|';
+    out += message;
+    out += '\n';
+}
+
+std::string formatLogLine(std::uint32_t level, const platform::SYSTEMTIME& time, std::string_view context,
+                          std::string_view message) {
+    std::string line;
+    appendLogLine(line, level, time, context, message);
     return line;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/logging/LogEntry.h"
 #include "support/platform/LocalTime.h"
 
 #include <cstdint>
@@ -14,8 +15,13 @@ inline constexpr std::string_view kLogFileHeader = "Date|Time|Verbosity|Context|
 // One entry as a line of the file, UTF-8:
 // "03/06/2026|09:05:03.007|64|context|message\n". The message is written as rendered, line
 // breaks and '|' included. An entry dated before 1900 gets the date and time of time value 0.
-std::string formatLogLine(std::uint32_t level, const platform::SYSTEMTIME& time, std::wstring_view context,
-                          std::wstring_view message);
+void appendLogLine(std::string& out, std::uint32_t level, const platform::SYSTEMTIME& time,
+                   std::string_view context, std::string_view message);
+std::string formatLogLine(std::uint32_t level, const platform::SYSTEMTIME& time, std::string_view context,
+                          std::string_view message);
+inline void appendLogLine(std::string& out, const LogEntry& entry) {
+    appendLogLine(out, entry.verbosity().value(), entry.time(), entry.context(), entry.message());
+}
 
 // The start time as file names carry it, "%Y%m%d_%H%M%S": "20260306_090503".
 std::wstring logFileTimeStamp(const platform::SYSTEMTIME& time);

@@ -1,14 +1,14 @@
 #include "support/logging/LogBeacon.h"
 
-#include "support/logging/LogMessage.h"
+#include "support/logging/LogListener.h"
 #include "support/logging/LogNotificationWnd.h"
-#include "support/platform/MessageQueue.h"
+#include "support/platform/LocalTime.h"
 #include "support/platform/MessageWindow.h"
 #include "support/platform/SystemText.h"
 #include "support/platform/TextConversion.h"
 #include "support/platform/Thread.h"
 
-#include <atomic>
+#include <algorithm>
 #include <utility>
 
 namespace zeph::windows::logging {
@@ -37,17 +37,20 @@ LogBeacon::LogBeacon() : window_(std::make_unique<LogNotificationWnd>()) {}
 
 LogBeacon::~LogBeacon() = default;
 
-bool LogBeacon::hasListeners() const {
-    return !window_->signal().empty();
-}
-
-void LogBeacon::post(const char* context, const LogVerbosity& verbosity, const platform::SYSTEMTIME& time,
-                     std::wstring&& message) {
-    auto* record = new LogMessage{LogVerbosity::find(verbosity.value()), time,
-                                  platform::widen(context ? context : ""), std::move(message)};
-    if (!platform::postMessage(window_->handle(), LogNotificationWnd::WM_LOG_WRITEMESSAGE(),
-                               verbosity.value(), reinterpret_cast<platform::LPARAM>(record))) {
-        delete record;
+void LogBeacon::post(const char* context, const LogVerbosity& verbosity, const wchar_t* format,
+                     std::span<const platform::FormatArg> args) noexcept {
+    // A level without a registered object would be dropped at delivery: it is not even rendered.
+    const LogVerbosity* registered = LogVerbosity::find(verbosity.value());
+    if (registered == nullptr) {
+        return;
+    }
+    try {
+        const platform::SYSTEMTIME time = platform::getLocalTime();
+        const std::string message = platform::narrow(platform::formatArgs(format ? format : L"", args));
+        rendered_.fetch_add(1, std::memory_order_relaxed);
+        window_->post(LogEntry(*registered, time, context ? context : "", message));
+    } catch (const std::exception&) {
+        // Out of memory: the entry is lost, the caller goes on.
     }
 }
 
@@ -66,29 +69,41 @@ void LogBeacon::logSystemError(const char* context, const platform::DWORD& code)
     log(context, Error, L"%s", *text);
 }
 
-boost::signals2::connection LogBeacon::connect(const Slot& slot) {
-    return window_->signal().connect(slot, boost::signals2::at_back);
+boost::signals2::connection LogBeacon::connect(const Slot& slot, std::uint32_t levels) {
+    return subscribe(slot, nullptr, levels);
+}
+
+boost::signals2::connection LogBeacon::connect(LogListener& listener) {
+    return subscribe([&listener](LogBatch entries) { listener.writeBatch(entries); }, &listener, 0);
+}
+
+boost::signals2::connection LogBeacon::subscribe(const Slot& slot, const LogListener* listener,
+                                                 std::uint32_t levels) {
+    boost::signals2::connection connection = window_->signal().connect(slot, boost::signals2::at_back);
+    {
+        const std::lock_guard lock(subscriptionsMutex_);
+        subscriptions_.push_back({connection, listener, levels});
+    }
+    updateLevels();
+    return connection;
+}
+
+void LogBeacon::updateLevels() {
+    const std::lock_guard lock(subscriptionsMutex_);
+    std::erase_if(subscriptions_,
+                  [](const Subscription& subscription) { return !subscription.connection.connected(); });
+    std::uint32_t levels = 0;
+    for (const Subscription& subscription : subscriptions_) {
+        levels |= subscription.listener != nullptr ? subscription.listener->levels() : subscription.levels;
+    }
+    levels_.store(levels, std::memory_order_relaxed);
 }
 
 void LogBeacon::flush() {
-    const platform::HWND window = window_->handle();
-    if (platform::getWindowThreadId(window) != platform::currentThreadId()) {
+    if (platform::getWindowThreadId(window_->handle()) != platform::currentThreadId()) {
         return;
     }
-    // A marker posted behind the pending entries bounds the drain: a listener that logs while
-    // its entry is delivered cannot keep flush running forever.
-    static int markerTag;
-    const auto marker = reinterpret_cast<platform::LPARAM>(&markerTag);
-    if (!platform::postMessage(window, platform::WM_NULL, 0, marker)) {
-        return;
-    }
-    platform::MSG msg;
-    while (platform::peekMessage(msg, window, 0, 0, platform::PM_REMOVE)) {
-        if (msg.message == platform::WM_NULL && msg.lParam == marker) {
-            return;
-        }
-        platform::dispatchMessage(msg);
-    }
+    window_->deliverPending();
 }
 
 }  // namespace zeph::windows::logging

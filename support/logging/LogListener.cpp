@@ -8,6 +8,14 @@ LogListener::~LogListener() {
     detach();
 }
 
+void LogListener::writeBatch(LogBatch entries) {
+    for (const LogEntry& entry : entries) {
+        if (takes(entry.verbosity())) {
+            write(entry);
+        }
+    }
+}
+
 platform::DWORD LogListener::attach() {
     const std::lock_guard lock(connectionMutex_);
     if (connection_.connected()) {
@@ -19,9 +27,7 @@ platform::DWORD LogListener::attach() {
     if (beacon == nullptr) {
         return platform::ERROR_CONNECTION_REFUSED;
     }
-    connection_ = beacon->connect(
-        [this](const LogVerbosity& verbosity, platform::SYSTEMTIME time, const wchar_t* context,
-               const wchar_t* message) { write(verbosity, time, context, message); });
+    connection_ = beacon->connect(*this);
     return connection_.connected() ? platform::ERROR_SUCCESS : platform::ERROR_CONNECTION_REFUSED;
 }
 
@@ -32,7 +38,17 @@ platform::DWORD LogListener::detach() {
     }
     connection_.disconnect();
     connection_ = boost::signals2::connection();
+    if (LogBeacon* beacon = LogBeacon::current()) {
+        beacon->updateLevels();
+    }
     return platform::ERROR_SUCCESS;
+}
+
+void LogListener::setLevels(std::uint32_t levels) {
+    levels_.store(levels, std::memory_order_relaxed);
+    if (LogBeacon* beacon = LogBeacon::current()) {
+        beacon->updateLevels();
+    }
 }
 
 }  // namespace zeph::windows::logging

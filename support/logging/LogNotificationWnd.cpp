@@ -1,13 +1,11 @@
 #include "support/logging/LogNotificationWnd.h"
 
-#include "support/logging/LogMessage.h"
-#include "support/platform/MessageQueue.h"
 #include "support/platform/MessageWindow.h"
 #include "support/platform/RegisteredMessage.h"
 
-#include <cstdint>
 #include <exception>
-#include <memory>
+#include <utility>
+#include <vector>
 
 namespace zeph::windows::logging {
 
@@ -20,37 +18,50 @@ platform::UINT LogNotificationWnd::WM_LOG_WRITEMESSAGE() {
 LogNotificationWnd::LogNotificationWnd() {
     const platform::UINT writeMessage = WM_LOG_WRITEMESSAGE();
     window_ = platform::createMessageWindow(
-        [this, writeMessage](platform::HWND, platform::UINT message, platform::WPARAM wParam,
-                             platform::LPARAM lParam) -> platform::LRESULT {
-            return message == writeMessage ? onWriteMessage(wParam, lParam) : 0;
+        [this, writeMessage](platform::HWND, platform::UINT message, platform::WPARAM, platform::LPARAM) {
+            if (message == writeMessage) {
+                deliverPending();
+            }
+            return platform::LRESULT{0};
         });
 }
 
 LogNotificationWnd::~LogNotificationWnd() {
-    // Entries still queued for the window would outlive it: free them undelivered.
-    platform::MSG msg;
-    const platform::UINT writeMessage = WM_LOG_WRITEMESSAGE();
-    while (window_ != nullptr &&
-           platform::peekMessage(msg, window_, writeMessage, writeMessage, platform::PM_REMOVE)) {
-        delete reinterpret_cast<LogMessage*>(msg.lParam);
-    }
     platform::destroyWindow(window_);
 }
 
-platform::LRESULT LogNotificationWnd::onWriteMessage(platform::WPARAM wParam, platform::LPARAM lParam) {
-    const std::unique_ptr<LogMessage> record(reinterpret_cast<LogMessage*>(lParam));
-    const LogVerbosity* verbosity =
-        wParam <= UINT32_MAX ? LogVerbosity::find(static_cast<std::uint32_t>(wParam)) : nullptr;
-    if (record == nullptr || verbosity == nullptr) {
-        return 0;
+void LogNotificationWnd::post(LogEntry&& entry) {
+    std::unique_lock lock(pendingMutex_);
+    const bool wake = pending_.empty();
+    pending_.push_back(std::move(entry));
+    lock.unlock();
+    // One wake-up per batch: a later entry finds the batch non-empty and the window already woken.
+    if (wake && !platform::postMessage(window_, WM_LOG_WRITEMESSAGE(), 0, 0)) {
+        // No window to wake: nobody would ever take the batch.
+        lock.lock();
+        pending_.clear();
     }
-    try {
-        signal_(*verbosity, record->time, record->context.c_str(), record->message.c_str());
-    } catch (const std::exception&) {
-        // A sink that fails (out of memory) loses this entry; it must not take the message loop
-        // of the window thread down with it.
+}
+
+void LogNotificationWnd::deliverPending() {
+    // The batch is local: a listener that pumps messages may deliver the next batch meanwhile.
+    std::vector<LogEntry> batch = std::move(spare_);
+    {
+        const std::lock_guard lock(pendingMutex_);
+        batch.swap(pending_);
     }
-    return 0;
+    // Entries of a level that left the registry since their call are dropped.
+    std::erase_if(batch, [](LogEntry& entry) { return !entry.resolve(); });
+    if (!batch.empty()) {
+        try {
+            signal_(LogBatch(batch));
+        } catch (const std::exception&) {
+            // A sink that fails (out of memory) loses this batch; it must not take the message
+            // loop of the window thread down with it.
+        }
+    }
+    batch.clear();
+    spare_ = std::move(batch);
 }
 
 }  // namespace zeph::windows::logging

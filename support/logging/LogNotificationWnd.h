@@ -1,30 +1,30 @@
 #pragma once
 
-#include "support/logging/LogVerbosity.h"
-#include "support/platform/LocalTime.h"
+#include "support/logging/LogEntry.h"
 #include "support/platform/WindowTypes.h"
 
 #include <boost/signals2/signal.hpp>
 
 #include <functional>
+#include <mutex>
+#include <vector>
 
 namespace zeph::windows::logging {
 
-// The beacon's message-only window. It lives on the thread that created it, and there it hands
-// every posted entry to the log signal, one entry at a time, in posting order.
+// The beacon's message-only window. Log calls of every thread append their entries to its
+// pending batch; the first entry of a batch posts one wake-up, and on the window's own thread
+// the whole batch goes to the log signal at once, in posting order.
 class LogNotificationWnd {
 public:
     // Slots run in the order in which they were connected.
-    using Signal = boost::signals2::signal<void(const LogVerbosity&, platform::SYSTEMTIME, const wchar_t*,
-                                                const wchar_t*),
-                                           boost::signals2::optional_last_value<void>, int, std::less<int>>;
+    using Signal = boost::signals2::signal<void(LogBatch), boost::signals2::optional_last_value<void>, int,
+                                           std::less<int>>;
 
-    // The registered message that carries one entry: WPARAM the level's value, LPARAM the
-    // LogMessage, which the window frees.
+    // The registered message that wakes the window for a pending batch.
     static platform::UINT WM_LOG_WRITEMESSAGE();
 
     // Creates the window on the calling thread. A window that cannot be created leaves a null
-    // handle: every post to it then fails and the entry is dropped by its caller.
+    // handle: every entry is then dropped at once.
     LogNotificationWnd();
     ~LogNotificationWnd();
     LogNotificationWnd(const LogNotificationWnd&) = delete;
@@ -33,10 +33,18 @@ public:
     platform::HWND handle() const { return window_; }
     Signal& signal() { return signal_; }
 
-private:
-    platform::LRESULT onWriteMessage(platform::WPARAM wParam, platform::LPARAM lParam);
+    // From any thread: appends the entry to the pending batch, waking the window when the batch
+    // was empty. Entries the window can no longer take are dropped.
+    void post(LogEntry&& entry);
+    // On the window's thread: hands the pending batch to the signal. Entries that the listeners
+    // log meanwhile form the next batch.
+    void deliverPending();
 
-    Signal signal_;  // declared first: the window procedure uses it from the moment it exists
+private:
+    Signal signal_;                  // declared first: the window procedure uses it from the moment it exists
+    std::mutex pendingMutex_;        //!< Guards pending_: every logging thread appends, the window takes.
+    std::vector<LogEntry> pending_;  // entries posted and not yet delivered, in posting order
+    std::vector<LogEntry> spare_;    // storage of the last delivered batch, reused (window thread only)
     platform::HWND window_ = nullptr;
 };
 

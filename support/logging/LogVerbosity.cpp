@@ -1,5 +1,8 @@
 #include "support/logging/LogVerbosity.h"
 
+#include <array>
+#include <atomic>
+#include <bit>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -11,7 +14,14 @@ namespace {
 struct Registry {
     std::mutex mutex;  //!< Guards levels: levels register and look up from any thread.
     std::map<std::uint32_t, const LogVerbosity*> levels;
+    // The registered level of each one-bit value, written under the mutex and read without it:
+    // every delivered entry looks its level up, and a lock there would be taken per entry.
+    std::array<std::atomic<const LogVerbosity*>, 32> byBit{};
 };
+
+bool isOneBit(std::uint32_t value) {
+    return std::has_single_bit(value);
+}
 
 // Created by the first level and never destroyed, so that levels of every translation unit,
 // and log calls of threads still running at exit, always find it alive.
@@ -23,7 +33,9 @@ Registry& theRegistry() {
 void enrol(const LogVerbosity* level) {
     Registry& registry = theRegistry();
     const std::lock_guard lock(registry.mutex);
-    registry.levels.try_emplace(level->value(), level);
+    if (registry.levels.try_emplace(level->value(), level).second && isOneBit(level->value())) {
+        registry.byBit[std::countr_zero(level->value())].store(level, std::memory_order_release);
+    }
 }
 
 }  // namespace
@@ -43,6 +55,9 @@ LogVerbosity::~LogVerbosity() {
     // Only the registered object of a value removes it; a later duplicate leaves it alone.
     if (entry != registry.levels.end() && entry->second == this) {
         registry.levels.erase(entry);
+        if (isOneBit(value_)) {
+            registry.byBit[std::countr_zero(value_)].store(nullptr, std::memory_order_release);
+        }
     }
 }
 
@@ -59,6 +74,9 @@ std::vector<const LogVerbosity*> LogVerbosity::registry() {
 
 const LogVerbosity* LogVerbosity::find(std::uint32_t value) {
     Registry& registry = theRegistry();
+    if (isOneBit(value)) {
+        return registry.byBit[std::countr_zero(value)].load(std::memory_order_acquire);
+    }
     const std::lock_guard lock(registry.mutex);
     const auto entry = registry.levels.find(value);
     return entry == registry.levels.end() ? nullptr : entry->second;

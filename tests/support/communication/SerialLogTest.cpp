@@ -2,6 +2,7 @@
 #include "support/communication/Serial.h"
 #include "support/logging/LogBeacon.h"
 #include "support/platform/Event.h"
+#include "support/platform/TextConversion.h"
 #include "tests/helpers/PseudoTerminal.h"
 
 #include <gtest/gtest.h>
@@ -41,9 +42,11 @@ class SerialLog : public ::testing::Test {
 protected:
     void SetUp() override {
         beacon.flush();
-        connection = beacon.connect([this](const LogVerbosity& level, platform::SYSTEMTIME,
-                                           const wchar_t* context, const wchar_t* message) {
-            lines.push_back({level.value(), context, message});
+        connection = beacon.connect([this](logging::LogBatch entries) {
+            for (const logging::LogEntry& entry : entries) {
+                lines.push_back({entry.verbosity().value(), platform::widen(entry.context()),
+                                 platform::widen(entry.message())});
+            }
         });
         ASSERT_EQ(serial.open(ports.add(pty)), 0u);
         ASSERT_EQ(serial.setEventMask(EV_ERR | EV_TXEMPTY), 0u);

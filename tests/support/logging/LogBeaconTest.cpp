@@ -103,6 +103,7 @@ TEST_F(LogBeaconTest, WithoutAListenerNothingIsPosted) {
     EXPECT_TRUE(journal_.empty());
 }
 
+// Entries go out in batches: each batch reaches the listeners in connection order.
 TEST_F(LogBeaconTest, EveryListenerReceivesEveryEntryOnceInConnectionOrder) {
     RecordingListener file("file", journal_);
     RecordingListener console("console", journal_);
@@ -116,10 +117,10 @@ TEST_F(LogBeaconTest, EveryListenerReceivesEveryEntryOnceInConnectionOrder) {
 
     const std::vector<std::tuple<std::string, const LogVerbosity*, std::wstring, std::wstring>> expected = {
         {"file", &DebugLevel1, L"Owner::first", L" "},
-        {"console", &DebugLevel1, L"Owner::first", L" "},
         {"file", &Warning, L"Owner::second", L"::WaitForMultipleObjects() returned [258]."},
-        {"console", &Warning, L"Owner::second", L"::WaitForMultipleObjects() returned [258]."},
         {"file", &AppSpecific4, L"Owner::third", L"wide|narrow"},
+        {"console", &DebugLevel1, L"Owner::first", L" "},
+        {"console", &Warning, L"Owner::second", L"::WaitForMultipleObjects() returned [258]."},
         {"console", &AppSpecific4, L"Owner::third", L"wide|narrow"},
     };
     std::vector<std::tuple<std::string, const LogVerbosity*, std::wstring, std::wstring>> received;
@@ -269,7 +270,7 @@ TEST_F(LogBeaconTest, FlushDeliversWhatWasPostedSinceTheLastPump) {
 class EchoListener : public LogListener {
 public:
     ~EchoListener() override { detach(); }
-    void write(const LogVerbosity&, SYSTEMTIME, const wchar_t*, const wchar_t*) override {
+    void write(const LogEntry&) override {
         ++writes;
         LogBeacon::log("EchoListener::write", DebugLevel1, L" ");
     }

@@ -1,3 +1,4 @@
+#include "support/logging/LogListener.h"
 #include "support/logging/LogVerbosity.h"
 #include "support/logging/TLogFilter.h"
 #include "support/platform/TextConversion.h"
@@ -55,7 +56,9 @@ TEST(LogVerbosityRegistry, ATemporaryLevelLeavesTheRegistryWithItsLife) {
     EXPECT_EQ(LogVerbosity::registry().size(), 12u);
 }
 
-struct FilteredSink : TLogFilter<FilteredSink> {};
+struct FilteredSink : LogListener, TLogFilter<FilteredSink> {
+    void write(const LogEntry&) override {}
+};
 
 TEST(LogFilterMask, PassesALevelWhenItsBitIsInTheMask) {
     FilteredSink sink;

@@ -4,6 +4,7 @@
 #include "support/logging/LogListener.h"
 #include "support/logging/LogVerbosity.h"
 #include "support/platform/LocalTime.h"
+#include "support/platform/TextConversion.h"
 
 #include <string>
 #include <vector>
@@ -28,9 +29,10 @@ public:
         : name_(std::move(name)), journal_(journal) {}
     ~RecordingListener() override { detach(); }
 
-    void write(const logging::LogVerbosity& verbosity, zeph::platform::SYSTEMTIME time,
-               const wchar_t* context, const wchar_t* message) override {
-        journal_.push_back({name_, &verbosity, time, context, message});
+    // Widened, so that tests compare with the texts of the log calls.
+    void write(const logging::LogEntry& entry) override {
+        journal_.push_back({name_, &entry.verbosity(), entry.time(), zeph::platform::widen(entry.context()),
+                            zeph::platform::widen(entry.message())});
     }
 
 private:

@@ -1,0 +1,107 @@
+#include "support/logfile/LogFileFolder.h"
+
+#include "support/platform/LastError.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <utility>
+
+namespace zeph::windows::logging {
+
+namespace {
+
+// Names tried before giving up: more loggers than this in one second is no longer a race.
+constexpr unsigned kLastNumber = 9999;
+
+// Opens a new file only: never an existing one, never through a link, never blocking on a FIFO.
+int createExclusive(const std::string& path) {
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// What was created must be a regular file of this user: anything else is not written to.
+bool isOwnRegularFile(int fd) {
+    struct stat attributes {};
+    return ::fstat(fd, &attributes) == 0 && S_ISREG(attributes.st_mode) && attributes.st_uid == ::geteuid();
+}
+
+struct Candidate {
+    LogFileNaming::Age age;
+    std::string name;
+    std::uint64_t size;
+};
+
+}  // namespace
+
+LogFileFolder::LogFileFolder(std::string folder, LogFileNaming naming)
+    : folder_(std::move(folder)), naming_(std::move(naming)) {}
+
+platform::DWORD LogFileFolder::create(const std::string& stem, unsigned number, CreatedFile& created) const {
+    for (; number <= kLastNumber; ++number) {
+        std::string name = LogFileNaming::fileName(stem, number);
+        const int fd = createExclusive(pathOf(name));
+        if (fd < 0 && errno == EEXIST) {
+            continue;
+        }
+        if (fd < 0) {
+            return platform::setLastErrorFromErrno(errno);
+        }
+        if (!isOwnRegularFile(fd)) {
+            ::close(fd);
+            return platform::ERROR_ACCESS_DENIED;
+        }
+        ::fcntl(fd, F_SETFL, 0);  // writes to a full disk fail rather than return EAGAIN
+        created = {fd, std::move(name), number};
+        return platform::ERROR_SUCCESS;
+    }
+    return platform::ERROR_FILE_EXISTS;
+}
+
+std::vector<std::string> LogFileFolder::prune(const std::string& keep, std::uint64_t reserve,
+                                              std::uint64_t limit) const {
+    const std::unique_ptr<DIR, int (*)(DIR*)> directory(::opendir(folder_.c_str()), ::closedir);
+    if (!directory) {
+        return {};
+    }
+    std::vector<Candidate> files;
+    std::uint64_t total = reserve;
+    const uid_t self = ::geteuid();
+    while (const dirent* entry = ::readdir(directory.get())) {
+        const std::string name = entry->d_name;
+        const auto age = naming_.ageOf(name);
+        struct stat attributes {};
+        if (!age ||
+            ::fstatat(::dirfd(directory.get()), name.c_str(), &attributes, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(attributes.st_mode) || attributes.st_uid != self) {
+            continue;
+        }
+        total += static_cast<std::uint64_t>(attributes.st_size);
+        if (name != keep) {
+            files.push_back({*age, name, static_cast<std::uint64_t>(attributes.st_size)});
+        }
+    }
+    std::sort(files.begin(), files.end(),
+              [](const Candidate& a, const Candidate& b) { return a.age < b.age; });
+    std::vector<std::string> deleted;
+    for (const Candidate& file : files) {
+        if (total <= limit) {
+            break;
+        }
+        if (::unlinkat(::dirfd(directory.get()), file.name.c_str(), 0) == 0) {
+            total -= file.size;
+            deleted.push_back(file.name);
+        }
+    }
+    return deleted;
+}
+
+}  // namespace zeph::windows::logging
