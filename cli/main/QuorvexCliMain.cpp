@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     zeph::windows::config::ConfigMgr::instance().set(L"Application.Logging.Debug", true);
     quorvex::console::DebugLog log;
     if (const auto opened = log.initialize(); opened != 0) {
-        std::cerr << "quorvex-cli: " << DebugLog::unavailableReason(opened) << std::endl;
+        std::cerr << "quorvex-cli: " << quorvex::console::DebugLog::unavailableReason(opened) << std::endl;
     }
 
     std::unique_ptr<quorvex::simulator::SimulatedUnit> unit;

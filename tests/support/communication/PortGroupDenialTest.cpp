@@ -4,6 +4,7 @@
 #include "support/communication/PortGroupDenial.h"
 #include "support/communication/Serial.h"
 #include "support/logging/LogBeacon.h"
+#include "support/logging/LogEntry.h"
 #include "support/platform/TextConversion.h"
 #include "tests/helpers/PseudoTerminal.h"
 
@@ -146,13 +147,13 @@ TEST_F(PortGroupDenialTest, OpeningSuchAPortFailsAndLogsTheAdviceAsAWarning) {
     const std::string outcome = runAs(actor, [this] {
         logging::LogBeacon& beacon = logging::LogBeacon::instance();
         std::string lines;
-        boost::signals2::scoped_connection connection =
-            beacon.connect([&](const logging::LogVerbosity& level, platform::SYSTEMTIME,
-                               const wchar_t* context, const wchar_t* message) {
-                if (level.value() == logging::Warning.value()) {
-                    lines += platform::narrow(context) + "|" + platform::narrow(message);
+        boost::signals2::scoped_connection connection = beacon.connect(
+            [&](logging::LogBatch entries) {
+                for (const logging::LogEntry& entry : entries) {
+                    lines += std::string(entry.context()) + "|" + std::string(entry.message());
                 }
-            });
+            },
+            logging::Warning.value());
         Serial serial;
         const platform::DWORD result = serial.open(platform::widen(device()));
         beacon.flush();
