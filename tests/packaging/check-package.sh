@@ -125,7 +125,7 @@ if [[ " ${programs[*]} " == *" quorvex-console "* ]]; then
 fi
 
 # The console itself: it opens its main window offscreen, writing the debug log as it goes; the
-# configuration banner and then the window's last creation step (the unit model it assumes)
+# configuration banner with the version and then the window's last creation step (the unit model it assumes)
 # show that it got that far.
 if [[ " ${programs[*]} " == *" quorvex-console "* ]]; then
   mkdir -p "$work/temp"
@@ -135,7 +135,9 @@ if [[ " ${programs[*]} " == *" quorvex-console "* ]]; then
   started=false
   for _ in $(seq 300); do
     if cat "$work"/temp/QUORVEX_DEBUG-*.log 2>/dev/null |
-      awk '/[|] *CONFIGURATION/ { banner = 1 } banner && /ConfigMgr::set[|]/ { found = 1 } END { exit !found }'; then
+      awk -v version="$version" '/[|] *CONFIGURATION/ { banner = 1 }
+        banner && $0 ~ "[|]Version *: " version { named = 1 }
+        named && /ConfigMgr::set[|]/ { found = 1 } END { exit !found }'; then
       started=true
       break
     fi
