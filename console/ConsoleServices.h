@@ -3,6 +3,7 @@
 #include "console/IDesktop.h"
 #include "console/IMessageBoxes.h"
 #include "console/ISaveFileDialog.h"
+#include "console/widgets/ISoundPlayer.h"
 
 namespace quorvex::console {
 
@@ -11,6 +12,8 @@ struct ConsoleServices {
     IMessageBoxes& boxes;
     ISaveFileDialog& saveDialog;
     IDesktop& desktop;
+    // The sound events; none: silent.
+    ISoundPlayer* sounds = nullptr;
 };
 
 }  // namespace quorvex::console

@@ -1,17 +1,21 @@
 #pragma once
 
 #include "console/ConsoleServices.h"
+#include "console/widgets/CanberraSoundPlayer.h"
 
 namespace quorvex::console {
 
-// The real desktop: Qt's message boxes, file dialog and the desktop's file opener.
+// The real desktop: Qt's message boxes, file dialog, the desktop's file opener and its sound theme.
 class DesktopServices final : public IMessageBoxes, public ISaveFileDialog, public IDesktop {
 public:
     void show(QWidget* parent, const QString& text, BoxIcon icon) override;
     std::optional<QString> askFileName(QWidget* parent, const QString& filter) override;
     void openFile(const QString& path) override;
 
-    ConsoleServices services() { return {*this, *this, *this}; }
+    ConsoleServices services() { return {*this, *this, *this, &sounds_}; }
+
+private:
+    CanberraSoundPlayer sounds_;
 };
 
 }  // namespace quorvex::console

@@ -4,28 +4,36 @@
 #include "console/ConsoleServices.h"
 #include "console/rules/ConsoleRules.h"
 #include "console/rules/IConsoleView.h"
+#include "console/widgets/ISoundPlayer.h"
+#include "discovery/DeviceSurveyDlg.h"
 #include "support/communication/SerialSettings.h"
 #include "support/platform/WindowTypes.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <map>
 
 class IUserInterface;
+struct StreamingSample;
 class QAbstractButton;
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QTabWidget;
-class QTextEdit;
 class QTimer;
 class QToolBar;
 
 namespace quorvex::console {
 
+class AxisHistoryWnd;
+class ChannelSelector;
+class DeviceInfoTab;
+class GainMeter;
 class GainSpin;
+class HistoryWnd;
+class LogTab;
 
 // The main window, "QUORVEX Telvane": menus, tool bar, status bar, plots, tabs, transport
 // buttons and counters. Every operator command becomes a call on the device stack, whose
@@ -49,6 +57,9 @@ public:
     QToolBar* toolBar() const { return toolBar_; }
     // The words of the message pane, the red status text, the log tab's text.
     QString messageText() const;
+    // What the message pane shows now (a highlighted command's prompt, else the message text).
+    QString shownMessage() const;
+    QMenu* workingFolderMenu() const { return workingFolderMenu_; }
     QString statusText() const;
     QString logText() const;
     bool isWaiting() const { return waiting_; }
@@ -64,6 +75,10 @@ public:
 
     // Commands.
     void OnDevices();
+    // The survey's answer: on OK the chosen device's port at 115200 8N1, connected at once.
+    void onDeviceSelected(int result, const zeph::windows::discovery::DeviceSelection* selection);
+    // The survey while it is open, else null.
+    zeph::windows::discovery::DeviceSurveyDlg* deviceSurvey() const { return survey_; }
     void OnConnect();
     void OnDisconnect();
     void OnLive();
@@ -110,9 +125,10 @@ private:
     void showDeviceInfo();
     void showGps(zeph::platform::LPARAM record);
     void setHistoryMode();
-    void feedSample(bool playing, zeph::platform::LPARAM sample);
+    void feedSample(const StreamingSample& sample);
+    // Both plots follow the unit's own channel (the stream was paused).
     void setActiveTransmitter();
-    void playSound(const char* name);
+    void playSound(SoundEvent event);
     void openPassageDialog(zeph::platform::LPARAM passage);
 
     // Command state and status panes (TelvaneDlgCommandState.cpp, TelvaneDlgStatusPanes.cpp).
@@ -172,8 +188,9 @@ private:
     zeph::platform::HWND messageWindow_ = nullptr;
     zeph::windows::communication::SerialSettings serialSettings_;
     int deviceIsBluetooth_ = 0;  // the kind of the last device chosen: 0 serial port, 1 Bluetooth
-    bool waiting_ = false;       // the wait state: one flag, not a count
-    bool closing_ = false;       // the window is going away: nothing more is asked of a person
+    QPointer<zeph::windows::discovery::DeviceSurveyDlg> survey_;  // deletes itself when it closes
+    bool waiting_ = false;                                        // the wait state: one flag, not a count
+    bool closing_ = false;  // the window is going away: nothing more is asked of a person
 
     std::map<int, QAction*> actions_;
     QMenu* workingFolderMenu_ = nullptr;
@@ -188,9 +205,9 @@ private:
     QTimer* idleTimer_ = nullptr;
 
     // Child widgets and their places.
-    QComboBox* channelSelector_ = nullptr;
-    QWidget* gainMeter_ = nullptr;
-    QWidget* historyWindow_ = nullptr;
+    ChannelSelector* channelSelector_ = nullptr;
+    GainMeter* gainMeter_ = nullptr;
+    HistoryWnd* historyWindow_ = nullptr;
     GainSpin* gainSpin_ = nullptr;
     QAbstractButton* liveButton_ = nullptr;
     QAbstractButton* stopButton_ = nullptr;
@@ -199,9 +216,10 @@ private:
     QLineEdit* passageEdit_ = nullptr;
     QLineEdit* ignoredEdit_ = nullptr;
     QTabWidget* tabs_ = nullptr;
-    QTextEdit* logTab_ = nullptr;
+    LogTab* logTab_ = nullptr;
     QWidget* axisHistoryTab_ = nullptr;
-    QWidget* deviceInfoTab_ = nullptr;
+    AxisHistoryWnd* axisHistoryWindow_ = nullptr;
+    DeviceInfoTab* deviceInfoTab_ = nullptr;
 };
 
 }  // namespace quorvex::console

@@ -32,8 +32,11 @@ void TelvaneDlg::refreshCommandState() {
     applyImageButton(recordButton_, state.record, "record", "record-stop");
     showSelector(state.selector);
     statusText_->setText(QString::fromStdString(state.statusText));
-    tabs_->setTabEnabled(1, state.unitTabsEnabled);
-    tabs_->setTabEnabled(2, state.unitTabsEnabled);
+    // The tab bar repaints on every call: on a stream the state is refreshed 150 times a second.
+    if (tabs_->isTabEnabled(1) != state.unitTabsEnabled) {
+        tabs_->setTabEnabled(1, state.unitTabsEnabled);
+        tabs_->setTabEnabled(2, state.unitTabsEnabled);
+    }
     refreshStatusPanes();
 }
 

@@ -10,7 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QTextEdit>
+#include "console/widgets/LogTab.h"
 
 namespace quorvex::console {
 
@@ -32,11 +32,6 @@ QByteArray utf16LittleEndian(const QString& text) {
 void TelvaneDlg::setSerialSettings(const zeph::windows::communication::SerialSettings& settings) {
     serialSettings_ = settings;
     refreshCommandState();
-}
-
-void TelvaneDlg::OnDevices() {
-    // The device survey opens here once discovery is built.
-    entryTrace("TelvaneDlg::OnDevices");
 }
 
 void TelvaneDlg::OnConnect() {
@@ -116,7 +111,7 @@ void TelvaneDlg::OnSave() {
     }
     QFile file(*name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(utf16LittleEndian(logTab_->toPlainText())) < 0) {
+        file.write(utf16LittleEndian(logTab_->plainText())) < 0) {
         showBox(QStringLiteral("The log could not be saved to %1: %2").arg(*name, file.errorString()),
                 BoxIcon::Error);
     }

@@ -117,9 +117,8 @@ void TelvaneDlg::OnQuorvexStreamingDataEvt(platform::WPARAM wParam, platform::LP
     entryTrace("TelvaneDlg::OnQuorvexStreamingDataEvt");
     const PostedRecord record(WM_QUORVEX_ON_STREAMING_EVT, lParam);
     rules_.onStreamingData(wParam != 0);
-    if (record.as<StreamingSample>() != nullptr) {
-        const bool playing = device_.getDeviceState()->streamingState() == StreamingState::Playing;
-        feedSample(playing, lParam);
+    if (const auto* sample = record.as<StreamingSample>()) {
+        feedSample(*sample);
     }
 }
 
@@ -142,7 +141,7 @@ void TelvaneDlg::OnQuorvexProcessAutoRecordEvt(platform::WPARAM, platform::LPARA
     const PostedRecord record(WM_QUORVEX_ON_REC_TRGRD_EVT, lParam);
     if (const auto* trigger = record.as<RecordTriggeredRecord>()) {
         rules_.onRecordingTriggered(*trigger);
-        playSound("Telvane_TriggeredEvent");
+        playSound(SoundEvent::Triggered);
     }
 }
 
@@ -151,7 +150,7 @@ void TelvaneDlg::OnQuorvexProcessIgnoredEvt(platform::WPARAM, platform::LPARAM l
     const PostedRecord record(WM_QUORVEX_ON_IGNORED_EVT, lParam);
     rules_.onIgnored();
     ignoredEdit_->setText(QString::number(rules_.ignoredCount()));
-    playSound("Telvane_IgnoredEvent");
+    playSound(SoundEvent::Ignored);
 }
 
 void TelvaneDlg::OnQuorvexProcessPassageEvt(platform::WPARAM, platform::LPARAM lParam) {
@@ -160,7 +159,7 @@ void TelvaneDlg::OnQuorvexProcessPassageEvt(platform::WPARAM, platform::LPARAM l
     if (const auto* passage = record.as<PassageRecord>()) {
         rules_.onPassage(*passage);
         passageEdit_->setText(QString::number(rules_.passageCount()));
-        playSound("Telvane_PassageEvent");
+        playSound(SoundEvent::Passage);
         openPassageDialog(lParam);
     }
 }

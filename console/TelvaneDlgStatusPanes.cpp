@@ -4,6 +4,7 @@
 #include "console/resources/ConsoleIcon.h"
 #include "device/DeviceState.h"
 #include "device/IUserInterface.h"
+#include "discovery/IBluetoothMgr.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -19,8 +20,11 @@ constexpr int PaneSize = 16;
 void TelvaneDlg::refreshStatusPanes() {
     const DeviceState& state = *device_.getDeviceState();
     const bool connected = state.connectionState() == ConnectionState::Connected;
-    // No Bluetooth radio is looked for until device discovery exists.
-    const PaneImage connection = connectionPaneOf(connected, deviceIsBluetooth_ == 1, false);
+    const bool bluetoothUnit = deviceIsBluetooth_ == 1;
+    // The radio is looked for only where the pane shows it: a Bluetooth unit not connected.
+    const bool radio =
+        bluetoothUnit && !connected && zeph::windows::discovery::IBluetoothMgr::instance().hasRadio();
+    const PaneImage connection = connectionPaneOf(connected, bluetoothUnit, radio);
     setPane(ConnectionPane, connection.icon, connection.tip);
 
     const BatteryPaneState battery = batteryPaneOf(connected, state.batteryLevel());

@@ -1,11 +1,9 @@
 // TelvaneDlg: what the console's rules show — the message pane, boxes, the wait state, log lines.
-#include "console/StatusPanes.h"
 #include "console/TelvaneDlg.h"
+#include "console/widgets/LogTab.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QScrollBar>
-#include <QTextEdit>
 
 namespace quorvex::console {
 
@@ -13,12 +11,16 @@ QString TelvaneDlg::messageText() const {
     return messageText_;
 }
 
+QString TelvaneDlg::shownMessage() const {
+    return messagePane_->text();
+}
+
 QString TelvaneDlg::statusText() const {
     return statusText_->text();
 }
 
 QString TelvaneDlg::logText() const {
-    return logTab_->toPlainText();
+    return logTab_->plainText();
 }
 
 void TelvaneDlg::setMessageText(const QString& text) {
@@ -58,10 +60,7 @@ void TelvaneDlg::endWait() {
 }
 
 void TelvaneDlg::appendLogLine(const std::string& text) {
-    logTab_->moveCursor(QTextCursor::End);
-    logTab_->insertPlainText(QStringLiteral("[%1] %2").arg(
-        QString::fromStdString(clockText(std::time(nullptr))), QString::fromStdString(text)));
-    logTab_->verticalScrollBar()->setValue(logTab_->verticalScrollBar()->maximum());
+    logTab_->append(QString::fromStdString(text), palette().color(QPalette::WindowText));
 }
 
 void TelvaneDlg::connectionEnded(ConnectionOutcome, const std::string&) {

@@ -1,20 +1,29 @@
-// TelvaneDlg: the places of the child widgets (plots, gain meter, selector, tabs) and what the
-// device events hand them. The widgets themselves are drawn elsewhere; each place here is one
-// spot to put the real widget in.
+// TelvaneDlg: the child widgets (plots, gain meter, selector, tabs) and what the device events
+// hand them.
 #include "console/CommandIds.h"
 #include "console/GainSpin.h"
 #include "console/TelvaneDlg.h"
+#include "console/plots/AxisHistoryWnd.h"
+#include "console/plots/HistoryWnd.h"
 #include "console/resources/ConsoleIcon.h"
+#include "console/rules/FirmwareWindow.h"
+#include "console/rules/PassageTime.h"
+#include "console/widgets/ChannelSelector.h"
+#include "console/widgets/DeviceInfoTab.h"
+#include "console/widgets/GainMeter.h"
+#include "console/widgets/LogTab.h"
+#include "console/widgets/PigPassageDlg.h"
 #include "device/ChannelRegistry.h"
+#include "device/DeviceState.h"
+#include "device/EventRecords.h"
+#include "device/IUserInterface.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTextEdit>
 #include <QToolButton>
 
 namespace quorvex::console {
@@ -26,16 +35,13 @@ constexpr int PlotHeight = 194;
 constexpr int MeterWidth = 25;
 constexpr int HistoryWidth = 495;
 constexpr int SpinHeight = 25 / 4 + 25 - 1;
+// The axis plot on its tab: 17 pixels in, 474 wide.
+constexpr int AxisLeft = 17;
+constexpr int AxisWidth = 474;
+constexpr int AutoSelectChannel = 0;
 
-QWidget* placeholder(QWidget* parent, int width, int height, const char* name) {
-    auto* widget = new QWidget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setFixedSize(width, height);
-    widget->setAutoFillBackground(true);
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    widget->setPalette(palette);
-    return widget;
+QString fromUnit(const std::string& text) {
+    return QString::fromLocal8Bit(text.c_str());
 }
 
 QToolButton* imageButton(QWidget* parent, const char* icon) {
@@ -53,12 +59,13 @@ QWidget* TelvaneDlg::createControlsRow() {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    channelSelector_ = new QComboBox(row);
-    for (const auto& [id, channel] : ChannelRegistry::all()) {
-        channelSelector_->addItem(QString::fromStdWString(channel.name), id);
-    }
-    connect(channelSelector_, &QComboBox::activated, this,
-            [this](int index) { OnSelChangeChannelSelector(channelSelector_->itemData(index).toInt()); });
+    channelSelector_ = new ChannelSelector(device_.getDeviceState(), row);
+    channelSelector_->setMinimumWidth(200);
+    connect(channelSelector_, &ChannelSelector::choiceMade, this, [this] {
+        if (const ChannelRecord* pending = channelSelector_->pendingChannel()) {
+            OnSelChangeChannelSelector(pending->id);
+        }
+    });
     layout->addWidget(channelSelector_);
     liveButton_ = imageButton(row, "live");
     stopButton_ = imageButton(row, "stop");
@@ -87,8 +94,11 @@ QWidget* TelvaneDlg::createPlotsRow() {
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(5);
     grid->setVerticalSpacing(0);
-    gainMeter_ = placeholder(row, MeterWidth, PlotHeight, "gainMeter");
-    historyWindow_ = placeholder(row, HistoryWidth, PlotHeight, "historyWindow");
+    gainMeter_ = new GainMeter(row);
+    gainMeter_->setFixedSize(MeterWidth, PlotHeight);
+    historyWindow_ = new HistoryWnd(device_.getDeviceState(), row);
+    historyWindow_->setFixedSize(HistoryWidth, PlotHeight);
+    historyWindow_->reset(HistoryWidth);
     gainSpin_ = new GainSpin([this](int delta) { OnGainSpin(delta); }, row);
     gainSpin_->setFixedSize(MeterWidth, SpinHeight);
     grid->addWidget(gainMeter_, 0, 0);
@@ -120,10 +130,13 @@ QWidget* TelvaneDlg::createCounters() {
 
 QTabWidget* TelvaneDlg::createTabs() {
     tabs_ = new QTabWidget(this);
-    logTab_ = new QTextEdit(tabs_);
-    logTab_->setReadOnly(true);
+    logTab_ = new LogTab(tabs_);
     axisHistoryTab_ = new QWidget(tabs_);
-    deviceInfoTab_ = new QWidget(tabs_);
+    axisHistoryWindow_ = new AxisHistoryWnd(device_.getDeviceState(), axisHistoryTab_);
+    axisHistoryWindow_->setGeometry(AxisLeft, 0, AxisWidth, PlotHeight);
+    axisHistoryWindow_->reset(AxisWidth);
+    axisHistoryTab_->setMinimumSize(AxisLeft + AxisWidth, PlotHeight);
+    deviceInfoTab_ = new DeviceInfoTab(tabs_);
     tabs_->addTab(logTab_, QStringLiteral("Log"));
     tabs_->addTab(axisHistoryTab_, QStringLiteral("Axis History"));
     tabs_->addTab(deviceInfoTab_, QStringLiteral("Device Info"));
@@ -134,43 +147,91 @@ QTabWidget* TelvaneDlg::createTabs() {
 }
 
 void TelvaneDlg::resetHistoryWindows() {
-    historyWindow_->update();
+    historyWindow_->reset();
+    axisHistoryWindow_->reset();
 }
 
 void TelvaneDlg::resetGainMeter() {
-    gainMeter_->update();
+    gainMeter_->clear();
 }
 
-void TelvaneDlg::showGain(int, int) {
-    gainMeter_->update();
+void TelvaneDlg::showGain(int gain, int clipping) {
+    gainMeter_->showGain(gain, clipping);
 }
 
 void TelvaneDlg::resetChannelSelector() {
-    channelSelector_->setCurrentIndex(channelSelector_->findData(0));
+    channelSelector_->reset();
 }
 
 void TelvaneDlg::showSelector(const SelectorDisplay& display) {
     channelSelector_->setEnabled(display.enabled);
-    const int id = display.automatic || display.channel == nullptr ? 0 : display.channel->id;
-    channelSelector_->setCurrentIndex(channelSelector_->findData(id));
+    const ChannelRecord* channel =
+        display.channel != nullptr ? display.channel : ChannelRegistry::find(AutoSelectChannel);
+    channelSelector_->show(display.automatic ? RecordMode::Automatic : RecordMode::Manual, *channel);
 }
 
-void TelvaneDlg::clearDeviceInfo() {}
-
-void TelvaneDlg::showDeviceInfo() {}
-
-void TelvaneDlg::showGps(zeph::platform::LPARAM) {}
-
-void TelvaneDlg::setHistoryMode() {}
-
-void TelvaneDlg::feedSample(bool, zeph::platform::LPARAM) {
-    historyWindow_->update();
+void TelvaneDlg::clearDeviceInfo() {
+    deviceInfoTab_->clear();
 }
 
-void TelvaneDlg::setActiveTransmitter() {}
+void TelvaneDlg::showDeviceInfo() {
+    const DeviceState& state = *device_.getDeviceState();
+    const DeviceIdentity identity = state.identity();
+    deviceInfoTab_->setModel(fromUnit(identity.model));
+    deviceInfoTab_->setSerialNumber(fromUnit(identity.nameRemainder));
+    deviceInfoTab_->setFirmware(
+        QString::fromStdString(firmwareRevisionText(firmwareVersionOf(state.firmware()))));
+}
 
-void TelvaneDlg::playSound(const char*) {}
+void TelvaneDlg::showGps(zeph::platform::LPARAM record) {
+    const auto& gps = *reinterpret_cast<const GpsRecord*>(record);
+    deviceInfoTab_->setGPS(gps.latitude, gps.longitude, gps.elevation, gps.hdop, gps.quality);
+}
 
-void TelvaneDlg::openPassageDialog(zeph::platform::LPARAM) {}
+void TelvaneDlg::setHistoryMode() {
+    if (const ChannelRecord* channel = device_.getDeviceState()->activeChannel()) {
+        historyWindow_->setMode(*channel->kind);
+    }
+}
+
+void TelvaneDlg::feedSample(const StreamingSample& sample) {
+    const DeviceState& state = *device_.getDeviceState();
+    const StreamingState& streaming = state.streamingState();
+    const bool playing = streaming == StreamingState::Playing;
+    if (const ChannelRecord* row = ChannelRegistry::find(sample.channel);
+        row != nullptr && playing && !state.logging()) {
+        historyWindow_->setActiveTransmitter(row);
+        axisHistoryWindow_->setActiveTransmitter(row);
+    }
+    if (playing) {
+        historyWindow_->addSample(sample);
+        axisHistoryWindow_->addSample(sample);
+    } else if (!(streaming == StreamingState::Stopped)) {
+        historyWindow_->setCurrentSample(sample);
+    }
+}
+
+void TelvaneDlg::setActiveTransmitter() {
+    const ChannelRecord* active = device_.getDeviceState()->activeChannel();
+    historyWindow_->setActiveTransmitter(active);
+    axisHistoryWindow_->setActiveTransmitter(active);
+}
+
+void TelvaneDlg::playSound(SoundEvent event) {
+    if (services_.sounds != nullptr) {
+        services_.sounds->play(event);
+    }
+}
+
+void TelvaneDlg::openPassageDialog(zeph::platform::LPARAM record) {
+    const auto& passage = *reinterpret_cast<const PassageRecord*>(record);
+    const DeviceState& state = *device_.getDeviceState();
+    const std::size_t folder = state.folderValues()[5];
+    const WorkingFolderNames names = state.workingFolderNames();
+    auto* dialog = new PigPassageDlg({[this] { beginWait(); }, [this] { endWait(); }}, this);
+    dialog->setData(passageUtcTime(passage), passage.latitude, passage.longitude, passage.elevation,
+                    folder < names.size() ? fromUnit(names[folder]) : QString());
+    dialog->showModeless();
+}
 
 }  // namespace quorvex::console

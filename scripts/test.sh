@@ -11,4 +11,5 @@ bash "$root/scripts/build.sh"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/tsan-qt.supp}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/scripts/lsan-libraries.supp}
 ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 300 "$@"

@@ -1,24 +1,21 @@
 #include "console/rules/EventTexts.h"
 
+#include "console/rules/PassageTime.h"
+
 #include "device/ChannelRegistry.h"
 #include "device/EventRecords.h"
 
-#include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace quorvex::console {
 
 std::string passageText(const PassageRecord& passage) {
-    const std::time_t seconds = passage.seconds;
-    std::tm utc{};
-    ::gmtime_r(&seconds, &utc);
-    const auto milliseconds = static_cast<int>(std::floor(passage.microseconds * 0.001 + 0.5));
+    const zeph::platform::SYSTEMTIME utc = passageUtcTime(passage);
     char text[256];
     std::snprintf(
         text, sizeof text,
         "Pig passage detected at %02d:%02d:%02d.%03d, Latitude = %f, Longitude = %f, Elevation = %f.",
-        utc.tm_hour, utc.tm_min, utc.tm_sec, milliseconds, passage.latitude, passage.longitude,
+        utc.wHour, utc.wMinute, utc.wSecond, utc.wMilliseconds, passage.latitude, passage.longitude,
         passage.elevation);
     return text;
 }

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,6 +42,14 @@ ConsoleTest::ConsoleTest() {
 
 ConsoleTest::~ConsoleTest() {
     telvane_.reset();
+    if (HasFailure()) {
+        // What the console logged, to tell why.
+        const std::string log = debugLog();
+        std::printf("--- end of the debug log ---\n%s\n", log.substr(0).c_str());
+    }
+    // The folder is removed next; a later test in this process makes its own.
+    ::unsetenv("TEMP");
+    ::unsetenv("QUORVEX_PORT_DIR");
 }
 
 void ConsoleTest::start(const QStringList& options) {

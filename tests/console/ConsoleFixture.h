@@ -27,7 +27,8 @@ namespace quorvex::test {
 // Answers the console's boxes and dialogs in place of a person, and remembers what was asked.
 class AnsweringServices final : public console::IMessageBoxes,
                                 public console::ISaveFileDialog,
-                                public console::IDesktop {
+                                public console::IDesktop,
+                                public console::ISoundPlayer {
 public:
     struct Box {
         QString text;
@@ -38,13 +39,15 @@ public:
     void show(QWidget* parent, const QString& text, console::BoxIcon icon) override;
     std::optional<QString> askFileName(QWidget* parent, const QString& filter) override;
     void openFile(const QString& path) override { opened.push_back(path); }
+    void play(console::SoundEvent event) override { sounds.push_back(event); }
 
-    console::ConsoleServices services() { return {*this, *this, *this}; }
+    console::ConsoleServices services() { return {*this, *this, *this, this}; }
 
     std::vector<Box> boxes;
     std::optional<QString> fileName;  // the answer of the save dialog; none: cancelled
     QString filter;
     std::vector<QString> opened;
+    std::vector<console::SoundEvent> sounds;  // played, in order
 };
 
 // The console started as the program starts it, on Qt's offscreen platform, with its debug
@@ -68,8 +71,10 @@ protected:
     // Waits until the debug log file holds the text.
     [[nodiscard]] bool waitForLog(const std::string& text);
 
+public:
     static QApplication& application();
 
+protected:
     TemporaryFolder temp_;
     AnsweringServices answers_;
     std::unique_ptr<console::Telvane> telvane_;

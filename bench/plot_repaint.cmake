@@ -1,0 +1,1 @@
+quorvex_benchmark(plot_repaint LIBS quorvex_console_plots)

@@ -1,0 +1,37 @@
+#include "console/plots/PlotWindow.h"
+
+#include "console/plots/ScenePainter.h"
+
+#include <QEvent>
+#include <QPainter>
+
+namespace quorvex::console {
+
+PlotWindow::PlotWindow(const DeviceState* state, QWidget* parent)
+    : QWidget(parent), state_(state), pacer_(this) {
+    // Every paint covers the whole window from the cached picture: nothing to erase first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PlotWindow::refresh() {
+    image_.invalidate();
+    pacer_.request();
+}
+
+void PlotWindow::paintEvent(QPaintEvent*) {
+    const PlotContext context = plotContextOf(state_);
+    const QImage& picture = image_.image(
+        *this, [this](int width, int height) { return background(frameColoursOf(palette()), width, height); },
+        [&](int width, int height) { return scene(context, width, height); });
+    QPainter painter(this);
+    painter.drawImage(0, 0, picture);
+}
+
+void PlotWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+        image_.invalidateBackground();
+    }
+    QWidget::changeEvent(event);
+}
+
+}  // namespace quorvex::console

@@ -1,0 +1,107 @@
+#include "console/widgets/PigPassageDlg.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace quorvex::console {
+
+namespace {
+
+QString pageTemplate() {
+    QFile page(QStringLiteral(":/widgets/PigPassage.html"));
+    page.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(page.readAll());
+}
+
+}  // namespace
+
+QString fillElementsById(QString html, const std::map<QString, QString>& texts) {
+    for (const auto& [id, text] : texts) {
+        const QString attribute = QStringLiteral("id=\"%1\"").arg(id);
+        const qsizetype at = html.indexOf(attribute);
+        const qsizetype open = at < 0 ? -1 : html.indexOf(u'>', at);
+        const qsizetype close = open < 0 ? -1 : html.indexOf(u'<', open);
+        if (close >= 0) {
+            html.replace(open + 1, close - open - 1, text.toHtmlEscaped());
+        }
+    }
+    return html;
+}
+
+PigPassageDlg::PigPassageDlg(WaitState wait, QWidget* owner)
+    : QDialog(nullptr), owner_(owner), wait_(std::move(wait)), browser_(new QTextBrowser(this)) {
+    // Closing the main window ends the program even while passage dialogs are open.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    if (owner != nullptr) {
+        connect(owner, &QObject::destroyed, this, [this] { delete this; });
+    }
+    setWindowTitle(tr("QUORVEX - Pig Passage Detected!"));
+    browser_->setOpenLinks(false);
+    connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
+        if (link.scheme() == QStringLiteral("ok")) {
+            accept();
+        }
+    });
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+    resize(360, 240);
+}
+
+void PigPassageDlg::done(int result) {
+    if (waiting_ && wait_.end && owner_ != nullptr) {
+        waiting_ = false;
+        wait_.end();
+    }
+    QDialog::done(result);
+}
+
+void PigPassageDlg::setData(const zeph::platform::SYSTEMTIME& utc, double latitude, double longitude,
+                            double elevation, const QString& fileLocation) {
+    texts_ = {{QStringLiteral("timestamp"), QString::asprintf("%02d:%02d:%02d.%03d", utc.wHour, utc.wMinute,
+                                                              utc.wSecond, utc.wMilliseconds)},
+              {QStringLiteral("latitude"), QString::asprintf("%f", latitude)},
+              {QStringLiteral("longitude"), QString::asprintf("%f", longitude)},
+              {QStringLiteral("elevation"), QString::asprintf("%f", elevation)},
+              {QStringLiteral("file_location"), fileLocation}};
+    browser_->setHtml(pageHtml());
+}
+
+void PigPassageDlg::showModeless() {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    if (owner_ != nullptr) {
+        winId();
+        windowHandle()->setTransientParent(owner_->window()->windowHandle());
+    }
+    show();
+}
+
+std::vector<PigPassageDlg*> PigPassageDlg::openDialogs() {
+    std::vector<PigPassageDlg*> open;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<PigPassageDlg*>(window);
+        if (dialog != nullptr && dialog->isVisible()) {
+            open.push_back(dialog);
+        }
+    }
+    return open;
+}
+
+QString PigPassageDlg::pageHtml() const {
+    return fillElementsById(pageTemplate(), texts_);
+}
+
+void PigPassageDlg::showEvent(QShowEvent* event) {
+    if (!waiting_ && wait_.begin && owner_ != nullptr) {
+        waiting_ = true;
+        wait_.begin();
+    }
+    QDialog::showEvent(event);
+}
+
+}  // namespace quorvex::console

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "support/platform/LocalTime.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+class QTextBrowser;
+
+namespace quorvex::console {
+
+// The page of a passage with each element's text put in place by its id; text is escaped.
+QString fillElementsById(QString html, const std::map<QString, QString>& texts);
+
+// Announces one pig passage. The main window is in its wait state while a passage dialog is open;
+// closing any of them ends the wait (the wait is one flag, not a count). The dialog is a window
+// of its own that stays above its owner: as a child it would be disabled with the waiting owner
+// and could never be closed. It goes when it is closed or when its owner goes.
+class PigPassageDlg : public QDialog {
+    Q_OBJECT
+public:
+    struct WaitState {
+        std::function<void()> begin;
+        std::function<void()> end;
+    };
+
+    PigPassageDlg(WaitState wait, QWidget* owner);
+
+    // The passage dialogs on screen now, in no particular order.
+    static std::vector<PigPassageDlg*> openDialogs();
+
+    // The passage's UTC time, position and the unit's working folder.
+    void setData(const zeph::platform::SYSTEMTIME& utc, double latitude, double longitude, double elevation,
+                 const QString& fileLocation);
+    // Shows it beside the main window; it deletes itself when closed.
+    void showModeless();
+
+    QString pageHtml() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Every way of closing (OK, Escape, the title bar) ends here, and ends the wait.
+    void done(int result) override;
+
+private:
+    QPointer<QWidget> owner_;
+    WaitState wait_;
+    bool waiting_ = false;
+    std::map<QString, QString> texts_;
+    QTextBrowser* browser_;
+};
+
+}  // namespace quorvex::console

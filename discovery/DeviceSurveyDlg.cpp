@@ -1,0 +1,436 @@
+#include "discovery/DeviceSurveyDlg.h"
+
+#include "discovery/DeviceMonitor.h"
+#include "discovery/RfcommPort.h"
+#include "discovery/SurveyImages.h"
+#include "discovery/SurveyList.h"
+#include "support/communication/PortDirectory.h"
+#include "support/logging/LogBeacon.h"
+#include "support/platform/Format.h"
+#include "support/platform/TextConversion.h"
+#include "support/platform/Wait.h"
+#include "support/threading/ThreadState.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace zeph::windows::discovery {
+
+using logging::LogBeacon;
+using platform::DWORD;
+using system::threading::ThreadState;
+
+namespace {
+
+constexpr DWORD kDiscardTimeoutMs = 2000;
+constexpr DWORD kCloseTimeoutMs = 10000;
+
+QString qt(const std::wstring& text) {
+    return QString::fromStdWString(text);
+}
+
+bool isUnitName(const std::wstring& name) {
+    return name.starts_with(L"M410") || name.starts_with(L"M450");
+}
+
+int imageOf(std::int32_t status) {
+    switch (status) {
+        case QUORVEX_STATUS_FAILED:
+            return FailedImage;
+        case QUORVEX_STATUS_ERROR:
+            return ErrorImage;
+        case QUORVEX_STATUS_READY:
+            return ReadyImage;
+        default:
+            return ExaminingImage;
+    }
+}
+
+bool isBluetoothPort(const std::wstring& description) {
+    return description.find(L"Bluetooth") != std::wstring::npos ||
+           description.find(L"BT Port") != std::wstring::npos;
+}
+
+// New serial devices get their COM number as they appear, as at start-up.
+bool isNumberedFamily(const std::filesystem::path& deviceNode) {
+    const std::string name = deviceNode.filename().string();
+    return name.starts_with("rfcomm") || name.starts_with("ttyUSB") || name.starts_with("ttyACM");
+}
+
+}  // namespace
+
+DeviceSurveyDlg::DeviceSurveyDlg(QWidget* parent, IBluetoothMgr& manager, DiscoveryEnvironment environment)
+    : QDialog(parent), manager_(manager), environment_(std::move(environment)), images_(loadSurveyImages()) {
+    setWindowTitle(tr("Select Device"));
+    setObjectName(QStringLiteral("DeviceSurveyDlg"));
+    setWindowIcon(images_[ReadyImage]);
+    buildLayout();
+    monitor_ = new DeviceMonitor(this);
+    connect(monitor_, &DeviceMonitor::portArrived, this, &DeviceSurveyDlg::onPortArrived);
+    connect(monitor_, &DeviceMonitor::portRemoved, this, &DeviceSurveyDlg::onPortRemoved);
+
+    enumerateSerialPorts(false);
+    const DWORD initialized = manager_.initialize();
+    bluetoothReady_ = initialized == 0 || initialized == platform::ERROR_ALREADY_INITIALIZED;
+    if (!bluetoothReady_) {
+        LogBeacon::log("DeviceSurveyDlg::OnInitDialog", logging::Error,
+                       L"Failed initializing the Bluetooth Manager, [%d].", initialized);
+        LogBeacon::logSystemError("DeviceSurveyDlg::OnInitDialog", initialized);
+    } else {
+        startSearch();
+    }
+    updateHint();
+    updateOk();
+}
+
+DeviceSurveyDlg::~DeviceSurveyDlg() {
+    // Destroyed without done (its parent went first): the workers and the manager still stop.
+    shutdownWorkers();
+    if (!finished_) {
+        search_.disconnect();
+        manager_.finalize();
+    }
+}
+
+void DeviceSurveyDlg::buildLayout() {
+    auto* caption = new QLabel(tr("Select a device to connect with :"), this);
+    caption->setStyleSheet(QStringLiteral("color: rgb(0, 51, 143);"));
+    list_ = new SurveyList(this);
+    list_->setObjectName(QStringLiteral("deviceList"));
+    list_->setMinimumSize(420, 300);
+    showAll_ = new QCheckBox(tr("Show all serial ports"), this);
+    showAll_->setObjectName(QStringLiteral("showAllSerialPorts"));
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusLine"));
+    hint_ =
+        new QLabel(tr("No QUORVEX unit is paired and bound: pair it in the desktop's Bluetooth settings and "
+                      "bind its serial link (rfcomm bind), then open this list again."),
+                   this);
+    hint_->setObjectName(QStringLiteral("hintLine"));
+    hint_->setWordWrap(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ok_ = buttons->button(QDialogButtonBox::Ok);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(list_, &QListWidget::itemSelectionChanged, this, &DeviceSurveyDlg::onSelectionChanged);
+    connect(list_, &QListWidget::itemDoubleClicked, this, [this] {
+        if (ok_->isEnabled()) {
+            accept();
+        }
+    });
+    connect(showAll_, &QCheckBox::clicked, this, &DeviceSurveyDlg::onShowAllSerialPorts);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(caption);
+    layout->addWidget(list_, 1);
+    layout->addWidget(showAll_);
+    layout->addWidget(status_);
+    layout->addWidget(hint_);
+    layout->addWidget(buttons);
+}
+
+bool DeviceSurveyDlg::enumerateSerialPorts(bool showAll) {
+    constexpr const char* context = "DeviceSurveyDlg::enumerateSerialPorts";
+    LogBeacon::log(context, logging::DebugLevel1, L" ");
+    std::vector<ComPortInfo> ports;
+    enumerateComPorts(environment_, ports);
+    if (!showAll) {
+        std::erase_if(ports, [](const ComPortInfo& port) { return isBluetoothPort(port.description); });
+    }
+    if (ports.empty()) {
+        return false;
+    }
+    for (const ComPortInfo& port : ports) {
+        LogBeacon::log(context, logging::DebugLevel4, L"Port Num: %d, Friendly Name: %s", port.port,
+                       port.description);
+        serialDevices_.push_back(tagSERIAL_DEVICE{
+            port.port, platform::formatMessage(L"\\\\.\\COM%d", port.port), port.description});
+        QListWidgetItem* tile =
+            list_->addTile(SurveyList::SerialPortsGroup, QStringLiteral("COM%1").arg(port.port),
+                           SerialPortImage, images_[SerialPortImage]);
+        tile->setData(SurveyList::PortRole, port.port);
+        tile->setToolTip(qt(port.description));
+    }
+    return true;
+}
+
+void DeviceSurveyDlg::relistSerialPorts() {
+    const QList<QListWidgetItem*> tiles = list_->tiles(SurveyList::SerialPortsGroup);
+    for (auto it = tiles.rbegin(); it != tiles.rend(); ++it) {
+        delete *it;
+    }
+    enumerateSerialPorts(showAll_->isChecked());
+    updateOk();
+}
+
+void DeviceSurveyDlg::onShowAllSerialPorts() {
+    relistSerialPorts();
+}
+
+void DeviceSurveyDlg::startSearch() {
+    BLUETOOTH_DEVICE_SEARCH_PARAMS params;
+    params.fReturnAuthenticated = true;
+    params.fReturnRemembered = true;
+    params.fReturnUnknown = false;
+    params.fReturnConnected = true;
+    params.fIssueInquiry = false;
+    params.cTimeoutMultiplier = 1;
+    boost::signals2::connection connection;
+    const DWORD result = manager_.enumerateDevices(
+        &params,
+        [this](const DWORD& code, const std::vector<BluetoothDevice>* devices) {
+            onBluetoothDevices(code, devices);
+        },
+        connection);
+    search_ = connection;
+    if (result == 0) {
+        setBusy(true);
+    } else {
+        search_.disconnect();
+    }
+}
+
+void DeviceSurveyDlg::setBusy(bool busy) {
+    busy_ = busy;
+    setEnabled(!busy);
+    if (busy) {
+        setCursor(Qt::WaitCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+void DeviceSurveyDlg::onBluetoothDevices(const DWORD& code, const std::vector<BluetoothDevice>* devices) {
+    setBusy(false);
+    if (code == 0 && devices != nullptr) {
+        for (const BluetoothDevice& device : *devices) {
+            if (isUnitName(device.szName) && !entries_.contains(device.szName)) {
+                addUnit(device);
+            }
+        }
+    }
+    search_.disconnect();
+    updateHint();
+    updateOk();
+}
+
+void DeviceSurveyDlg::addUnit(const BluetoothDevice& device) {
+    SurveyEntry& entry = entries_[device.szName];
+    entry.device = std::make_unique<BluetoothDevice>(device);
+    startWorker(entry);
+    list_->addTile(SurveyList::UnitsGroup, qt(device.szName), entry.thread ? ExaminingImage : FailedImage,
+                   images_[entry.thread ? ExaminingImage : FailedImage]);
+    if (entry.thread) {
+        entry.thread->resume();
+    }
+}
+
+// Leaves the worker suspended, or the entry without one when it could not start.
+void DeviceSurveyDlg::startWorker(SurveyEntry& entry) {
+    entry.status = 0;
+    entry.text.clear();
+    entry.port = -1;
+    entry.statusSignal = std::make_unique<QuorvexStatusSignal>();
+    entry.connection =
+        entry.statusSignal->connect([this](const tagQUORVEX_STATUS& status) { onDeviceStatus(status); });
+    entry.thread = std::make_unique<system::threading::ThreadImpl<QuorvexEnumThread>>();
+    const std::shared_ptr<const BluetoothRadio> radio = manager_.getRadio();
+    EnumThreadParams params{radio.get(), entry.device.get(), entry.statusSignal.get(), &environment_};
+    const std::string name = "QuorvexEnumThread-" + platform::narrow(displayAddressOf(entry.device->Address));
+    if (entry.thread->create(name.c_str(), &params, system::threading::CREATE_SUSPENDED, 0, nullptr) != 0) {
+        entry.thread->getWorker().closeRelayWindow();
+        entry.thread.reset();
+        entry.connection.disconnect();
+        entry.statusSignal.reset();
+    }
+}
+
+void DeviceSurveyDlg::stopWorker(SurveyEntry& entry, DWORD timeoutMs) {
+    if (!entry.thread) {
+        return;
+    }
+    // First the relay window: a worker waiting to report returns at once instead of waiting
+    // for this thread, which is about to wait for it.
+    entry.thread->getWorker().closeRelayWindow();
+    if (entry.thread->getState() == ThreadState::Suspended) {
+        entry.thread->resume();
+    }
+    entry.thread->shutdown(timeoutMs);
+    entry.thread.reset();
+    entry.connection.disconnect();
+    entry.statusSignal.reset();
+}
+
+void DeviceSurveyDlg::onDeviceStatus(const tagQUORVEX_STATUS& status) {
+    if (status.device == nullptr) {
+        return;
+    }
+    QListWidgetItem* tile = list_->findTile(SurveyList::UnitsGroup, qt(status.device->szName));
+    const auto entry = entries_.find(status.device->szName);
+    if (tile == nullptr || entry == entries_.end()) {
+        return;
+    }
+    entry->second.status = status.status;
+    entry->second.text = status.text;
+    entry->second.port = status.port;
+    const int image = imageOf(status.status);
+    tile->setData(SurveyList::ImageRole, image);
+    tile->setIcon(images_[image]);
+    if (tile == list_->selectedTile()) {
+        status_->setText(qt(status.text));
+    }
+    updateHint();
+    updateOk();
+}
+
+void DeviceSurveyDlg::onSelectionChanged() {
+    const QListWidgetItem* tile = list_->selectedTile();
+    if (SurveyList::groupOf(tile) == SurveyList::UnitsGroup) {
+        const auto entry = entries_.find(tile->text().toStdWString());
+        status_->setText(entry != entries_.end() ? qt(entry->second.text) : QString());
+    } else {
+        status_->clear();
+    }
+    updateOk();
+}
+
+void DeviceSurveyDlg::updateOk() {
+    const QListWidgetItem* tile = list_->selectedTile();
+    const int group = SurveyList::groupOf(tile);
+    ok_->setEnabled(
+        group == SurveyList::SerialPortsGroup ||
+        (group == SurveyList::UnitsGroup && tile->data(SurveyList::ImageRole).toInt() == ReadyImage));
+}
+
+void DeviceSurveyDlg::updateHint() {
+    // Said while no unit can be picked because none is paired, or none has a bound serial link.
+    const bool noUsableUnit = std::all_of(entries_.begin(), entries_.end(), [](const auto& entry) {
+        return entry.second.status == QUORVEX_STATUS_FAILED || !entry.second.thread;
+    });
+    hint_->setVisible(!busy_ && noUsableUnit);
+}
+
+void DeviceSurveyDlg::onPortArrived(const std::filesystem::path& deviceNode) {
+    if (isNumberedFamily(deviceNode)) {
+        int number = 0;
+        communication::PortDirectory(environment_.portFolder).addLink(deviceNode, number);
+    }
+    relistSerialPorts();
+    if (!deviceNode.filename().string().starts_with("rfcomm") || !bluetoothReady_) {
+        return;
+    }
+    // A link bound now may belong to a unit listed already, or to one not yet listed.
+    for (auto& [name, entry] : entries_) {
+        if (entry.status == QUORVEX_STATUS_FAILED || !entry.thread) {
+            stopWorker(entry, kDiscardTimeoutMs);
+            startWorker(entry);
+            if (QListWidgetItem* tile = list_->findTile(SurveyList::UnitsGroup, qt(name))) {
+                const int image = entry.thread ? ExaminingImage : FailedImage;
+                tile->setData(SurveyList::ImageRole, image);
+                tile->setIcon(images_[image]);
+            }
+            if (entry.thread) {
+                entry.thread->resume();
+            }
+        }
+    }
+    if (!busy_) {
+        startSearch();
+    }
+    updateHint();
+    updateOk();
+}
+
+void DeviceSurveyDlg::onPortRemoved(const std::filesystem::path& deviceNode) {
+    const std::filesystem::path gone = deviceNode.lexically_normal();
+    const auto links = communication::PortDirectory(environment_.portFolder).links();
+    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
+        const bool itsPort = std::any_of(links.begin(), links.end(), [&](const auto& link) {
+            return link.number == entry->second.port && link.target == gone;
+        });
+        if (itsPort) {
+            if (entry->second.text != L"Enabling service" && entry->second.text != L"Installing driver") {
+                removeUnit(entry);
+            }
+            break;
+        }
+    }
+    relistSerialPorts();
+}
+
+void DeviceSurveyDlg::removeUnit(std::map<std::wstring, SurveyEntry>::iterator entry) {
+    QListWidgetItem* tile = list_->findTile(SurveyList::UnitsGroup, qt(entry->first));
+    if (tile != nullptr && tile == list_->selectedTile()) {
+        status_->clear();
+    }
+    delete tile;
+    stopWorker(entry->second, kDiscardTimeoutMs);
+    entries_.erase(entry);
+    updateHint();
+    updateOk();
+}
+
+bool DeviceSurveyDlg::selectionOf(DeviceSelection& selection) const {
+    const QListWidgetItem* tile = list_->selectedTile();
+    const int group = SurveyList::groupOf(tile);
+    if (group == SurveyList::UnitsGroup) {
+        const auto entry = entries_.find(tile->text().toStdWString());
+        if (entry == entries_.end() || entry->second.status != QUORVEX_STATUS_READY) {
+            return false;
+        }
+        selection = tagBLUETOOTH_DEVICE{entry->second.port, *entry->second.device};
+        return true;
+    }
+    if (group != SurveyList::SerialPortsGroup) {
+        return false;
+    }
+    const int number = trailingPortNumber(tile->text().toStdWString());
+    const auto device = std::find_if(serialDevices_.begin(), serialDevices_.end(),
+                                     [number](const tagSERIAL_DEVICE& d) { return d.port == number; });
+    if (device == serialDevices_.end()) {
+        return false;
+    }
+    selection = *device;
+    return true;
+}
+
+void DeviceSurveyDlg::done(int result) {
+    if (finished_) {
+        return;
+    }
+    DeviceSelection selection;
+    if (result == QDialog::Accepted && !selectionOf(selection)) {
+        return;  // OK without a usable selection changes nothing
+    }
+    finished_ = true;
+    if (!selection_.empty()) {
+        selection_(result == QDialog::Accepted ? 1 : 2, result == QDialog::Accepted ? &selection : nullptr);
+    }
+    shutdownWorkers();
+    search_.disconnect();
+    manager_.finalize();
+    setBusy(false);
+    QDialog::done(result);
+    deleteLater();
+}
+
+void DeviceSurveyDlg::shutdownWorkers() {
+    // Every worker is told at once, then each is waited for: the slowest sets the pace.
+    for (auto& [name, entry] : entries_) {
+        if (entry.thread) {
+            entry.thread->getWorker().closeRelayWindow();
+            entry.thread->getAdapter().notifyShutdown();
+        }
+    }
+    for (auto& [name, entry] : entries_) {
+        stopWorker(entry, kCloseTimeoutMs);
+    }
+}
+
+}  // namespace zeph::windows::discovery

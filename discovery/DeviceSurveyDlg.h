@@ -1,0 +1,90 @@
+#pragma once
+
+#include "discovery/ComPortInfo.h"
+#include "discovery/DeviceSelection.h"
+#include "discovery/DiscoveryEnvironment.h"
+#include "discovery/IBluetoothMgr.h"
+#include "discovery/SurveyEntry.h"
+
+#include <QDialog>
+#include <QIcon>
+
+#include <boost/signals2/signal.hpp>
+
+#include <array>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace zeph::windows::discovery {
+
+class DeviceMonitor;
+class SurveyList;
+
+// "Select Device": the paired QUORVEX units, each examined in the background until its serial
+// link is known and opens, and the serial ports of the machine. OK hands the chosen device to
+// the selection signal, Cancel hands nothing; either way the dialog stops its workers and
+// deletes itself.
+class DeviceSurveyDlg final : public QDialog {
+    Q_OBJECT
+
+public:
+    // (dialog result, the selection or null): emitted once, 1 with a device or 2 with none.
+    using SelectionSignal = boost::signals2::signal<void(int, const DeviceSelection*)>;
+
+    explicit DeviceSurveyDlg(QWidget* parent, IBluetoothMgr& manager = IBluetoothMgr::instance(),
+                             DiscoveryEnvironment environment = DiscoveryEnvironment::fromEnvironment());
+    ~DeviceSurveyDlg() override;
+
+    SelectionSignal& selectionSignal() { return selection_; }
+    DeviceMonitor& deviceMonitor() { return *monitor_; }
+
+    // OK (1) and Cancel (2, also the close box and Escape) end here.
+    void done(int result) override;
+
+private:
+    void buildLayout();
+    bool enumerateSerialPorts(bool showAll);
+    void relistSerialPorts();
+    void startSearch();
+    void onBluetoothDevices(const platform::DWORD& code, const std::vector<BluetoothDevice>* devices);
+    void addUnit(const BluetoothDevice& device);
+    void startWorker(SurveyEntry& entry);
+    void stopWorker(SurveyEntry& entry, platform::DWORD timeoutMs);
+    void onDeviceStatus(const tagQUORVEX_STATUS& status);
+    void onSelectionChanged();
+    void onShowAllSerialPorts();
+    void onPortArrived(const std::filesystem::path& deviceNode);
+    void onPortRemoved(const std::filesystem::path& deviceNode);
+    void removeUnit(std::map<std::wstring, SurveyEntry>::iterator entry);
+    void updateOk();
+    void updateHint();
+    void setBusy(bool busy);
+    bool selectionOf(DeviceSelection& selection) const;
+    void shutdownWorkers();
+
+    IBluetoothMgr& manager_;
+    DiscoveryEnvironment environment_;
+    SelectionSignal selection_;
+    std::array<QIcon, 5> images_;
+    std::map<std::wstring, SurveyEntry> entries_;
+    std::vector<tagSERIAL_DEVICE> serialDevices_;
+    boost::signals2::scoped_connection search_;  // the pending Bluetooth search
+    bool bluetoothReady_ = false;
+    bool busy_ = false;
+    bool finished_ = false;
+
+    SurveyList* list_ = nullptr;
+    QCheckBox* showAll_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* hint_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    DeviceMonitor* monitor_ = nullptr;
+};
+
+}  // namespace zeph::windows::discovery

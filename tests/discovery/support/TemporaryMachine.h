@@ -1,0 +1,36 @@
+#pragma once
+
+#include "discovery/DiscoveryEnvironment.h"
+#include "support/communication/PortDirectory.h"
+#include "tests/helpers/TestData.h"
+
+#include <filesystem>
+#include <string>
+
+namespace quorvex::test {
+
+// The system places discovery reads, in a temporary folder: a sysfs tree with radios and bound
+// RFCOMM ttys, a /dev with the rfcommN nodes (links to pseudo-terminals) and the COM port
+// directory.
+class TemporaryMachine {
+public:
+    TemporaryMachine();
+
+    zeph::windows::discovery::DiscoveryEnvironment environment(const std::string& busAddress = {},
+                                                               int busTimeoutMs = 5000) const;
+    const zeph::windows::communication::PortDirectory& ports() const { return ports_; }
+    std::filesystem::path devRoot() const { return folder_.path() / "dev"; }
+
+    void addRadio(const std::string& name);
+    // rfcommN bound to the BlueZ address, its node leading to the tty.
+    std::filesystem::path bindRfcomm(int number, const std::string& bluezAddress, const std::string& tty);
+    void releaseRfcomm(int number);
+    // A COM port for the tty; its number.
+    int addSerialPort(const std::string& tty);
+
+private:
+    TemporaryFolder folder_;
+    zeph::windows::communication::PortDirectory ports_;
+};
+
+}  // namespace quorvex::test
