@@ -98,7 +98,7 @@ events=(Telvane_PassageEvent Telvane_IgnoredEvent Telvane_TriggeredEvent)
 home=$work/sound-home
 mkdir -p "$home"
 printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$home/.asoundrc"
-out=$(probe "$home" "${events[@]}") || fail "libcanberra does not find the installed sounds: $out"
+out=$(probe "$home" "${events[@]}") || fail "libcanberra does not find the installed sounds (exit $?): $out"
 rm -rf "$home/.cache"
 mkdir -p "$home/.local/share/sounds/freedesktop/stereo"
 echo "not a sound" >"$home/.local/share/sounds/freedesktop/stereo/Telvane_PassageEvent.oga"
