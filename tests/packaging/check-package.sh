@@ -6,6 +6,8 @@
 #     cmake --install into <work dir>/root/usr
 #   check-package.sh deb <build dir> <work dir> <version> <program>...
 #     the Debian package built by CPack, its dependencies, unpacked with dpkg -x
+# No reader in a pipe stops early (grep -q, head): with pipefail the writer's SIGPIPE would fail
+# the check at random.
 set -euo pipefail
 mode=$1 build=$2 work=$3 version=$4
 shift 4
@@ -42,10 +44,10 @@ case $mode in
     if [[ " ${programs[*]} " == *" quorvex-console "* ]]; then needed+=(libqt6svg6); fi
     for program in "${programs[@]}"; do
       for library in $(readelf -d "$root/usr/bin/$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-        path=$(ldconfig -p | awk -v l="$library" '$1 == l && /x86-64|x86_64/ { print $NF; exit }')
+        path=$(ldconfig -p | awk -v l="$library" '$1 == l && /x86-64|x86_64/ && !p { p = $NF } END { print p }')
         [ -n "$path" ] || fail "$program links $library, which is not installed here"
-        package=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1) ||
-          package=$(dpkg -S "$path" | head -1 | cut -d: -f1)
+        package=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | sed -n '1s/:.*//p') ||
+          package=$(dpkg -S "$path" | sed -n '1s/:.*//p')
         needed+=("$package")
       done
     done
@@ -71,7 +73,7 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 [ -f "$usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no scalable icon $icon"
 for size in 16 22 24 32 48 64 128 256; do
   png=$usr/share/icons/hicolor/${size}x${size}/apps/$icon.png
-  file "$png" | grep -q "PNG image data, $size x $size" || fail "$png: $(file -b "$png")"
+  file "$png" | grep >/dev/null "PNG image data, $size x $size" || fail "$png: $(file -b "$png")"
 done
 (cd "$work" && appstreamcli validate-tree --no-net "$root") >"$work/appstream.log" 2>&1 ||
   { cat "$work/appstream.log"; fail "appstreamcli validate-tree"; }
@@ -81,7 +83,7 @@ grep -q "<release version=\"$version\"" "$usr/share/metainfo/$app_id.metainfo.xm
 # The default sounds, where the freedesktop sound theme lookup finds them by event id.
 for event in Telvane_PassageEvent Telvane_IgnoredEvent Telvane_TriggeredEvent; do
   sound=$usr/share/sounds/freedesktop/stereo/$event.oga
-  file "$sound" | grep -q "Ogg data, Vorbis audio" || fail "$sound: $(file -b "$sound")"
+  file "$sound" | grep >/dev/null "Ogg data, Vorbis audio" || fail "$sound: $(file -b "$sound")"
   length=$(soxi -D "$sound")
   awk -v l="$length" 'BEGIN { exit !(l > 0.05 && l < 1.5) }' || fail "$sound lasts $length s"
 done
@@ -108,7 +110,7 @@ if out=$(probe "$home" Telvane_PassageEvent); then fail "the user's own Telvane_
 for program in "${programs[@]}"; do
   binary=$usr/bin/$program
   [ -x "$binary" ] || fail "no program $binary"
-  if readelf -d "$binary" | grep -q "$build"; then fail "$program keeps a path into the build folder"; fi
+  if readelf -d "$binary" | grep >/dev/null "$build"; then fail "$program keeps a path into the build folder"; fi
   out=$(cd "$work" && env -i PATH=/usr/bin:/bin HOME="$work" QT_QPA_PLATFORM=offscreen "$binary" --version 2>&1) ||
     fail "$program --version: $out"
   [ "$out" = "$program $version" ] || fail "$program --version printed: $out"
@@ -119,7 +121,7 @@ done
 # The quick-start guide in the data folder, where the installed console finds it.
 if [[ " ${programs[*]} " == *" quorvex-console "* ]]; then
   guide=$usr/share/quorvex/QuickStart.pdf
-  file "$guide" | grep -q "PDF document" || fail "$guide: $(file -b "$guide")"
+  file "$guide" | grep >/dev/null "PDF document" || fail "$guide: $(file -b "$guide")"
   out=$(cd "$work" && env -i PATH=/usr/bin:/bin HOME="$work" "$usr/bin/quorvex-console" --help 2>&1)
   [[ $out == *"Quick-start guide: $(readlink -f "$guide")"* ]] || fail "the installed console does not find $guide"
 fi
