@@ -7,6 +7,8 @@
 #include "console/widgets/ISoundPlayer.h"
 #include "discovery/DeviceSurveyDlg.h"
 #include "support/communication/SerialSettings.h"
+#include "support/logconsole/LogConsoleListener.h"
+#include "support/logconsole/LogFilterOptionsDlg.h"
 #include "support/platform/WindowTypes.h"
 
 #include <QMainWindow>
@@ -14,6 +16,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 class IUserInterface;
 struct StreamingSample;
@@ -170,6 +173,9 @@ private:
     bool debugConsoleOpen() const;
     bool filterDialogOpen() const;
     void closeDebugTools();
+    // Blanks the debug console when it is open (a new connection starts a new page).
+    void clearDebugConsole();
+    void closeFilterDialog();
 
     // What the console's rules show (TelvaneDlgView.cpp).
     void showStatus(const std::string& text) override;
@@ -220,6 +226,10 @@ private:
     QWidget* axisHistoryTab_ = nullptr;
     AxisHistoryWnd* axisHistoryWindow_ = nullptr;
     DeviceInfoTab* deviceInfoTab_ = nullptr;
+
+    // Debug tools: the live console while it is open, and its filter dialog while it is shown.
+    std::unique_ptr<zeph::windows::logging::LogConsoleListener> consoleListener_;
+    std::unique_ptr<zeph::windows::logging::LogFilterOptionsDlg> filterDlg_;
 };
 
 }  // namespace quorvex::console

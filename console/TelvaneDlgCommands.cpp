@@ -38,6 +38,7 @@ void TelvaneDlg::OnConnect() {
     resetHistoryWindows();
     resetGainMeter();
     logTab_->clear();
+    clearDebugConsole();
     rules_.connect(messageWindow_, serialSettings_);
     refreshCommandState();
 }

@@ -1,0 +1,1 @@
+quorvex_benchmark(log_console_rate LIBS quorvex_logconsole)

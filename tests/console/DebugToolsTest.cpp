@@ -1,0 +1,112 @@
+#include "support/logconsole/LogFilterOptionsDlg.h"
+#include "support/ui/ApplicationProfile.h"
+#include "tests/console/DebugToolsFixture.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+using namespace quorvex::console;
+using namespace zeph::windows::logging;
+
+class DebugTools : public quorvex::test::DebugToolsTest {
+protected:
+    void SetUp() override { start({"-debug"}); }
+};
+
+TEST_F(DebugTools, ViewConsoleOpensAndClosesTheLogWindow) {
+    EXPECT_TRUE(enabled(ID_VIEW_CONSOLE));
+    EXPECT_FALSE(checked(ID_VIEW_CONSOLE));
+    EXPECT_FALSE(enabled(ID_VIEW_FILTER));
+
+    trigger(ID_VIEW_CONSOLE);
+    EXPECT_NE(shownWindow("Log"), nullptr);
+    EXPECT_TRUE(checked(ID_VIEW_CONSOLE));
+    EXPECT_TRUE(enabled(ID_VIEW_FILTER));
+    EXPECT_FALSE(checked(ID_VIEW_FILTER));
+    LogBeacon::log("Test::console", Warning, L"seen");
+    EXPECT_TRUE(consoleLines().contains("Test::console seen"));
+
+    trigger(ID_VIEW_CONSOLE);
+    EXPECT_EQ(shownWindow("Log"), nullptr);
+    EXPECT_FALSE(checked(ID_VIEW_CONSOLE));
+    EXPECT_FALSE(enabled(ID_VIEW_FILTER));
+}
+
+TEST_F(DebugTools, ViewFilterDoesNothingWhileTheConsoleIsClosed) {
+    // The command is greyed; even when it comes anyway, nothing opens.
+    EXPECT_FALSE(enabled(ID_VIEW_FILTER));
+    window().action(ID_VIEW_FILTER)->setEnabled(true);
+    trigger(ID_VIEW_FILTER);
+    EXPECT_EQ(shownWindow("Log Filter Options"), nullptr);
+    EXPECT_TRUE(window().findChildren<LogFilterOptionsDlg*>().isEmpty());
+}
+
+TEST_F(DebugTools, ClosingTheConsoleClosesItsFilter) {
+    trigger(ID_VIEW_CONSOLE);
+    trigger(ID_VIEW_FILTER);
+    EXPECT_NE(shownWindow("Log Filter Options"), nullptr);
+    EXPECT_TRUE(checked(ID_VIEW_FILTER));
+    trigger(ID_VIEW_FILTER);
+    EXPECT_EQ(shownWindow("Log Filter Options"), nullptr);
+    EXPECT_FALSE(checked(ID_VIEW_FILTER));
+
+    trigger(ID_VIEW_FILTER);
+    trigger(ID_VIEW_CONSOLE);
+    EXPECT_EQ(shownWindow("Log Filter Options"), nullptr);
+    EXPECT_EQ(shownWindow("Log"), nullptr);
+    EXPECT_TRUE(window().findChildren<LogFilterOptionsDlg*>().isEmpty());
+}
+
+TEST_F(DebugTools, AFilterClosedByItsCloseBoxOpensAgainOnTheNextViewFilter) {
+    trigger(ID_VIEW_CONSOLE);
+    trigger(ID_VIEW_FILTER);
+    shownWindow<QDialog>("Log Filter Options")->reject();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window().findChildren<LogFilterOptionsDlg*>().isEmpty());
+    EXPECT_FALSE(checked(ID_VIEW_FILTER));
+    trigger(ID_VIEW_FILTER);
+    EXPECT_NE(shownWindow("Log Filter Options"), nullptr);
+}
+
+TEST_F(DebugTools, OnlyErrorLinesAfterUpdateVerbosityWithErrorAloneChecked) {
+    trigger(ID_VIEW_CONSOLE);
+    trigger(ID_VIEW_FILTER);
+    auto* filter = shownWindow<LogFilterOptionsDlg>("Log Filter Options");
+    ASSERT_NE(filter, nullptr);
+    auto* levels = filter->findChild<QListWidget*>("levels");
+    for (int row = 0; row < levels->count(); ++row) {
+        levels->item(row)->setCheckState(levels->item(row)->text() == "Error" ? Qt::Checked : Qt::Unchecked);
+    }
+    filter->findChild<QPushButton*>("updateVerbosity")->click();
+    for (const LogVerbosity* level : LogVerbosity::registry()) {
+        LogBeacon::log("Test::filter", *level, L"%s", level->name());
+    }
+    const QStringList lines = consoleLines();
+    EXPECT_EQ(lines.filter("Test::filter"), QStringList({"Test::filter Error"}));
+    EXPECT_TRUE(lines.filter("TelvaneDlg::OnViewFilter").isEmpty());
+}
+
+TEST_F(DebugTools, ConnectClearsTheConsole) {
+    trigger(ID_VIEW_CONSOLE);
+    LogBeacon::log("Test::connect", Error, L"before");
+    ASSERT_TRUE(consoleLines().contains("Test::connect before"));
+    window().OnConnect();
+    const QStringList lines = consoleLines();
+    EXPECT_FALSE(lines.contains("Test::connect before"));
+    EXPECT_FALSE(lines.isEmpty());  // what the connection logs after the clearing
+}
+
+TEST_F(DebugTools, TheMainWindowTakesItsDebugToolsWithIt) {
+    trigger(ID_VIEW_CONSOLE);
+    trigger(ID_VIEW_FILTER);
+    telvane_.reset();
+    EXPECT_EQ(shownWindow("Log"), nullptr);
+    EXPECT_EQ(shownWindow("Log Filter Options"), nullptr);
+    // The filter's place was saved as it went.
+    const QSettings profile(zeph::windows::ui::ApplicationProfile::fileName(), QSettings::IniFormat);
+    EXPECT_TRUE(profile.contains("Log Filter Dialog/Rectangle"));
+}
+
+}  // namespace
