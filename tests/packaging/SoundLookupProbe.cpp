@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <string>
@@ -59,6 +60,8 @@ int main(int argc, char** argv) {
         std::printf("%s %d %s\n", argv[i], result, ca_strerror(result));
         failures += result == CA_SUCCESS ? 0 : 1;
     }
-    ca_context_destroy(context);
-    return failures == 0 ? 0 : 1;
+    // Leaves without ca_context_destroy: canberra's ALSA backend was seen to crash (SIGSEGV) in
+    // its teardown after plays on the null device, which would hide the answers above.
+    std::fflush(stdout);
+    std::_Exit(failures == 0 ? 0 : 1);
 }

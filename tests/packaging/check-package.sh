@@ -9,6 +9,7 @@
 # No reader in a pipe stops early (grep -q, head): with pipefail the writer's SIGPIPE would fail
 # the check at random.
 set -euo pipefail
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 mode=$1 build=$2 work=$3 version=$4
 shift 4
 programs=("$@")
