@@ -18,7 +18,10 @@ build_dir=${BUILD_DIR:-$root/build/bench}
 baseline_dir=${BASELINE_BUILD_DIR:-}
 
 bash "$root/scripts/setup.sh" >&2
-cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF >/dev/null
+# An existing build folder keeps its own settings (say, build/default to compare with main's).
+if [[ ! -f $build_dir/CMakeCache.txt ]]; then
+  cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF >/dev/null
+fi
 cmake --build "$build_dir" --target quorvex-cli quorvex-sim quorvex-plain-reader -j "$(nproc)" >&2
 
 work=$(mktemp -d)
@@ -98,7 +101,7 @@ for i in "${!names[@]}"; do
   name=${names[$i]}
   dir="$work/$name"
   cpu=$(awk -v d=$((last_ticks[$name] - first_ticks[$name])) -v k="$ticks" -v s="$seconds" 'BEGIN {print d * 100 / k / s}')
-  log_bytes=$(cat "$dir"/tmp/QUORVEX_DEBUG-*.log 2>/dev/null | wc -c)
+  log_bytes=$(find "$dir/tmp" -name 'QUORVEX_DEBUG-*.log' -printf '%s\n' | awk '{s += $1} END {print s + 0}')
   frames=$((seconds * rate))
   printf '%-9s %8.2f %10d %10d %10d %12.0f %12.1f %9d\n' "$name" "$cpu" "${first_rss[$name]}" "${max_rss[$name]}" \
     "${last_rss[$name]}" "$(awk -v b="$log_bytes" -v s="$seconds" 'BEGIN {print b / s}')" \

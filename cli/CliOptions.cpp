@@ -2,6 +2,7 @@
 
 #include "cli/OperatorCommand.h"
 #include "simulator/ControlCommand.h"
+#include "simulator/SimulatedUnit.h"
 #include "support/communication/PortDirectory.h"
 #include "support/platform/TextConversion.h"
 
@@ -40,13 +41,7 @@ std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& 
         return "unknown option " + std::string(unitArgs.front()) + " (unit options need --simulate)";
     }
     if (options.simulate) {
-        if (std::string error = quorvex::simulator::parseSimulatorOptions(unitArgs, options.unit);
-            !error.empty()) {
-            return error;
-        }
-        if (options.unit.comNumber) {
-            return "--com N belongs to quorvex-sim; with --simulate use --com auto";
-        }
+        return quorvex::simulator::SimulatedUnit::parseOptions(unitArgs, options.unit);
     }
     return {};
 }

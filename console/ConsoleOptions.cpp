@@ -1,6 +1,7 @@
 #include "console/ConsoleOptions.h"
 
 #include "cli/CliOptions.h"
+#include "simulator/SimulatedUnit.h"
 
 #include <QCommandLineParser>
 
@@ -88,13 +89,7 @@ std::string parseConsoleOptions(const QStringList& arguments, ConsoleOptions& op
     }
     if (options.simulate) {
         const std::vector<std::string_view> views(unitArgs.begin(), unitArgs.end());
-        if (std::string error = quorvex::simulator::parseSimulatorOptions(views, options.unit);
-            !error.empty()) {
-            return error;
-        }
-        if (options.unit.comNumber) {
-            return "--com N belongs to quorvex-sim; with --simulate use --com auto";
-        }
+        return quorvex::simulator::SimulatedUnit::parseOptions(views, options.unit);
     }
     return {};
 }

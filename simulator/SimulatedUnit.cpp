@@ -14,6 +14,17 @@ using zeph::windows::communication::PortDirectory;
 
 }  // namespace
 
+std::string SimulatedUnit::parseOptions(std::span<const std::string_view> args, SimulatorOptions& options) {
+    if (std::string error = parseSimulatorOptions(args, options); !error.empty()) {
+        return error;
+    }
+    // The unit's COM link is made by the program that hosts it.
+    if (options.comNumber) {
+        return "--com N belongs to quorvex-sim; with --simulate use --com auto";
+    }
+    return {};
+}
+
 SimulatedUnit::SimulatedUnit(const SimulatorOptions& options) : options_(options), unit_(options.profile) {}
 
 SimulatedUnit::~SimulatedUnit() {

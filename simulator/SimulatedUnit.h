@@ -4,6 +4,7 @@
 #include "simulator/UnitSimulator.h"
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ namespace quorvex::simulator {
 // passages and scenario steps, and the control lines the operator sends it.
 class SimulatedUnit {
 public:
+    // Reads the unit options of a program that starts a unit in its process; "" or the error.
+    static std::string parseOptions(std::span<const std::string_view> args, SimulatorOptions& options);
+
     explicit SimulatedUnit(const SimulatorOptions& options);
     // Stops the unit and removes the COM link it made.
     ~SimulatedUnit();

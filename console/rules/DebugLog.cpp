@@ -9,6 +9,7 @@
 #include "support/platform/SystemText.h"
 #include "support/platform/TextConversion.h"
 
+#include <cerrno>
 #include <ctime>
 #include <iostream>
 
@@ -85,9 +86,9 @@ zeph::platform::DWORD DebugLog::initialize() {
     listener_.setFilter(static_cast<std::uint16_t>(listener_.getFilter() & ~AppSpecificLevels));
     listener_.setLimits(LogFileLimits::configured());
     listener_.setFailureReport([](const LogFileStatus& status) {
-        std::cerr << "quorvex-cli: writing the debug log " << zeph::platform::narrow(status.path)
-                  << " failed: " << describe(status.error) << "; lines are lost until it can be written again"
-                  << std::endl;
+        std::cerr << program_invocation_short_name << ": writing the debug log "
+                  << zeph::platform::narrow(status.path) << " failed: " << describe(status.error)
+                  << "; lines are lost until it can be written again" << std::endl;
     });
     if (const auto opened = listener_.open(L"%TEMP%", L"QUORVEX_DEBUG-" + stamp); opened != 0) {
         return opened;

@@ -22,6 +22,8 @@ public:
     zeph::platform::DWORD initialize();
     // The file's path; empty when no file was opened.
     std::wstring filePath() const { return listener_.filePath(); }
+    // Whether the file is open and, if not or if writing it fails, why.
+    zeph::windows::logging::LogFileStatus status() const { return listener_.status(); }
     // The operator's line for a log that could not be opened with that code.
     static std::string unavailableReason(zeph::platform::DWORD code);
 

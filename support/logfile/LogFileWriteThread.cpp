@@ -16,6 +16,9 @@ using system::threading::ThreadState;
 
 namespace {
 
+// How long the writer gathers lines after the first of a batch arrives, at most.
+constexpr platform::DWORD kGatherMs = 100;
+
 // The result of run for a failed step: a cancelled one is an orderly end.
 int exitCodeOf(platform::DWORD result) {
     return result == platform::ERROR_CANCELLED ? 0 : static_cast<int>(result);
@@ -76,6 +79,11 @@ int LogFileWriteThread::run() {
                 return static_cast<int>(platform::ERROR_TIMEOUT);
             default:
                 return exitCodeOf(platform::getLastError());
+        }
+        // Lines come in many small batches: gathering them for a moment makes one write of many and
+        // spares a wake-up per batch. Terminate ends the pause at once (the listener drains).
+        if (platform::waitForSingleObject(terminate_, kGatherMs) == platform::WAIT_OBJECT_0) {
+            return 0;
         }
         thread_->setState(ThreadState::Run);
         if (const platform::DWORD result = writeQueue(); result != 0) {

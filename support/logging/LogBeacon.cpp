@@ -46,7 +46,7 @@ void LogBeacon::post(const char* context, const LogVerbosity& verbosity, const w
     }
     try {
         const platform::SYSTEMTIME time = platform::getLocalTime();
-        const std::string message = platform::narrow(platform::formatArgs(format ? format : L"", args));
+        const std::wstring message = platform::formatArgs(format ? format : L"", args);
         rendered_.fetch_add(1, std::memory_order_relaxed);
         window_->post(LogEntry(*registered, time, context ? context : "", message));
     } catch (const std::exception&) {

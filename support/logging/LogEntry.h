@@ -23,6 +23,10 @@ public:
         text_.append(context).append(message);
     }
 
+    // The message as the formatter renders it, turned into UTF-8 straight into the entry.
+    LogEntry(const LogVerbosity& verbosity, const platform::SYSTEMTIME& time, std::string_view context,
+             std::wstring_view message);
+
     // The registered level of the call's value.
     const LogVerbosity& verbosity() const { return *verbosity_; }
     const platform::SYSTEMTIME& time() const { return time_; }

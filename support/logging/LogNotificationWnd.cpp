@@ -28,30 +28,47 @@ LogNotificationWnd::LogNotificationWnd() {
 
 LogNotificationWnd::~LogNotificationWnd() {
     platform::destroyWindow(window_);
+    release(pending_.exchange(nullptr, std::memory_order_acquire));
+}
+
+void LogNotificationWnd::release(Pending* newest) {
+    while (newest != nullptr) {
+        delete std::exchange(newest, newest->previous);
+    }
 }
 
 void LogNotificationWnd::post(LogEntry&& entry) {
-    std::unique_lock lock(pendingMutex_);
-    const bool wake = pending_.empty();
-    pending_.push_back(std::move(entry));
-    lock.unlock();
+    Pending* previous = pending_.load(std::memory_order_relaxed);
+    auto* node = new Pending{std::move(entry), previous};
+    // Once pushed, the node belongs to the window thread, which may have freed it already: only
+    // the local copy of what it was pushed onto is read after the push.
+    while (!pending_.compare_exchange_weak(previous, node, std::memory_order_release,
+                                           std::memory_order_relaxed)) {
+        node->previous = previous;
+    }
     // One wake-up per batch: a later entry finds the batch non-empty and the window already woken.
-    if (wake && !platform::postMessage(window_, WM_LOG_WRITEMESSAGE(), 0, 0)) {
+    if (previous == nullptr && !platform::postMessage(window_, WM_LOG_WRITEMESSAGE(), 0, 0)) {
         // No window to wake: nobody would ever take the batch.
-        lock.lock();
-        pending_.clear();
+        release(pending_.exchange(nullptr, std::memory_order_acquire));
     }
 }
 
 void LogNotificationWnd::deliverPending() {
-    // The batch is local: a listener that pumps messages may deliver the next batch meanwhile.
-    std::vector<LogEntry> batch = std::move(spare_);
-    {
-        const std::lock_guard lock(pendingMutex_);
-        batch.swap(pending_);
+    // The list runs newest first; the batch is local, since a listener that pumps messages may
+    // deliver the next batch meanwhile.
+    std::vector<Pending*> nodes;
+    for (Pending* node = pending_.exchange(nullptr, std::memory_order_acquire); node != nullptr;
+         node = node->previous) {
+        nodes.push_back(node);
     }
-    // Entries of a level that left the registry since their call are dropped.
-    std::erase_if(batch, [](LogEntry& entry) { return !entry.resolve(); });
+    std::vector<LogEntry> batch = std::move(spare_);
+    batch.reserve(nodes.size());
+    for (auto node = nodes.rbegin(); node != nodes.rend(); ++node) {
+        if ((*node)->entry.resolve()) {  // entries of a level that left the registry are dropped
+            batch.push_back(std::move((*node)->entry));
+        }
+        delete *node;
+    }
     if (!batch.empty()) {
         try {
             signal_(LogBatch(batch));

@@ -5,15 +5,15 @@
 
 #include <boost/signals2/signal.hpp>
 
+#include <atomic>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 namespace zeph::windows::logging {
 
-// The beacon's message-only window. Log calls of every thread append their entries to its
-// pending batch; the first entry of a batch posts one wake-up, and on the window's own thread
-// the whole batch goes to the log signal at once, in posting order.
+// The beacon's message-only window. Log calls of every thread push their entries onto its pending
+// list without a lock; the first entry of a batch posts one wake-up, and on the window's own
+// thread the whole batch goes to the log signal at once, in posting order.
 class LogNotificationWnd {
 public:
     // Slots run in the order in which they were connected.
@@ -33,18 +33,26 @@ public:
     platform::HWND handle() const { return window_; }
     Signal& signal() { return signal_; }
 
-    // From any thread: appends the entry to the pending batch, waking the window when the batch
-    // was empty. Entries the window can no longer take are dropped.
+    // From any thread, without a lock: adds the entry to the pending batch, waking the window when
+    // the batch was empty. Entries the window can no longer take are dropped.
     void post(LogEntry&& entry);
     // On the window's thread: hands the pending batch to the signal. Entries that the listeners
     // log meanwhile form the next batch.
     void deliverPending();
 
 private:
-    Signal signal_;                  // declared first: the window procedure uses it from the moment it exists
-    std::mutex pendingMutex_;        //!< Guards pending_: every logging thread appends, the window takes.
-    std::vector<LogEntry> pending_;  // entries posted and not yet delivered, in posting order
-    std::vector<LogEntry> spare_;    // storage of the last delivered batch, reused (window thread only)
+    // One entry waiting for delivery, linked to the one posted before it.
+    struct Pending {
+        LogEntry entry;
+        Pending* previous;
+    };
+    static void release(Pending* newest);
+
+    Signal signal_;  // declared first: the window procedure uses it from the moment it exists
+    // The newest entry not yet delivered: logging threads push with a compare-and-swap, the window
+    // takes the whole list with one exchange, so no logging thread ever waits for another.
+    std::atomic<Pending*> pending_{nullptr};
+    std::vector<LogEntry> spare_;  // storage of the last delivered batch, reused (window thread only)
     platform::HWND window_ = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace quorvex::test {
@@ -97,6 +98,9 @@ void ChildProcess::collect(int fd, bool isOutput) {
         changed_.notify_all();
     }
     ::close(fd);
+    std::lock_guard lock(mutex_);
+    --openStreams_;
+    changed_.notify_all();
 }
 
 void ChildProcess::sendLine(const std::string& line) {
@@ -166,6 +170,14 @@ std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout) 
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+    }
+    if (status_ && timeout.count() > 0) {
+        // The child's last words may still be in the pipes: let the readers reach their ends, so
+        // what it wrote before exiting is there to read.
+        std::unique_lock lock(mutex_);
+        changed_.wait_until(lock,
+                            std::max(deadline, std::chrono::steady_clock::now() + std::chrono::seconds(5)),
+                            [this] { return openStreams_ == 0; });
     }
     return status_;
 }

@@ -51,6 +51,7 @@ private:
     std::vector<std::string> lines_;
     std::string partial_;
     std::string error_;
+    int openStreams_ = 2;  // output and error pipes not yet at their end
     std::thread outputReader_;
     std::thread errorReader_;
 };

@@ -2,9 +2,6 @@
 
 #include "simulator/ControlCommand.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace quorvex::test {
 
 bool contains(const std::string& text, const std::string& fragment) {
@@ -87,15 +84,7 @@ std::vector<std::string> CliTest::linesOnWire() const {
 }
 
 std::string CliTest::debugLog() const {
-    for (const auto& entry : std::filesystem::directory_iterator(logFolder_.path())) {
-        if (entry.path().filename().string().starts_with("QUORVEX_DEBUG-")) {
-            std::ifstream file(entry.path());
-            std::stringstream text;
-            text << file.rdbuf();
-            return text.str();
-        }
-    }
-    return {};
+    return readDebugLog(logFolder_.path());
 }
 
 }  // namespace quorvex::test

@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace quorvex::test {
 
@@ -80,15 +78,7 @@ bool ConsoleTest::waitForStreaming() {
 }
 
 std::string ConsoleTest::debugLog() const {
-    for (const auto& entry : std::filesystem::directory_iterator(temp_.path())) {
-        if (entry.path().filename().string().starts_with("QUORVEX_DEBUG-")) {
-            std::ifstream file(entry.path());
-            std::ostringstream text;
-            text << file.rdbuf();
-            return text.str();
-        }
-    }
-    return {};
+    return readDebugLog(temp_.path());
 }
 
 bool ConsoleTest::waitForLog(const std::string& text) {

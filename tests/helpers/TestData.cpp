@@ -19,6 +19,16 @@ std::vector<std::uint8_t> readTestDataBytes(const std::string& relativePath) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::string readDebugLog(const std::filesystem::path& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with("QUORVEX_DEBUG-")) {
+            std::ifstream file(entry.path());
+            return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        }
+    }
+    return {};
+}
+
 TemporaryFolder::TemporaryFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "quorvex-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {

@@ -11,6 +11,10 @@ namespace quorvex::test {
 std::filesystem::path testDataPath(const std::string& relativePath);
 std::vector<std::uint8_t> readTestDataBytes(const std::string& relativePath);
 
+// The text of the debug log file ("QUORVEX_DEBUG-...") a program wrote into the folder; empty
+// when there is none yet.
+std::string readDebugLog(const std::filesystem::path& folder);
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TemporaryFolder {
 public:
