@@ -15,6 +15,8 @@ std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& 
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-h" || args[i] == "--help") {
             options.help = true;
+        } else if (args[i] == "--version") {
+            options.version = true;
         } else if (args[i] == "--simulate") {
             options.simulate = true;
         } else if (args[i] == "--port") {
@@ -26,7 +28,7 @@ std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& 
             unitArgs.push_back(args[i]);
         }
     }
-    if (options.help) {
+    if (options.help || options.version) {
         return {};
     }
     if (options.port.has_value() == options.simulate) {
@@ -68,6 +70,7 @@ log is written to $TEMP (else $TMPDIR, else /tmp) as QUORVEX_DEBUG-<date>_<time>
   --simulate      connect to a simulated unit in this process, on a new pseudo-terminal;
                   the unit options below apply
   -h, --help      this text
+  --version       the program's version
 
 Exit codes: 0 after a requested disconnection; 1 the connection failed (the port would not
 open, or the unit did not answer REQINIT); 2 bad command line; 3 the link was lost (the error

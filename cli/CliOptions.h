@@ -15,6 +15,7 @@ struct CliOptions {
     bool simulate = false;
     quorvex::simulator::SimulatorOptions unit;  // with --simulate
     bool help = false;
+    bool version = false;
 };
 
 // Reads the options; returns an error text or "".

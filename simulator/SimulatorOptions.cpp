@@ -129,6 +129,8 @@ std::string parseSimulatorOptions(std::span<const std::string_view> args, Simula
         }
         if (name == "--help" || name == "-h") {
             options.help = true;
+        } else if (name == "--version") {
+            options.version = true;
         } else if (name == "--pty") {
             options.device.reset();
         } else if (name == "--no-stdin") {

@@ -21,6 +21,7 @@ struct SimulatorOptions {
     std::chrono::milliseconds passageEvery{0};
     bool readStdin = true;
     bool help = false;
+    bool version = false;
 };
 
 // Reads the options; returns an error text or "". Unknown options are errors.

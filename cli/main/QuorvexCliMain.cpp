@@ -11,6 +11,7 @@
 #include "support/config/ConfigMgr.h"
 #include "support/platform/MessageQueue.h"
 #include "support/platform/TextConversion.h"
+#include "support/version/Version.h"
 
 #include <iostream>
 #include <memory>
@@ -46,6 +47,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::cout << cliHelp();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "quorvex-cli " << quorvex::Version << std::endl;
         return 0;
     }
     InputReader::blockStopSignals();

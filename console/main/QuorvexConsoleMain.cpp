@@ -1,12 +1,14 @@
 // quorvex-console: the QUORVEX operator console.
 #include "console/ConsoleOptions.h"
 #include "console/DesktopServices.h"
+#include "console/QuickStart.h"
 #include "console/StopSignals.h"
 #include "console/Telvane.h"
 #include "console/TelvaneDlg.h"
 #include "support/version/Version.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include <iostream>
 
@@ -23,7 +25,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.help) {
-        std::cout << consoleHelp();
+        const QCoreApplication core(argc, argv);  // where the program lives, without a display
+        std::cout << consoleHelp() << "\nQuick-start guide: "
+                  << quickStartPath().value_or(QStringLiteral("not installed")).toStdString() << std::endl;
         return 0;
     }
     if (options.version) {
@@ -34,6 +38,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvex-console"));
     QApplication::setApplicationVersion(QString::fromLatin1(quorvex::Version));
+    // Lets the desktop match the window to its entry (and so to its icon) on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvex.Console"));
     DesktopServices desktop;
     Telvane telvane(deviceStack(), desktop.services());
     if (const std::string error = telvane.initInstance(options); !error.empty()) {

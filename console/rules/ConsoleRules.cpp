@@ -10,6 +10,7 @@
 #include "device/FailureNotice.h"
 #include "device/IUserInterface.h"
 #include "device/QuorvexMessages.h"
+#include "support/communication/PortGroupDenial.h"
 #include "support/communication/SerialSettings.h"
 #include "support/config/ConfigMgr.h"
 #include "support/logging/LogBeacon.h"
@@ -45,6 +46,10 @@ std::string systemTextOf(platform::DWORD code) {
 std::string errorText(platform::DWORD code) {
     const std::string text = systemTextOf(code);
     return "error " + std::to_string(code) + (text.empty() ? "" : " (" + text + ")");
+}
+
+std::string withAdvice(const std::string& text, const char* separator, const std::string& advice) {
+    return advice.empty() ? text : text + separator + advice;
 }
 
 std::wstring failureReason(platform::DWORD code) {
@@ -83,6 +88,7 @@ bool ConsoleRules::connect(platform::HWND window,
     static constexpr const char* context = "TelvaneDlg::OnConnect";
     LogBeacon::log(context, DebugLevel1, L" ");
     view_.beginWait();
+    port_ = settings.devicePath();
     pendingEnd_.reset();
     pendingReason_.clear();
     logConnectionSettings(settings);
@@ -95,10 +101,24 @@ bool ConsoleRules::connect(platform::HWND window,
     const platform::DWORD error = device_.getLastError();
     LogBeacon::log(context, Error, L"Failed to connect! Reason [%d].", error);
     LogBeacon::logSystemError(context, error);
-    view_.showMessageBox(FailedToConnectText, BoxIcon::Error);
-    view_.connectionEnded(ConnectionOutcome::ConnectFailed,
-                          std::string(FailedToConnectText) + " " + errorText(error));
+    const std::string advice = connectFailureAdvice(error);
+    view_.showMessageBox(withAdvice(FailedToConnectText, "\n\n", advice), BoxIcon::Error);
+    view_.connectionEnded(
+        ConnectionOutcome::ConnectFailed,
+        withAdvice(std::string(FailedToConnectText) + " " + errorText(error), "\n", advice));
     return false;
+}
+
+std::string ConsoleRules::connectFailureAdvice(platform::DWORD error) const {
+    // A port the session's groups may not open is the operator's to mend: say how.
+    if (error == platform::ERROR_ACCESS_DENIED) {
+        using zeph::windows::communication::PortDirectory;
+        using zeph::windows::communication::PortGroupDenial;
+        if (const auto denial = PortGroupDenial::find(port_, PortDirectory::fromEnvironment())) {
+            return platform::narrow(denial->advice());
+        }
+    }
+    return {};
 }
 
 void ConsoleRules::disconnect() {
@@ -133,13 +153,15 @@ void ConsoleRules::clockTick(std::time_t now) {
 void ConsoleRules::onConnected(platform::LPARAM error) {
     connectOutstanding_ = false;
     if (error != 0) {
+        const auto code = static_cast<platform::DWORD>(error);
+        const std::string advice = connectFailureAdvice(code);
         view_.endWait();
-        view_.showMessageBox(FailedToConnectText, BoxIcon::Error);
+        view_.showMessageBox(withAdvice(FailedToConnectText, "\n\n", advice), BoxIcon::Error);
         view_.showStatus(ReadyText);
         view_.updateWorkingFolderMenu();
         view_.connectionEnded(
             ConnectionOutcome::ConnectFailed,
-            std::string(FailedToConnectText) + " " + errorText(static_cast<platform::DWORD>(error)));
+            withAdvice(std::string(FailedToConnectText) + " " + errorText(code), "\n", advice));
         return;
     }
     // The unit needs a moment after the port opens before it listens.

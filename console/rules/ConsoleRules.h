@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/rules/IConsoleView.h"
+#include "support/platform/ErrorCodes.h"
 #include "support/platform/WindowTypes.h"
 
 #include <ctime>
@@ -66,6 +67,8 @@ public:
 private:
     // Disconnects because of what the unit did, and remembers why for the disconnection event.
     void endConnection(ConnectionOutcome outcome, const std::string& text);
+    // The fix to add to "Failed to connect!" when the port's group is what keeps it closed.
+    std::string connectFailureAdvice(zeph::platform::DWORD error) const;
 
     IUserInterface& device_;
     IConsoleView& view_;
@@ -76,6 +79,8 @@ private:
     // Why the connection is ending, once the console itself has asked the stack to disconnect.
     std::optional<ConnectionOutcome> pendingEnd_;
     std::string pendingReason_;
+    // The port of the last connect, for explaining why it would not open.
+    std::wstring port_;
 };
 
 }  // namespace quorvex::console

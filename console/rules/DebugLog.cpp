@@ -3,6 +3,7 @@
 #include "support/config/ConfigMgr.h"
 #include "support/logging/LogBeacon.h"
 #include "support/system/OperatingSystem.h"
+#include "support/version/Version.h"
 
 #include "support/platform/Environment.h"
 #include "support/platform/SystemText.h"
@@ -54,6 +55,8 @@ void logConfigurationBanner() {
                    OperatingSystem::servicePack());
     LogBeacon::log(context, Information, L"Build Number                  : %d",
                    OperatingSystem::buildNumber());
+    // Which release wrote the log: the first thing asked of a log sent from the field.
+    LogBeacon::log(context, Information, L"Version                       : %s", quorvex::WideVersion);
     LogBeacon::log(context, Information, L"%s", rule);
 }
 

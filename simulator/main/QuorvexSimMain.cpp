@@ -6,6 +6,7 @@
 #include "simulator/UnitSimulator.h"
 #include "support/platform/SystemText.h"
 #include "support/platform/TextConversion.h"
+#include "support/version/Version.h"
 
 #include <poll.h>
 #include <sys/signalfd.h>
@@ -33,6 +34,7 @@ frame on NAK, and injects faults on request. The first line printed names the li
 Program options:
   --no-stdin               do not read control commands; run until SIGINT or SIGTERM
   -h, --help               this text
+  --version                the program's version
 
 )";
 
@@ -158,6 +160,10 @@ int main(int argc, char** argv) {
         std::cout << Usage << simulatorOptionsHelp() << '\n'
                   << controlHelp() << '\n'
                   << scenarioHelp() << StdinHelp;
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "quorvex-sim " << quorvex::Version << std::endl;
         return 0;
     }
     std::vector<ScenarioStep> steps;

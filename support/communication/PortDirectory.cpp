@@ -1,6 +1,7 @@
 #include "support/communication/PortDirectory.h"
 
 #include "support/platform/LastError.h"
+#include "support/platform/TextConversion.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -105,6 +106,16 @@ std::optional<int> PortDirectory::portNumberOf(std::wstring_view devicePath) {
     }
     const std::optional<int> number = numberAfter(name, kLinkPrefix);
     return number && *number > 0 ? number : std::nullopt;
+}
+
+std::optional<fs::path> PortDirectory::fileOf(std::wstring_view devicePath) const {
+    if (const std::optional<int> number = portNumberOf(devicePath)) {
+        return linkPath(*number);
+    }
+    if (devicePath.starts_with(L'/')) {
+        return fs::path(platform::narrow(devicePath));
+    }
+    return std::nullopt;
 }
 
 fs::path PortDirectory::linkPath(int number) const {

@@ -29,6 +29,10 @@ public:
     // The COM number of a Windows port path: "\\.\COM7" or "COM7" (any case) gives 7.
     static std::optional<int> portNumberOf(std::wstring_view devicePath);
 
+    // The file a port path names: the link of "\\.\COM<n>" or "COM<n>", or an absolute device
+    // path as given; none for anything else.
+    std::optional<std::filesystem::path> fileOf(std::wstring_view devicePath) const;
+
     const std::filesystem::path& folder() const { return folder_; }
     std::filesystem::path linkPath(int number) const;
 

@@ -1,8 +1,8 @@
 #include "support/communication/Serial.h"
 
+#include "support/communication/PortGroupDenial.h"
 #include "support/logging/LogBeacon.h"
 #include "support/platform/LastError.h"
-#include "support/platform/TextConversion.h"
 
 #include <fcntl.h>
 #include <sys/eventfd.h>
@@ -19,6 +19,7 @@ using namespace platform;
 
 namespace {
 
+constexpr const char* kOpenContext = "zeph::windows::communication::Serial::open";
 constexpr const char* kInitializeContext = "zeph::windows::communication::Serial::initialize";
 constexpr const char* kPurgeBuffersContext = "zeph::windows::communication::Serial::purgeBuffers";
 
@@ -33,6 +34,14 @@ DWORD fromErrno(int error) {
         return ERROR_ACCESS_DENIED;
     }
     return win32FromErrno(error);
+}
+
+// Access denied is also what a port held elsewhere gives; only a missing group membership has a
+// fix the operator can make, so only that is explained.
+void logGroupDenial(const std::filesystem::path& path) {
+    if (const std::optional<PortGroupDenial> denial = PortGroupDenial::find(path)) {
+        LogBeacon::log(kOpenContext, logging::Warning, L"%s", denial->advice());
+    }
 }
 
 }  // namespace
@@ -63,17 +72,18 @@ bool Serial::isOpen() const {
 }
 
 DWORD Serial::openDevice(std::wstring_view devicePath, int& fd, tty::SavedTerminal& saved) const {
-    std::filesystem::path path;
-    if (const std::optional<int> number = PortDirectory::portNumberOf(devicePath)) {
-        path = (directory_ ? *directory_ : PortDirectory::fromEnvironment()).linkPath(*number);
-    } else if (devicePath.starts_with(L'/')) {
-        path = narrow(devicePath);
-    } else {
+    const std::optional<std::filesystem::path> path =
+        (directory_ ? *directory_ : PortDirectory::fromEnvironment()).fileOf(devicePath);
+    if (!path) {
         return ERROR_FILE_NOT_FOUND;
     }
-    fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return fromErrno(errno);
+        const int error = errno;
+        if (error == EACCES) {
+            logGroupDenial(*path);
+        }
+        return fromErrno(error);
     }
     // The lock refuses a second open in this or another process even for root, whom TIOCEXCL
     // lets through.
