@@ -216,7 +216,10 @@ TEST_F(DeviceSurveyDlgTest, HundredOpenAndCloseCyclesLeaveNothingBehind) {
     }
     EXPECT_TRUE(waitUntil([&] { return threadCount() == threads; }))
         << threadCount() << " threads, " << threads << " before";
-    EXPECT_EQ(descriptors, descriptorCount());
+    // A descriptor that was only in flight when the baseline was taken (a bus reply, a closing
+    // monitor) may be gone by now: what counts is that none was added.
+    EXPECT_TRUE(waitUntil([&] { return descriptorCount() <= descriptors; }))
+        << descriptorCount() << " descriptors, " << descriptors << " before";
     EXPECT_EQ(windows, QApplication::topLevelWidgets().size());
     EXPECT_EQ(101u, selections.size());
 }
