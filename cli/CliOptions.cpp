@@ -1,31 +1,58 @@
 #include "cli/CliOptions.h"
 
 #include "cli/OperatorCommand.h"
+#include "simulator/CommandLine.h"
 #include "simulator/ControlCommand.h"
 #include "simulator/SimulatedUnit.h"
 #include "support/communication/PortDirectory.h"
 #include "support/platform/TextConversion.h"
 
+#include <boost/program_options/value_semantic.hpp>
+
 #include <vector>
 
 namespace quorvex::cli {
 
+namespace {
+
+namespace program_options = boost::program_options;
+
+// The client's own options and, after them in the same table, the unit's.
+program_options::options_description cliOptionTable() {
+    program_options::options_description table;
+    table.add_options()("help,h", "")("version", "")("simulate", "")(
+        "port", program_options::value<std::string>()->value_name("a port: COMn or a device path"), "");
+    table.add(quorvex::simulator::unitOptionTable());
+    return table;
+}
+
+// Applies the client's own option; false for a unit option, which is left to the unit.
+bool applyOwnOption(const program_options::option& option, CliOptions& options) {
+    if (option.string_key == "help") {
+        options.help = true;
+    } else if (option.string_key == "version") {
+        options.version = true;
+    } else if (option.string_key == "simulate") {
+        options.simulate = true;
+    } else if (option.string_key == "port") {
+        options.port = option.value.front();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& options) {
-    std::vector<std::string_view> unitArgs;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-h" || args[i] == "--help") {
-            options.help = true;
-        } else if (args[i] == "--version") {
-            options.version = true;
-        } else if (args[i] == "--simulate") {
-            options.simulate = true;
-        } else if (args[i] == "--port") {
-            if (i + 1 == args.size()) {
-                return "--port needs a port: COMn or a device path";
-            }
-            options.port = std::string(args[++i]);
-        } else {
-            unitArgs.push_back(args[i]);
+    std::vector<program_options::option> read;
+    if (std::string error = quorvex::simulator::readCommandLine(args, cliOptionTable(), read); !error.empty()) {
+        return error;
+    }
+    std::vector<program_options::option> unitOptions;
+    for (const program_options::option& option : read) {
+        if (!applyOwnOption(option, options)) {
+            unitOptions.push_back(option);
         }
     }
     if (options.help || options.version) {
@@ -37,17 +64,11 @@ std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& 
     if (options.port && devicePathOf(*options.port).empty()) {
         return "--port " + *options.port + ": not a COM port (COM3) or a device path (/dev/ttyUSB0)";
     }
-    if (!unitArgs.empty() && !options.simulate) {
-        return "unknown option " + std::string(unitArgs.front()) + " (unit options need --simulate)";
-    }
-    if (options.simulate) {
-        return quorvex::simulator::SimulatedUnit::parseOptions(unitArgs, options.unit);
-    }
-    return {};
+    return quorvex::simulator::SimulatedUnit::applyOptions(unitOptions, options.simulate, options.unit);
 }
 
 std::wstring devicePathOf(std::string_view port) {
-    const std::wstring wide = zeph::platform::widen(port);
+    const std::wstring wide = zeph::platform::widenPath(port);
     if (const auto number = zeph::windows::communication::PortDirectory::portNumberOf(wide)) {
         return L"\\\\.\\COM" + std::to_wstring(*number);
     }

@@ -124,6 +124,9 @@ std::string parseOperatorCommand(std::string_view line, OperatorCommand& command
     const std::string_view name = words[0];
     parsed.name = name;
     if (name == "sim") {
+        if (words.size() == 1) {
+            return "sim needs a unit command (try help)";
+        }
         const std::size_t at = line.find("sim");
         parsed.kind = Kind::Unit;
         parsed.unitControl = std::string(line.substr(at + 3));

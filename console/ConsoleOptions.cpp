@@ -1,6 +1,7 @@
 #include "console/ConsoleOptions.h"
 
 #include "cli/CliOptions.h"
+#include "simulator/CommandLine.h"
 #include "simulator/SimulatedUnit.h"
 
 #include <QCommandLineParser>
@@ -45,35 +46,49 @@ struct ConsoleParser {
 
 }  // namespace
 
-std::string parseConsoleOptions(const QStringList& arguments, ConsoleOptions& options) {
+std::string parseConsoleOptions(const std::vector<std::string>& arguments, ConsoleOptions& options) {
     ConsoleParser console;
-    QStringList own{arguments.value(0)};
+    const auto text = [](const std::string& argument) { return QString::fromLocal8Bit(argument); };
+    QStringList own{text(arguments.empty() ? std::string() : arguments.front())};
+    std::optional<std::string> port;
     std::vector<std::string> unitArgs;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == QStringLiteral("--port")) {
-            own << arguments[i];
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--port") {
+            own << text(argument);
             if (i + 1 < arguments.size()) {
-                own << arguments[++i];
+                port = arguments[++i];
+                own << text(*port);
             }
-        } else if (ConsoleParser::isOwn(arguments[i])) {
-            own << arguments[i];
+        } else if (argument.starts_with("--port=")) {
+            port = argument.substr(std::string_view("--port=").size());
+            own << text(argument);
+        } else if (ConsoleParser::isOwn(text(argument))) {
+            own << text(argument);
         } else {
-            unitArgs.push_back(arguments[i].toStdString());
+            unitArgs.push_back(argument);
         }
     }
     if (!console.parser.parse(own)) {
         return console.parser.errorText().toStdString();
     }
+    const std::vector<std::string_view> unitViews(unitArgs.begin(), unitArgs.end());
+    std::vector<boost::program_options::option> unitOptions;
+    const std::string unitError =
+        quorvex::simulator::readCommandLine(unitViews, quorvex::simulator::unitOptionTable(), unitOptions);
     options.debug = console.parser.isSet(console.debug);
     options.connect = console.parser.isSet(console.connect);
     options.simulate = console.parser.isSet(console.simulate);
     options.help = console.parser.isSet(console.help);
     options.version = console.parser.isSet(console.version);
     if (console.parser.isSet(console.port)) {
-        options.port = console.parser.value(console.port).toStdString();
+        options.port = port;
     }
     if (options.help || options.version) {
         return {};
+    }
+    if (!unitError.empty()) {
+        return unitError;
     }
     if (options.port && options.simulate) {
         return "give either --port PORT or --simulate, not both";
@@ -84,14 +99,7 @@ std::string parseConsoleOptions(const QStringList& arguments, ConsoleOptions& op
     if (options.connect && !options.port) {
         return "--connect needs --port PORT";
     }
-    if (!unitArgs.empty() && !options.simulate) {
-        return "unknown option " + unitArgs.front() + " (unit options need --simulate)";
-    }
-    if (options.simulate) {
-        const std::vector<std::string_view> views(unitArgs.begin(), unitArgs.end());
-        return quorvex::simulator::SimulatedUnit::parseOptions(views, options.unit);
-    }
-    return {};
+    return quorvex::simulator::SimulatedUnit::applyOptions(unitOptions, options.simulate, options.unit);
 }
 
 std::string consoleHelp() {

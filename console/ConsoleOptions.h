@@ -2,10 +2,9 @@
 
 #include "simulator/SimulatorOptions.h"
 
-#include <QStringList>
-
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvex::console {
 
@@ -20,8 +19,9 @@ struct ConsoleOptions {
     bool version = false;
 };
 
-// Reads the arguments (the program's name first); returns an error text or "".
-std::string parseConsoleOptions(const QStringList& arguments, ConsoleOptions& options);
+// Reads the arguments as the program was given them (its name first); returns an error text or "".
+// The port stays the bytes it was given: a device path need not be valid UTF-8.
+std::string parseConsoleOptions(const std::vector<std::string>& arguments, ConsoleOptions& options);
 
 std::string consoleHelp();
 

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build ccache pkg-config
-  libboost-dev
+  libboost-dev libboost-program-options-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libudev-dev libcanberra-dev
   xvfb xauth fonts-dejavu-core dbus python3-dbusmock

@@ -1,5 +1,7 @@
 #include "simulator/SimulatedUnit.h"
 
+#include "simulator/CommandLine.h"
+
 #include "simulator/ControlCommand.h"
 #include "simulator/Scenario.h"
 #include "support/communication/PortDirectory.h"
@@ -14,8 +16,20 @@ using zeph::windows::communication::PortDirectory;
 
 }  // namespace
 
-std::string SimulatedUnit::parseOptions(std::span<const std::string_view> args, SimulatorOptions& options) {
-    if (std::string error = parseSimulatorOptions(args, options); !error.empty()) {
+std::string SimulatedUnit::applyOptions(std::span<const boost::program_options::option> read, bool simulate,
+                                        SimulatorOptions& options) {
+    if (!read.empty() && !simulate) {
+        return "unknown option " + optionText(read.front()) + " (unit options need --simulate)";
+    }
+    for (const boost::program_options::option& option : read) {
+        if (std::string error = applyUnitOption(option, options); !error.empty()) {
+            return error;
+        }
+    }
+    if (!simulate) {
+        return {};
+    }
+    if (std::string error = checkSimulatorOptions(options); !error.empty()) {
         return error;
     }
     // The unit's COM link is made by the program that hosts it.

@@ -14,8 +14,10 @@ namespace quorvex::simulator {
 // passages and scenario steps, and the control lines the operator sends it.
 class SimulatedUnit {
 public:
-    // Reads the unit options of a program that starts a unit in its process; "" or the error.
-    static std::string parseOptions(std::span<const std::string_view> args, SimulatorOptions& options);
+    // Applies the unit options that a program hosting a unit read against unitOptionTable(); they
+    // need the program's --simulate. "" or the error.
+    static std::string applyOptions(std::span<const boost::program_options::option> read, bool simulate,
+                                    SimulatorOptions& options);
 
     explicit SimulatedUnit(const SimulatorOptions& options);
     // Stops the unit and removes the COM link it made.

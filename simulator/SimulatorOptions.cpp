@@ -1,5 +1,9 @@
 #include "simulator/SimulatorOptions.h"
 
+#include "simulator/CommandLine.h"
+
+#include <boost/program_options/value_semantic.hpp>
+
 #include <charconv>
 #include <functional>
 #include <limits>
@@ -66,9 +70,9 @@ using Setter = std::function<bool(std::string_view, SimulatorOptions&)>;
 
 const std::map<std::string_view, Setter>& valueOptions() {
     static const std::map<std::string_view, Setter> options{
-        {"--device",
+        {"device",
          [](std::string_view v, SimulatorOptions& o) { return !(o.device = std::string(v))->empty(); }},
-        {"--com",
+        {"com",
          [](std::string_view v, SimulatorOptions& o) {
              o.registerCom = true;
              int number = 0;
@@ -79,38 +83,38 @@ const std::map<std::string_view, Setter>& valueOptions() {
              o.comNumber = number;
              return ok;
          }},
-        {"--port-dir",
+        {"port-dir",
          [](std::string_view v, SimulatorOptions& o) { return !(o.portDirectory = v)->empty(); }},
-        {"--scenario", [](std::string_view v, SimulatorOptions& o) { return !(o.scenario = v)->empty(); }},
-        {"--model", [](std::string_view v, SimulatorOptions& o) { return !(o.profile.model = v).empty(); }},
-        {"--serial", [](std::string_view v, SimulatorOptions& o) { return !(o.profile.serial = v).empty(); }},
-        {"--firmware",
+        {"scenario", [](std::string_view v, SimulatorOptions& o) { return !(o.scenario = v)->empty(); }},
+        {"model", [](std::string_view v, SimulatorOptions& o) { return !(o.profile.model = v).empty(); }},
+        {"serial", [](std::string_view v, SimulatorOptions& o) { return !(o.profile.serial = v).empty(); }},
+        {"firmware",
          [](std::string_view v, SimulatorOptions& o) { return !(o.profile.firmware = v).empty(); }},
-        {"--rate",
+        {"rate",
          [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.streamRate, 1, 1000); }},
-        {"--records",
+        {"records",
          [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.recordsPerFrame, 1, 255); }},
-        {"--gain", [](std::string_view v, SimulatorOptions& o) { return readSmall(v, o.profile.gain, 16); }},
-        {"--clipping",
+        {"gain", [](std::string_view v, SimulatorOptions& o) { return readSmall(v, o.profile.gain, 16); }},
+        {"clipping",
          [](std::string_view v, SimulatorOptions& o) { return readSmall(v, o.profile.clipping, 16); }},
-        {"--battery",
+        {"battery",
          [](std::string_view v, SimulatorOptions& o) {
              return read(v, o.profile.batteryRaw, std::uint16_t{0}, std::uint16_t{0xFFFF});
          }},
-        {"--battery-period",
+        {"battery-period",
          [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.profile.batteryPeriod); }},
-        {"--battery-duration",
+        {"battery-duration",
          [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.profile.batteryDuration); }},
-        {"--gps", [](std::string_view v, SimulatorOptions& o) { return readGps(v, o.profile.gps); }},
-        {"--retries",
+        {"gps", [](std::string_view v, SimulatorOptions& o) { return readGps(v, o.profile.gps); }},
+        {"retries",
          [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.retryLimit, 0, 100); }},
-        {"--reply-timeout",
+        {"reply-timeout",
          [](std::string_view v, SimulatorOptions& o) {
              return readMs(v, o.profile.replyTimeout) && o.profile.replyTimeout.count() > 0;
          }},
-        {"--wake",
+        {"wake",
          [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.wakeBytes, 0, 1024); }},
-        {"--passage-every",
+        {"passage-every",
          [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.passageEvery); }},
     };
     return options;
@@ -118,41 +122,57 @@ const std::map<std::string_view, Setter>& valueOptions() {
 
 }  // namespace
 
-std::string parseSimulatorOptions(std::span<const std::string_view> args, SimulatorOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view name = args[i];
-        std::optional<std::string_view> value;
-        if (const std::size_t equals = name.find('=');
-            name.starts_with("--") && equals != std::string_view::npos) {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
+const program_options::options_description& unitOptionTable() {
+    static const program_options::options_description table = [] {
+        program_options::options_description built;
+        built.add_options()("pty", "")("no-stdin", "");
+        for (const auto& [name, setter] : valueOptions()) {
+            built.add_options()(std::string(name).c_str(), program_options::value<std::string>(), "");
         }
-        if (name == "--help" || name == "-h") {
-            options.help = true;
-        } else if (name == "--version") {
-            options.version = true;
-        } else if (name == "--pty") {
-            options.device.reset();
-        } else if (name == "--no-stdin") {
-            options.readStdin = false;
-        } else if (const auto found = valueOptions().find(name); found != valueOptions().end()) {
-            if (!value) {
-                if (i + 1 == args.size()) {
-                    return std::string(name) + " needs a value";
-                }
-                value = args[++i];
-            }
-            if (!found->second(*value, options)) {
-                return "bad value \"" + std::string(*value) + "\" for " + std::string(name);
-            }
-        } else {
-            return "unknown option \"" + std::string(args[i]) + "\"";
+        return built;
+    }();
+    return table;
+}
+
+std::string applyUnitOption(const program_options::option& option, SimulatorOptions& options) {
+    if (option.string_key == "pty") {
+        options.device.reset();
+    } else if (option.string_key == "no-stdin") {
+        options.readStdin = false;
+    } else if (const auto found = valueOptions().find(option.string_key); found != valueOptions().end()) {
+        if (!found->second(option.value.front(), options)) {
+            return "bad value \"" + option.value.front() + "\" for " + optionText(option);
         }
+    } else {
+        return "unknown option \"" + optionText(option) + "\"";
     }
+    return {};
+}
+
+std::string checkSimulatorOptions(const SimulatorOptions& options) {
     if (options.device && options.registerCom && options.comNumber) {
         return "--com with a number links a new pseudo-terminal; a --device keeps its own name";
     }
     return options.profile.validate();
+}
+
+std::string parseSimulatorOptions(std::span<const std::string_view> args, SimulatorOptions& options) {
+    program_options::options_description table;
+    table.add(unitOptionTable()).add_options()("help,h", "")("version", "");
+    std::vector<program_options::option> read;
+    if (std::string error = readCommandLine(args, table, read); !error.empty()) {
+        return error;
+    }
+    for (const program_options::option& option : read) {
+        if (option.string_key == "help") {
+            options.help = true;
+        } else if (option.string_key == "version") {
+            options.version = true;
+        } else if (std::string error = applyUnitOption(option, options); !error.empty()) {
+            return error;
+        }
+    }
+    return checkSimulatorOptions(options);
 }
 
 std::string_view simulatorOptionsHelp() {

@@ -2,6 +2,9 @@
 
 #include "simulator/UnitProfile.h"
 
+#include <boost/program_options/option.hpp>
+#include <boost/program_options/options_description.hpp>
+
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -24,8 +27,18 @@ struct SimulatorOptions {
     bool version = false;
 };
 
-// Reads the options; returns an error text or "". Unknown options are errors.
+// Reads the options ("--rate 10" or "--rate=10"), later ones overriding earlier ones; returns an
+// error text or "". Unknown options and stray arguments are errors.
 std::string parseSimulatorOptions(std::span<const std::string_view> args, SimulatorOptions& options);
+
+// The unit options as an option table, for a program that reads them among its own.
+const boost::program_options::options_description& unitOptionTable();
+
+// Applies one option read against that table; returns an error text or "".
+std::string applyUnitOption(const boost::program_options::option& option, SimulatorOptions& options);
+
+// The checks across options, once all of them are applied.
+std::string checkSimulatorOptions(const SimulatorOptions& options);
 
 // The options, for a program's --help.
 std::string_view simulatorOptionsHelp();

@@ -15,10 +15,7 @@
 int main(int argc, char** argv) {
     using namespace quorvex::console;
     // Read before any window exists: --help and --version work without a display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
-    }
+    const std::vector<std::string> arguments(argv, argv + argc);
     ConsoleOptions options;
     if (const std::string error = parseConsoleOptions(arguments, options); !error.empty()) {
         std::cerr << "quorvex-console: " << error << "\nTry quorvex-console --help." << std::endl;

@@ -14,17 +14,17 @@ using namespace quorvex::screenshots;
 using namespace std::chrono_literals;
 using quorvex::console::Telvane;
 
-bool startConsole(Telvane& telvane, const QStringList& arguments) {
+bool startConsole(Telvane& telvane, std::vector<std::string> arguments) {
     quorvex::console::ConsoleOptions options;
-    const std::string error = quorvex::console::parseConsoleOptions(
-        QStringList{QStringLiteral("quorvex-console")} + arguments, options);
+    arguments.insert(arguments.begin(), "quorvex-console");
+    const std::string error = quorvex::console::parseConsoleOptions(arguments, options);
     return error.empty() && telvane.initInstance(options).empty();
 }
 
 const RegisterScene disconnected("main-window-disconnected", [](SceneContext& context) {
     SilentServices services;
     Telvane telvane(quorvex::console::deviceStack(), services.services());
-    if (!startConsole(telvane, {QStringLiteral("-debug")})) {
+    if (!startConsole(telvane, {"-debug"})) {
         return false;
     }
     context.settle(300ms);
@@ -35,8 +35,7 @@ const RegisterScene streaming("main-window-streaming", [](SceneContext& context)
     SilentServices services;
     IUserInterface& device = quorvex::console::deviceStack();
     Telvane telvane(device, services.services());
-    if (!startConsole(telvane,
-                      {QStringLiteral("--simulate"), QStringLiteral("--records"), QStringLiteral("1")})) {
+    if (!startConsole(telvane, {"--simulate", "--records", "1"})) {
         return false;
     }
     const DeviceState& state = *device.getDeviceState();

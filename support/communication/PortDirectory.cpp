@@ -113,7 +113,7 @@ std::optional<fs::path> PortDirectory::fileOf(std::wstring_view devicePath) cons
         return linkPath(*number);
     }
     if (devicePath.starts_with(L'/')) {
-        return fs::path(platform::narrow(devicePath));
+        return fs::path(platform::narrowPath(devicePath));
     }
     return std::nullopt;
 }

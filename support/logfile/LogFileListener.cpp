@@ -30,7 +30,7 @@ platform::DWORD logFolder(const std::wstring& folder, const std::wstring& baseNa
         return platform::ERROR_INVALID_NAME;
     }
     struct stat attributes {};
-    if (::stat(platform::narrow(directory).c_str(), &attributes) != 0) {
+    if (::stat(platform::narrowPath(directory).c_str(), &attributes) != 0) {
         return platform::setLastErrorFromErrno(errno);
     }
     // A base name with a separator would put the file outside the folder it was given.

@@ -37,8 +37,8 @@ platform::DWORD LogFileStream::open(const std::wstring& folder, const std::wstri
     if (fd_ >= 0) {
         return platform::ERROR_INVALID_PARAMETER;
     }
-    const std::string stem = platform::narrow(baseName);
-    const std::string directory = platform::narrow(folder);
+    const std::string stem = platform::narrowPath(baseName);
+    const std::string directory = platform::narrowPath(folder);
     if (stem.find('\0') != std::string::npos || directory.find('\0') != std::string::npos) {
         return platform::ERROR_INVALID_NAME;
     }
@@ -63,7 +63,7 @@ bool LogFileStream::isOpen() const {
 
 std::wstring LogFileStream::path() const {
     const std::lock_guard lock(mutex_);
-    return fd_ >= 0 ? platform::widen(folder_->pathOf(name_)) : std::wstring();
+    return fd_ >= 0 ? platform::widenPath(folder_->pathOf(name_)) : std::wstring();
 }
 
 unsigned LogFileStream::firstNumber() const {

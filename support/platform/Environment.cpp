@@ -14,7 +14,7 @@ std::optional<std::wstring> variable(const std::string& name) {
     if (value == nullptr || *value == '\0') {
         return std::nullopt;
     }
-    return widen(value);
+    return widenPath(value);
 }
 
 std::wstring upperAscii(std::wstring_view text) {

@@ -55,11 +55,12 @@ void appendUtf8(std::string& out, std::uint32_t code) {
     }
 }
 
-}  // namespace
+constexpr std::uint32_t kEscapeBase = 0xDC00;
 
 // Decodes by hand rather than through mbrtowc so that the result never depends on the process
-// locale. A bad sequence gives one U+FFFD per maximal subpart, as the Unicode standard advises.
-std::wstring widen(std::string_view narrow) {
+// locale. invalid(out, bytes) writes what stands for one bad sequence (a maximal subpart).
+template <typename Invalid>
+std::wstring decode(std::string_view narrow, Invalid invalid) {
     std::wstring wide;
     wide.reserve(narrow.size());
     std::size_t at = 0;
@@ -71,11 +72,6 @@ std::wstring widen(std::string_view narrow) {
             continue;
         }
         const Lead lead = leadOf(byte);
-        if (lead.length == 0) {
-            wide += kReplacement;
-            ++at;
-            continue;
-        }
         std::uint32_t code = byte & (0xFF >> (lead.length + 1));
         std::size_t taken = 1;
         while (taken < static_cast<std::size_t>(lead.length) && at + taken < narrow.size()) {
@@ -87,24 +83,56 @@ std::wstring widen(std::string_view narrow) {
             code = (code << 6) | (next & 0x3F);
             ++taken;
         }
-        wide += taken == static_cast<std::size_t>(lead.length) ? static_cast<wchar_t>(code) : kReplacement;
+        if (lead.length != 0 && taken == static_cast<std::size_t>(lead.length)) {
+            wide += static_cast<wchar_t>(code);
+        } else {
+            invalid(wide, narrow.substr(at, taken));
+        }
         at += taken;
     }
     return wide;
 }
 
-std::string narrow(std::wstring_view wide) {
+// unencodable(out, code) writes what stands for a surrogate or a value above U+10FFFF.
+template <typename Unencodable>
+std::string encode(std::wstring_view wide, Unencodable unencodable) {
     std::string narrowText;
     narrowText.reserve(wide.size());
     for (const wchar_t character : wide) {
         const auto code = static_cast<std::uint32_t>(character);
         if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            narrowText += '?';
+            unencodable(narrowText, code);
         } else {
             appendUtf8(narrowText, code);
         }
     }
     return narrowText;
+}
+
+}  // namespace
+
+// A bad sequence gives one U+FFFD per maximal subpart, as the Unicode standard advises.
+std::wstring widen(std::string_view narrow) {
+    return decode(narrow, [](std::wstring& wide, std::string_view) { wide += kReplacement; });
+}
+
+std::string narrow(std::wstring_view wide) {
+    return encode(wide, [](std::string& narrowText, std::uint32_t) { narrowText += '?'; });
+}
+
+std::wstring widenPath(std::string_view bytes) {
+    return decode(bytes, [](std::wstring& wide, std::string_view bad) {
+        for (const char byte : bad) {
+            wide += static_cast<wchar_t>(kEscapeBase + static_cast<unsigned char>(byte));
+        }
+    });
+}
+
+std::string narrowPath(std::wstring_view wide) {
+    return encode(wide, [](std::string& bytes, std::uint32_t code) {
+        const bool escaped = code >= kEscapeBase + 0x80 && code <= kEscapeBase + 0xFF;
+        bytes += escaped ? static_cast<char>(code - kEscapeBase) : '?';
+    });
 }
 
 }  // namespace zeph::platform

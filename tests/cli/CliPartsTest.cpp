@@ -2,6 +2,7 @@
 #include "cli/EventDescription.h"
 #include "cli/JsonObject.h"
 #include "cli/OperatorCommand.h"
+#include "support/communication/PortDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,7 @@ TEST(OperatorCommandTest, ReadsEveryOperationAndItsArgument) {
 TEST(OperatorCommandTest, RefusesBadLinesAndKeepsTheCommandItHad) {
     OperatorCommand command;
     ASSERT_EQ("", parseOperatorCommand("decGain", command));
-    for (const char* line : {"selectChannel", "selectChannel 10", "selectChannel -1", "selectChannel 2x",
+    for (const char* line : {"sim", "  sim  ", "selectChannel", "selectChannel 10", "selectChannel -1", "selectChannel 2x",
                              "setWorkingFolder 0", "setWorkingFolder 6", "setWorkingFolder 1 2", "incgain",
                              "stopStreaming now", "wait", "wait -5", "wait 99999999999", "state please"}) {
         EXPECT_NE("", parseOperatorCommand(line, command)) << line;
@@ -66,4 +67,64 @@ TEST(CliOptionsTest, PortsAreComNumbersOrDevicePaths) {
     EXPECT_EQ(L"\\\\.\\COM12", devicePathOf("com12"));
     EXPECT_EQ(L"/dev/pts/7", devicePathOf("/dev/pts/7"));
     EXPECT_EQ(L"", devicePathOf("ttyUSB0"));
+}
+
+namespace {
+
+std::string parse(const std::vector<std::string_view>& args, CliOptions& options) {
+    return parseCliOptions(args, options);
+}
+
+}  // namespace
+
+TEST(CliOptionsTest, ErrorsNameTheOffendingOption) {
+    const std::pair<std::vector<std::string_view>, std::string> rows[] = {
+        {{"--bogus"}, "unknown option \"--bogus\""},
+        {{"--simulate", "--rat", "5"}, "unknown option \"--rat\""},
+        {{"--port"}, "--port needs a port: COMn or a device path"},
+        {{"--port="}, "--port needs a port: COMn or a device path"},
+        {{"--simulate", "--rate"}, "--rate needs a value"},
+        {{"--simulate", "--rate", "--pty"}, "--rate needs a value"},
+        {{"--simulate", "--pty=yes"}, "--pty takes no value"},
+        {{"--simulate", "sim"}, "unexpected argument \"sim\""},
+        {{"--port", "COM3", "--rate", "5"}, "unknown option --rate (unit options need --simulate)"},
+        {{"--port", "COM3", "--simulate"}, "give either --port PORT or --simulate"},
+        {{}, "give either --port PORT or --simulate"},
+        {{"--port", "ttyS0"}, "--port ttyS0: not a COM port (COM3) or a device path (/dev/ttyUSB0)"},
+        {{"--simulate", "--rate=0"}, "bad value \"0\" for --rate"},
+        {{"--simulate", "--com", "3"}, "--com N belongs to quorvex-sim; with --simulate use --com auto"},
+    };
+    for (const auto& [args, expected] : rows) {
+        CliOptions options;
+        EXPECT_EQ(expected, parse(args, options)) << (args.empty() ? "(none)" : args.front());
+    }
+}
+
+TEST(CliOptionsTest, ValuesFollowOrAreJoinedAndTheLastOneCounts) {
+    CliOptions simulated;
+    ASSERT_EQ("", parse({"--simulate", "--rate=10", "--records", "2", "--rate", "20", "--no-stdin"}, simulated));
+    EXPECT_TRUE(simulated.simulate);
+    EXPECT_EQ(20, simulated.unit.profile.streamRate);
+    EXPECT_EQ(2, simulated.unit.profile.recordsPerFrame);
+    EXPECT_FALSE(simulated.unit.readStdin);
+
+    CliOptions joined;
+    ASSERT_EQ("", parse({"--port=/dev/ttyUSB0"}, joined));
+    EXPECT_EQ("/dev/ttyUSB0", joined.port.value_or(""));
+
+    CliOptions help;
+    ASSERT_EQ("", parse({"-h"}, help));
+    EXPECT_TRUE(help.help);
+    CliOptions version;
+    ASSERT_EQ("", parse({"--version"}, version));
+    EXPECT_TRUE(version.version);
+}
+
+// A device path is bytes: one that is not UTF-8 names the same file after the stack's round trip.
+TEST(CliOptionsTest, APortPathThatIsNotUtf8IsOpenedAsGiven) {
+    CliOptions options;
+    ASSERT_EQ("", parse({"--port", "/dev/serial/x\xFF"}, options));
+    const auto file = zeph::windows::communication::PortDirectory("/nonexistent").fileOf(devicePathOf(*options.port));
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ("/dev/serial/x\xFF", file->string());
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 
 using namespace quorvex::test;
 
@@ -166,6 +167,43 @@ TEST_F(CliTest, AnInterruptDisconnectsFirst) {
     cli_->interrupt();
     expectEvent("disconnect", {"\"error\":0"});
     EXPECT_EQ(0, cli_->waitForExit());
+}
+
+TEST_F(CliTest, ASecondInterruptEndsTheClientAtOnceWhileTheFirstIsStillDisconnecting) {
+    auto profile = quietProfile();
+    // A battery reading that outlasts the disconnection's three-second wait for it.
+    profile.batteryDuration = std::chrono::seconds(30);
+    startStreamingSession(profile);
+    control("poll");
+    expectEvent("batteryReadBegins");
+    // Stop signals that arrive together count once, so interrupt until the client has gone.
+    std::optional<int> code;
+    for (int attempt = 0; attempt < 200 && !code; ++attempt) {
+        cli_->interrupt();
+        code = cli_->waitForExit(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(code.has_value()) << cli_->transcript();
+    EXPECT_EQ(130, *code) << cli_->transcript();
+    EXPECT_EQ(0u, countEvents("disconnect")) << "it ended before the first interrupt's disconnection did";
+}
+
+TEST_F(CliTest, APortPathAndALogFolderThatAreNotUtf8AreUsedAsGiven) {
+    startUnit();
+    const std::filesystem::path port = logFolder_.path() / "unit\xFF";
+    std::filesystem::create_symlink(unit_->portName(), port);
+    const std::filesystem::path logs = logFolder_.path() / "logs\xFE";
+    std::filesystem::create_directory(logs);
+    cli_ = std::make_unique<ChildProcess>(QUORVEX_CLI_PROGRAM, std::vector<std::string>{"--port", port.string()},
+                                          std::map<std::string, std::string>{{"TEMP", logs.string()}});
+    expectEvent("streaming", {"\"first\":true"});
+    cli_->sendLine("disconnect");
+    ASSERT_EQ(0, cli_->waitForExit());
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(logs)) {
+        written.push_back(entry.path().filename().string());
+    }
+    ASSERT_EQ(1u, written.size()) << cli_->errorText();
+    EXPECT_TRUE(written.front().starts_with("QUORVEX_DEBUG-")) << written.front();
 }
 
 TEST_F(CliTest, AHangUpOrQuitSignalDisconnectsAndClosesTheLogLikeTerminate) {

@@ -52,7 +52,11 @@ ConsoleTest::~ConsoleTest() {
 
 void ConsoleTest::start(const QStringList& options) {
     console::ConsoleOptions parsed;
-    const std::string error = console::parseConsoleOptions(QStringList{"quorvex-console"} + options, parsed);
+    std::vector<std::string> arguments{"quorvex-console"};
+    for (const QString& option : options) {
+        arguments.push_back(option.toStdString());
+    }
+    const std::string error = console::parseConsoleOptions(arguments, parsed);
     ASSERT_EQ("", error);
     ASSERT_EQ("", telvane_->initInstance(parsed));
 }

@@ -7,8 +7,8 @@ namespace {
 
 using namespace quorvex::console;
 
-std::string parse(QStringList arguments, ConsoleOptions& options) {
-    arguments.prepend(QStringLiteral("quorvex-console"));
+std::string parse(std::vector<std::string> arguments, ConsoleOptions& options) {
+    arguments.insert(arguments.begin(), "quorvex-console");
     return parseConsoleOptions(arguments, options);
 }
 
@@ -27,6 +27,18 @@ TEST(ConsoleOptionsTest, DebugPortConnectAndASimulatedUnitWithItsOwnOptions) {
     EXPECT_EQ(150, simulated.unit.profile.streamRate);
     EXPECT_EQ(1, simulated.unit.profile.recordsPerFrame);
 
+    ConsoleOptions equals;
+    ASSERT_EQ("", parse({"--port=/dev/ttyUSB1"}, equals));
+    EXPECT_EQ("/dev/ttyUSB1", equals.port.value_or(""));
+    ConsoleOptions simulatedEquals;
+    ASSERT_EQ("", parse({"--simulate", "--rate=20"}, simulatedEquals));
+    EXPECT_EQ(20, simulatedEquals.unit.profile.streamRate);
+
+    // A device path is bytes: one that is not UTF-8 is kept as given.
+    ConsoleOptions bytes;
+    ASSERT_EQ("", parse({"--port", "/dev/x\xff"}, bytes));
+    EXPECT_EQ("/dev/x\xff", bytes.port.value_or(""));
+
     ConsoleOptions plain;
     ASSERT_EQ("", parse({}, plain));
     EXPECT_FALSE(plain.debug);
@@ -34,7 +46,7 @@ TEST(ConsoleOptionsTest, DebugPortConnectAndASimulatedUnitWithItsOwnOptions) {
 }
 
 TEST(ConsoleOptionsTest, BadCommandLinesAreRefusedWithAReason) {
-    const std::pair<QStringList, std::string> rows[] = {
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
         {{"--port"}, "port"},
         {{"--port", "ttyUSB0"}, "not a COM port"},
         {{"--connect"}, "--connect needs --port"},
@@ -43,12 +55,14 @@ TEST(ConsoleOptionsTest, BadCommandLinesAreRefusedWithAReason) {
         {{"--simulate", "--rate", "fast"}, "fast"},
         {{"--simulate", "--com", "4"}, "--com auto"},
         {{"-debugx"}, "debugx"},
+        {{"--bogus"}, "unknown option \"--bogus\""},
+        {{"--simulate", "--rate"}, "--rate needs a value"},
+        {{"--simulate", "stray"}, "unexpected argument \"stray\""},
     };
     for (const auto& [arguments, expected] : rows) {
         ConsoleOptions options;
         const std::string error = parse(arguments, options);
-        EXPECT_NE(std::string::npos, error.find(expected))
-            << arguments.join(' ').toStdString() << ": " << error;
+        EXPECT_NE(std::string::npos, error.find(expected)) << arguments.front() << ": " << error;
     }
     ConsoleOptions help;
     EXPECT_EQ("", parse({"--help", "--bogus"}, help));

@@ -83,10 +83,26 @@ TEST(SimulatorOptionsTest, ReadTheProfileAndRefuseBadValues) {
                                                      {"--gps", "1,2"},
                                                      {"--com", "0"},
                                                      {"--records"},
-                                                     {"--frobnicate"}}) {
+                                                     {"--frobnicate"},
+                                                     {"--gain=", "8"},
+                                                     {"--model", "M410", "extra"}}) {
         SimulatorOptions rejected;
         EXPECT_NE(parseSimulatorOptions(bad, rejected), "") << bad[0];
     }
+}
+
+TEST(SimulatorOptionsTest, LaterOptionsOverrideEarlierOnesInCommandLineOrder) {
+    SimulatorOptions options;
+    const std::vector<std::string_view> args{"--device", "/dev/ttyS1", "--pty", "--rate=5", "--rate", "7", "-h"};
+    ASSERT_EQ(parseSimulatorOptions(args, options), "");
+    EXPECT_FALSE(options.device) << "--pty after --device plays on a new pseudo-terminal";
+    EXPECT_EQ(options.profile.streamRate, 7);
+    EXPECT_TRUE(options.help);
+
+    SimulatorOptions device;
+    const std::vector<std::string_view> deviceLast{"--pty", "--device=/dev/ttyS1"};
+    ASSERT_EQ(parseSimulatorOptions(deviceLast, device), "");
+    EXPECT_EQ(device.device.value_or(""), "/dev/ttyS1");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "support/platform/Environment.h"
+#include "support/platform/TextConversion.h"
 
 #include "tests/support/platform/ScopedVariable.h"
 
@@ -58,6 +59,11 @@ TEST(EnvironmentTest, TempFallsBackToTmpdirThenSlashTmp) {
         EXPECT_EQ(expandEnvironmentStrings(L"%TMP%"), L"/tmp");
     }
     EXPECT_EQ(expandEnvironmentStrings(L"%TEMP%"), L"/var/temp");
+}
+
+TEST(EnvironmentTest, AFolderThatIsNotUtf8IsKeptByteForByte) {
+    ScopedVariable temp("TEMP", "/var/t\xFFmp");
+    EXPECT_EQ(narrowPath(expandEnvironmentStrings(L"%TEMP%/QUORVEX_DEBUG-")), "/var/t\xFFmp/QUORVEX_DEBUG-");
 }
 
 TEST(EnvironmentTest, JoinPathPutsExactlyOneSlashBetween) {

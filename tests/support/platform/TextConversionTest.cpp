@@ -81,6 +81,32 @@ TEST(TextConversionTest, ArbitraryBytesStabiliseAfterOneConversion) {
     }
 }
 
+// A path is bytes: whatever it holds comes back byte for byte, valid UTF-8 reads as text, and a
+// byte that is not UTF-8 is shown as '?' rather than turned into some other name.
+TEST(TextConversionTest, PathsKeepEveryByte) {
+    for (int value = 0; value < 256; ++value) {
+        const std::string one(1, static_cast<char>(value));
+        EXPECT_EQ(narrowPath(widenPath(one)), one) << value;
+    }
+    std::mt19937 random(99);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes;
+        for (int i = 0; i < 64; ++i) {
+            bytes += static_cast<char>(byte(random));
+        }
+        EXPECT_EQ(narrowPath(widenPath(bytes)), bytes);
+    }
+    const std::string text = "/dev/serial/by-id/caf\xC3\xA9-\xF0\x9F\x98\x80";
+    EXPECT_EQ(widenPath(text), widen(text));
+    EXPECT_EQ(narrowPath(widen(text)), text);
+
+    EXPECT_EQ(widenPath("/dev/x\xFF"), L"/dev/x\xDCFF");
+    EXPECT_EQ(widenPath("\xE2\x82/"), L"\xDCE2\xDC82/") << "each byte of a cut-off sequence";
+    EXPECT_EQ(narrow(widenPath("/dev/x\xFF")), "/dev/x?");
+    EXPECT_EQ(narrowPath(L"a\xDC41\xD800"), "a??") << "only escapes of non-ASCII bytes turn back";
+}
+
 TEST(TextConversionTest, IndependentOfTheProcessLocale) {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
     std::setlocale(LC_ALL, "C");
