@@ -176,7 +176,7 @@ std::string parseSimulatorOptions(std::span<const std::string_view> args, Simula
 }
 
 std::string_view simulatorOptionsHelp() {
-    return R"(Unit options:
+    return R"(Unit options (a value follows its option or joins it: --rate 20 or --rate=20):
   --pty                    play on a new pseudo-terminal (the default); its path is printed
   --device PATH            play on an existing tty instead (a serial port, one end of a link)
   --com N|auto             link the line into the port directory as COMN (auto: lowest free)

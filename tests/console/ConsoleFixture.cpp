@@ -51,11 +51,16 @@ ConsoleTest::~ConsoleTest() {
 }
 
 void ConsoleTest::start(const QStringList& options) {
-    console::ConsoleOptions parsed;
-    std::vector<std::string> arguments{"quorvex-console"};
+    std::vector<std::string> arguments;
     for (const QString& option : options) {
         arguments.push_back(option.toStdString());
     }
+    startWithArguments(arguments);
+}
+
+void ConsoleTest::startWithArguments(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "quorvex-console");
+    console::ConsoleOptions parsed;
     const std::string error = console::parseConsoleOptions(arguments, parsed);
     ASSERT_EQ("", error);
     ASSERT_EQ("", telvane_->initInstance(parsed));

@@ -59,6 +59,8 @@ protected:
 
     // Starts the console with these command-line options; fails the test on an error.
     void start(const QStringList& options);
+    // The same with the arguments as bytes, as the program is given them.
+    void startWithArguments(std::vector<std::string> arguments);
     console::TelvaneDlg& window() const { return *telvane_->mainWindow(); }
     const DeviceState& unitState() const;
     // Sends a control line to the simulated unit.

@@ -1,7 +1,10 @@
 #include "console/CommandIds.h"
+#include "simulator/UnitSimulator.h"
 #include "tests/console/ConsoleFixture.h"
 
 #include <QAction>
+
+#include <filesystem>
 #include <QFile>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -216,6 +219,17 @@ TEST_F(ConsoleTest, APortThatWillNotOpenShowsFailedToConnect) {
     EXPECT_EQ(QStringLiteral("Failed to connect!"), answers_.boxes[0].text);
     EXPECT_FALSE(window().isWaiting());
     EXPECT_TRUE(enabled(window(), ID_CONNECT));
+}
+
+TEST_F(ConsoleTest, APortPathThatIsNotUtf8IsOpenedAsGiven) {
+    quorvex::simulator::UnitSimulator unit;
+    ASSERT_EQ(0u, unit.openPseudoTerminal());
+    ASSERT_EQ(0u, unit.start());
+    const std::filesystem::path port = temp_.path() / "unit\xFF";
+    std::filesystem::create_symlink(unit.portName(), port);
+    startWithArguments({"--port", port.string(), "--connect"});
+    EXPECT_TRUE(waitForStreaming());
+    EXPECT_TRUE(answers_.boxes.empty()) << answers_.boxes.front().text.toStdString();
 }
 
 TEST_F(ConsoleTest, TheHealthChecksBoxIsShownOnTheWindowThreadWhileTheStreamWillNotStop) {
