@@ -40,6 +40,10 @@ bool readable(const pollfd& fd) {
 
 }  // namespace
 
+void InputReader::sessionEnded() {
+    sessionEnded_.store(true);
+}
+
 void InputReader::blockStopSignals() {
     const sigset_t signals = stopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
@@ -50,8 +54,9 @@ void InputReader::blockStopSignals() {
 void InputReader::takeStopSignal() {
     signalfd_siginfo info{};
     [[maybe_unused]] const auto got = ::read(signalFd_, &info, sizeof info);
-    // The second one ends the process at once, however much is still queued for the window.
-    if (++stopSignals_ > 1) {
+    // The second one ends the process at once, however much is still queued for the window; so
+    // does any once the session has ended.
+    if (++stopSignals_ > 1 || sessionEnded_.load()) {
         std::_Exit(static_cast<int>(SessionEnd::Interrupted));
     }
     zeph::platform::postMessage(window_, ConsoleSession::WM_CLI_INTERRUPT, 0, 0);
@@ -76,7 +81,7 @@ void InputReader::run() {
     bool stopping = false;
     LineSplitter lines(
         [&](const std::string& line) {
-            if (stopping) {
+            if (stopping || sessionEnded_.load()) {
                 return;
             }
             OperatorCommand command;
@@ -113,6 +118,10 @@ void InputReader::run() {
         if (got <= 0) {
             // The end of input ends the commands, not the session.
             inputOpen = false;
+            lines.finish();
+            if (stopping) {
+                return;
+            }
             continue;
         }
         lines.feed(std::string_view(buffer, static_cast<std::size_t>(got)));

@@ -2,6 +2,7 @@
 
 #include "support/platform/WindowTypes.h"
 
+#include <atomic>
 #include <thread>
 
 namespace quorvex::cli {
@@ -17,6 +18,10 @@ public:
     ~InputReader();
     InputReader(const InputReader&) = delete;
     InputReader& operator=(const InputReader&) = delete;
+
+    // The session's loop has ended and the stack is shutting down: lines are no longer posted, and
+    // a stop signal now ends the process at once, since there is no session left to disconnect.
+    void sessionEnded();
 
     // Blocks SIGINT, SIGTERM, SIGHUP and SIGQUIT in the calling thread and in the threads it
     // starts afterwards, and ignores SIGPIPE.
@@ -35,6 +40,7 @@ private:
     int stopFd_ = -1;
     int signalFd_ = -1;
     int stopSignals_ = 0;
+    std::atomic<bool> sessionEnded_{false};
     std::thread thread_;
 };
 

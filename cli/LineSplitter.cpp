@@ -25,13 +25,24 @@ void LineSplitter::feed(std::string_view bytes) {
             return;
         }
         if (!skipping_) {
-            const std::string line = std::move(pending_);
-            pending_.clear();
-            line_(line);
+            deliverPending();
         }
         skipping_ = false;
         bytes.remove_prefix(end + 1);
     }
+}
+
+void LineSplitter::finish() {
+    if (!skipping_ && !pending_.empty()) {
+        deliverPending();
+    }
+    skipping_ = false;
+}
+
+void LineSplitter::deliverPending() {
+    const std::string line = std::move(pending_);
+    pending_.clear();
+    line_(line);
 }
 
 }  // namespace quorvex::cli

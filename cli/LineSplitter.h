@@ -19,8 +19,12 @@ public:
     LineSplitter(std::function<void(const std::string&)> line, std::function<void(std::string_view)> tooLong);
 
     void feed(std::string_view bytes);
+    // The end of the stream: a last line without a line feed is still a line.
+    void finish();
 
 private:
+    void deliverPending();
+
     std::function<void(const std::string&)> line_;
     std::function<void(std::string_view)> tooLong_;
     std::string pending_;

@@ -15,6 +15,7 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,10 +92,14 @@ int main(int argc, char** argv) {
         settings.setPortNumber(*number);
     }
     int exitCode = static_cast<int>(SessionEnd::ConnectFailed);
+    // Lives on through the stack's shutdown, which can take seconds, so that a stop signal is
+    // still heard there.
+    std::optional<InputReader> input;
     if (session.connect(settings)) {
         const ClockTicker clock(session.window(), ConsoleSession::WM_CLI_CLOCK);
-        const InputReader input(0, session.window());
+        input.emplace(0, session.window());
         exitCode = runMessageLoop();
+        input->sessionEnded();
     }
     // As the main window does when it closes: the stack disconnects and stops its workers.
     device.exit();

@@ -54,12 +54,15 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     envp.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) {
+        // A group of its own, so that whatever it starts (a shell's pipeline) ends with it.
+        ::setpgid(0, 0);
         ::dup2(in[0], 0);
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
         ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
+    ::setpgid(pid_, pid_);  // as the child does, whichever runs first
     ::close(in[0]);
     ::close(out[1]);
     ::close(err[1]);
@@ -69,10 +72,9 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
 }
 
 ChildProcess::~ChildProcess() {
-    if (!waitForExit(std::chrono::milliseconds(0))) {
-        ::kill(pid_, SIGKILL);
-        waitForExit(std::chrono::seconds(10));
-    }
+    // The whole group: a process left behind by a failed test would hold the pipes open.
+    ::kill(-pid_, SIGKILL);
+    waitForExit(std::chrono::seconds(10));
     closeDescriptor(input_);
     outputReader_.join();
     errorReader_.join();

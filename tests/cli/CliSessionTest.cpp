@@ -229,6 +229,15 @@ TEST_F(CliTest, AClosedStandardOutputEndsTheSessionAndDisconnectsTheUnit) {
     EXPECT_TRUE(contains(debugLog(), "Port closed and worker threads shut down.")) << debugLog();
 }
 
+TEST_F(CliTest, ALastCommandWithoutALineFeedIsStillCarriedOut) {
+    cli_ = std::make_unique<ChildProcess>(
+        "/bin/bash",
+        std::vector<std::string>{"-c", "printf disconnect | \"$0\" --simulate", QUORVEX_CLI_PROGRAM},
+        std::map<std::string, std::string>{{"TEMP", logFolder_.path().string()}});
+    expectEvent("disconnect", {"\"error\":0"});
+    EXPECT_EQ(0, cli_->waitForExit());
+}
+
 TEST_F(CliTest, AnOverlongInputLineIsRefusedWithAClearErrorAndTheNextLineServed) {
     startStreamingSession();
     cli_->sendLine(std::string(200000, 'x'));

@@ -27,6 +27,23 @@ TEST(LineSplitter, LinesSplitAcrossReadsComeWholeAndInOrder) {
     EXPECT_TRUE(c.refused.empty());
 }
 
+TEST(LineSplitter, TheLastLineWithoutALineFeedIsStillALineAtTheEnd) {
+    Collected c;
+    c.splitter.feed("requestState\ndiscon");
+    c.splitter.feed("nect");
+    EXPECT_EQ(std::vector<std::string>{"requestState"}, c.lines);
+    c.splitter.finish();
+    EXPECT_EQ((std::vector<std::string>{"requestState", "disconnect"}), c.lines);
+    c.splitter.finish();
+    EXPECT_EQ(2u, c.lines.size()) << "nothing is delivered twice";
+
+    Collected refused;
+    refused.splitter.feed(std::string(LineSplitter::MaxLineLength + 1, 'x'));
+    refused.splitter.finish();
+    EXPECT_TRUE(refused.lines.empty()) << "a refused line stays refused at the end";
+    EXPECT_EQ(1u, refused.refused.size());
+}
+
 TEST(LineSplitter, ALineOverTheLimitIsRefusedOnceAndSkippedToItsLineFeed) {
     Collected c;
     const std::string chunk(4096, 'x');
