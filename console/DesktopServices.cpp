@@ -10,6 +10,8 @@ namespace quorvex::console {
 void DesktopServices::show(QWidget* parent, const QString& text, BoxIcon icon) {
     QMessageBox box(icon == BoxIcon::Error ? QMessageBox::Critical : QMessageBox::Information,
                     QStringLiteral("QUORVEX Telvane"), text, QMessageBox::Ok, parent);
+    // A box can come while the main window waits, disabled; Qt would grey out the box with it.
+    box.setEnabled(true);
     box.exec();
 }
 

@@ -25,12 +25,12 @@ void TelvaneDlg::OnDevices() {
         survey_->raise();
         return;
     }
+    // The window waits, disabled, until the survey answers; the survey, made after, stays usable.
+    beginWait();
     survey_ = new DeviceSurveyDlg(this);
     survey_->selectionSignal().connect(
         [this](int result, const DeviceSelection* selection) { onDeviceSelected(result, selection); });
     survey_->show();
-    // The window waits, disabled, until the survey answers.
-    beginWait();
 }
 
 void TelvaneDlg::onDeviceSelected(int result, const DeviceSelection* selection) {

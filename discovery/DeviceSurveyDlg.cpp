@@ -70,6 +70,9 @@ DeviceSurveyDlg::DeviceSurveyDlg(QWidget* parent, IBluetoothMgr& manager, Discov
     setWindowTitle(tr("Select Device"));
     setObjectName(QStringLiteral("DeviceSurveyDlg"));
     setWindowIcon(images_[ReadyImage]);
+    // A window of its own: the main window waits, disabled, while the survey is open, and Qt would
+    // otherwise grey out the survey with it.
+    setEnabled(true);
     buildLayout();
     monitor_ = new DeviceMonitor(this);
     connect(monitor_, &DeviceMonitor::portArrived, this, &DeviceSurveyDlg::onPortArrived);

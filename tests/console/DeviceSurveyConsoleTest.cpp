@@ -1,4 +1,5 @@
 #include "console/CommandIds.h"
+#include "console/DesktopServices.h"
 #include "discovery/SerialSettingsDlg.h"
 #include "discovery/SurveyImages.h"
 #include "discovery/SurveyList.h"
@@ -74,6 +75,52 @@ TEST_F(ConsoleTest, DevicesPicksAPairedUnitAndConnectsToItsBluetoothLink) {
     EXPECT_TRUE(
         waitFor([this] { return window().paneIcon(TelvaneDlg::ConnectionPane) == "bluetooth-enabled"; }));
     EXPECT_EQ(QStringLiteral("Enabled"), window().paneTip(TelvaneDlg::ConnectionPane));
+}
+
+// The survey is a window of its own: the main window's wait state, which lasts as long as the
+// survey is open, must not grey it out, even when no Bluetooth search runs to re-enable it.
+// Neither may it grey out a message box.
+TEST_F(ConsoleTest, WithoutARadioTheSurveyStillPicksASerialPortAndConnects) {
+    TemporaryMachine machine;
+    FakeBluez bluez;
+    quorvex::simulator::UnitSimulator unit;
+    ASSERT_EQ(0u, unit.openPseudoTerminal());
+    ASSERT_EQ(0u, unit.start());
+    machine.addSerialPort(unit.portName());
+    pointDiscoveryAt(machine, bluez);
+    start({});
+
+    window().action(ID_VIEW_DEVICES)->trigger();
+    DeviceSurveyDlg* survey = window().deviceSurvey();
+    ASSERT_NE(nullptr, survey);
+    EXPECT_TRUE(window().isWaiting());
+    auto* list = survey->findChild<SurveyList*>(QStringLiteral("deviceList"));
+    QListWidgetItem* tile = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        tile = list->findTile(SurveyList::SerialPortsGroup, QStringLiteral("COM1"));
+        return tile != nullptr;
+    }));
+    EXPECT_TRUE(survey->isEnabled());
+
+    // So must a box shown while the main window waits (as a refused unit's is).
+    bool boxEnabled = false;
+    QTimer::singleShot(0, [&boxEnabled] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(nullptr, box);
+        boxEnabled = box->isEnabled();
+        box->close();
+    });
+    DesktopServices().show(&window(), QStringLiteral("Failed to connect!"), BoxIcon::Error);
+    EXPECT_TRUE(boxEnabled);
+
+    tile->setSelected(true);
+    QPushButton* ok = survey->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    EXPECT_TRUE(ok->isEnabled());
+    ok->click();
+
+    ASSERT_TRUE(waitForStreaming());
+    EXPECT_EQ(nullptr, window().deviceSurvey());
+    EXPECT_EQ(1, window().serialSettings().portNumber());
 }
 
 TEST_F(ConsoleTest, SerialConfigurationReplacesTheSettingsOnlyOnOk) {
