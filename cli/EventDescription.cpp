@@ -16,7 +16,7 @@ namespace quorvex::cli {
 namespace {
 
 namespace platform = zeph::platform;
-using quorvex::console::firmwareRevisionText;
+using quorvex::console::firmwareVersionText;
 using quorvex::console::firmwareVersionOf;
 using quorvex::console::IgnoredEventText;
 using quorvex::console::passageText;
@@ -57,7 +57,7 @@ JsonObject init(const InitRecord& record) {
     JsonObject json;
     json.text("deviceName", boundedText(record.deviceName, sizeof record.deviceName));
     json.integers<std::uint16_t>("firmwareWords", record.firmware);
-    json.text("firmware", firmwareRevisionText(firmwareVersionOf({record.firmware[0], record.firmware[1]})));
+    json.text("firmware", firmwareVersionText(firmwareVersionOf({record.firmware[0], record.firmware[1]})));
     json.flag("autoTrigger", record.autoTrigger != 0).flag("logging", record.logging != 0);
     json.integer("batteryRaw", record.batteryRaw).flag("autoSelect", record.autoSelect != 0);
     json.integer("channel", record.channel).integer("recordingState", record.recordingState);
@@ -187,7 +187,7 @@ JsonObject describeState(const DeviceState& state) {
     json.text("mode", state.operatingMode().name()).text("streaming", state.streamingState().name());
     const DeviceIdentity identity = state.identity();
     json.text("model", identity.model).text("serialNumber", identity.nameRemainder);
-    json.text("firmware", firmwareRevisionText(firmwareVersionOf(state.firmware())));
+    json.text("firmware", firmwareVersionText(firmwareVersionOf(state.firmware())));
     json.flag("autoTrigger", state.autoTrigger()).flag("logging", state.logging());
     json.integer("recordingState", state.recordingState()).flag("recording", state.recording());
     json.real("battery", state.batteryLevel());

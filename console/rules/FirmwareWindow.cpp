@@ -28,13 +28,19 @@ std::string firmwareRevisionText(const FirmwareVersion& version) {
     return "0." + digits.substr(digits.size() - 4);
 }
 
-// Every version in the box reads as the device information and the client's events show it: a
-// plain "00" before the minor number would make 1808 read as 0.001808.
+std::string firmwareVersionText(const FirmwareVersion& version) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%d.%04d", version.major, version.minor);
+    return text;
+}
+
+// Every version in the box reads as the client's events show it: a plain "00" before the minor
+// number would make 1808 read as 0.001808, and the major number must not be dropped.
 std::string incompatibleFirmwareText(const FirmwareVersion& version) {
     return "This QUORVEX unit is running an incompatible version of the firmware.\n\n"
            "Minimum supported version " +
-           firmwareRevisionText(Oldest) + "\nMaximum supported version " + firmwareRevisionText(Newest) +
-           "\n\nCurrent Version " + firmwareRevisionText(version);
+           firmwareVersionText(Oldest) + "\nMaximum supported version " + firmwareVersionText(Newest) +
+           "\n\nCurrent Version " + firmwareVersionText(version);
 }
 
 }  // namespace quorvex::console

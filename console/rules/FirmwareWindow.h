@@ -16,6 +16,9 @@ FirmwareVersion firmwareVersionOf(const FirmwareRevision& revision);
 bool isCompatibleFirmware(const FirmwareVersion& version);
 // As the device information shows it: "0." and the minor number's last four digits (85: 0.0085).
 std::string firmwareRevisionText(const FirmwareVersion& version);
+// The whole version, major number included: "1.0090" for major 1, minor 90 (the minor number,
+// 12 bits, always fits four digits).
+std::string firmwareVersionText(const FirmwareVersion& version);
 // The text of the box that refuses a unit outside the window.
 std::string incompatibleFirmwareText(const FirmwareVersion& version);
 

@@ -19,12 +19,15 @@ TEST(ConsoleTextsTest, FirmwareWindowAcceptsZeroPointZeroZeroEightyFiveToNinetyE
     EXPECT_EQ("0.0085", firmwareRevisionText({0, 85}));
     EXPECT_EQ("0.0100", firmwareRevisionText({0, 100}));
     EXPECT_EQ("0.2345", firmwareRevisionText({0, 12345})) << "the last four digits";
-    // The box shows the number as the device information and the client's events do.
+    // The box shows the number as the client's events do.
     EXPECT_EQ(
         "This QUORVEX unit is running an incompatible version of the firmware.\n\n"
         "Minimum supported version 0.0085\nMaximum supported version 0.0098\n\nCurrent Version 0.1808",
         incompatibleFirmwareText({0, 1808}));
     EXPECT_NE(std::string::npos, incompatibleFirmwareText({0, 100}).find("Current Version 0.0100"));
+    EXPECT_NE(std::string::npos, incompatibleFirmwareText({1, 90}).find("Current Version 1.0090"))
+        << "a refused major number is shown, not a version inside the window";
+    EXPECT_EQ("0.4095", firmwareVersionText({0, 4095}));
 }
 
 TEST(ConsoleTextsTest, TheOperatorsTextsOfPassagesAndTriggers) {
