@@ -57,8 +57,7 @@ platform::DWORD LogFileStream::open(const std::wstring& folder, const std::wstri
 }
 
 bool LogFileStream::isOpen() const {
-    const std::lock_guard lock(mutex_);
-    return fd_ >= 0;
+    return open_.load(std::memory_order_acquire);
 }
 
 std::wstring LogFileStream::path() const {
@@ -79,11 +78,13 @@ void LogFileStream::close() {
     flushLocked();
     ::close(fd_);
     fd_ = -1;
+    open_.store(false, std::memory_order_release);
 }
 
 // A new file: its header, and room for it within the total limit.
 void LogFileStream::startFile(LogFileFolder::CreatedFile&& created) {
     fd_ = created.fd;
+    open_.store(true, std::memory_order_release);
     name_ = std::move(created.name);
     number_ = created.number;
     size_ = 0;

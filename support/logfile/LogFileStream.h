@@ -45,6 +45,8 @@ public:
     // How many times writing has begun to fail, and how many lines were lost so far.
     std::uint64_t failures() const { return failures_.load(std::memory_order_relaxed); }
     std::uint64_t linesLost() const { return linesLost_.load(std::memory_order_relaxed); }
+    // Lines refused before they reached the stream (a queue that was full) count as lost too.
+    void countDropped(std::uint64_t lines) { linesLost_.fetch_add(lines, std::memory_order_relaxed); }
 
     // A run of whole lines, written out when it ends (and along the way once it grows large). It
     // holds the stream for its whole life, so runs of different threads keep their order. Lines of
@@ -94,6 +96,9 @@ private:
     std::atomic<platform::DWORD> failure_{0};
     std::atomic<std::uint64_t> failures_{0};
     std::atomic<std::uint64_t> linesLost_{0};
+    // Whether a file is open, read without the mutex: a Batch holds that for as long as the disk
+    // takes, and the window thread only asks before it queues.
+    std::atomic<bool> open_{false};
 };
 
 }  // namespace zeph::windows::logging

@@ -99,7 +99,9 @@ bool LogFileWriteThread::queueLines(std::string&& lines) {
     }
     // A writer that cannot keep up (a stalled disk) must not take the program's memory with it.
     if (queuedBytes_ + lines.size() > kQueueLimitBytes) {
-        droppedLines_ += static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), '\n'));
+        const auto count = static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), '\n'));
+        droppedLines_ += count;
+        stream_->countDropped(count);
     } else {
         queuedBytes_ += lines.size();
         queue_.push_back(std::move(lines));

@@ -103,6 +103,34 @@ TEST_F(LogFileQueued, LinesQueuedWhileTheMutexIsHeldElsewhereAreWrittenByStop) {
     EXPECT_TRUE(mutex->release());
 }
 
+// A writer that cannot write (here: the shared mutex is held, as a stalled disk would hold it)
+// must not take the program's memory: past the cap runs are refused, counted as lost, and a line
+// says how many once the writer gets going again.
+TEST_F(LogFileQueued, LinesBeyondTheQueueCapAreRefusedCountedAsLostAndReported) {
+    openQueued("capped");
+    const auto mutex = platform::Mutex::create(false, L"message queue mutex");
+    ASSERT_EQ(platform::waitForSingleObject(mutex, 0), platform::WAIT_OBJECT_0);
+    const std::wstring filler(1000, L'x');
+    constexpr int kLines = 20000;  // about 20 MB against the 16 MiB cap
+    for (int i = 0; i < kLines; ++i) {
+        LogBeacon::log("Test::capped", Information, L"%d %s", i, filler.c_str());
+        if (i % 1000 == 999) {
+            LogBeacon::instance().flush();
+        }
+    }
+    LogBeacon::instance().flush();
+    const std::uint64_t lost = listener_.status().linesLost;
+    EXPECT_GT(lost, 0u);
+    EXPECT_LT(lost, static_cast<std::uint64_t>(kLines));
+    EXPECT_TRUE(mutex->release());
+
+    listener_.stopBackgroundWriter();
+    const auto lines = readLines(logPath("capped"));
+    EXPECT_EQ(testMessages(lines).size() + lost, static_cast<std::size_t>(kLines));
+    const std::string report = std::to_string(lost) + " log lines were dropped: the log writer fell behind.";
+    EXPECT_NE(readBytes(logPath("capped")).find(report), std::string::npos) << report;
+}
+
 TEST_F(LogFileQueued, NoLineIsLostOrReorderedWhenFourThreadsLogAndTheListenerClosesRightAfter) {
     openQueued("busy");
     constexpr int kThreads = 4;
