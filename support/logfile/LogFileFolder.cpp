@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +35,19 @@ bool isOwnRegularFile(int fd) {
     return ::fstat(fd, &attributes) == 0 && S_ISREG(attributes.st_mode) && attributes.st_uid == ::geteuid();
 }
 
+// Another program (a second console, the client) may still be writing an old file under the same
+// user: it holds a shared lock on it for as long as it writes, and that file is left alone.
+bool deleteUnlessInUse(int folder, const std::string& name) {
+    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool unused = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const bool deleted = unused && ::unlinkat(folder, name.c_str(), 0) == 0;
+    ::close(fd);
+    return deleted;
+}
+
 struct Candidate {
     LogFileNaming::Age age;
     std::string name;
@@ -60,6 +74,7 @@ platform::DWORD LogFileFolder::create(const std::string& stem, unsigned number, 
             return platform::ERROR_ACCESS_DENIED;
         }
         ::fcntl(fd, F_SETFL, 0);  // writes to a full disk fail rather than return EAGAIN
+        ::flock(fd, LOCK_SH);     // in use while open: another logger's clean-up leaves it alone
         created = {fd, std::move(name), number};
         return platform::ERROR_SUCCESS;
     }
@@ -96,7 +111,7 @@ std::vector<std::string> LogFileFolder::prune(const std::string& keep, std::uint
         if (total <= limit) {
             break;
         }
-        if (::unlinkat(::dirfd(directory.get()), file.name.c_str(), 0) == 0) {
+        if (deleteUnlessInUse(::dirfd(directory.get()), file.name)) {
             total -= file.size;
             deleted.push_back(file.name);
         }

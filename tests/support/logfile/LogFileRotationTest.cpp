@@ -1,4 +1,5 @@
 #include "support/logfile/LogFileListener.h"
+#include "support/logfile/LogFileStream.h"
 #include "support/logging/LogBeacon.h"
 #include "support/platform/TextConversion.h"
 #include "tests/support/logfile/LogFileTestSupport.h"
@@ -171,6 +172,28 @@ TEST_P(LogFileRotation, TheOldestFilesOfTheLogAreDeletedToKeepTheTotalLimit) {
     for (std::size_t i = 0; i < kept.size(); ++i) {
         ASSERT_EQ(kept[i], numbered(kLines - static_cast<int>(kept.size() - i))) << "at " << i;
     }
+}
+
+// Two programs of the same user log into the same folder: the clean-up of the one that starts
+// later must not delete the file the other is still writing, only files nobody writes.
+TEST_F(LogFileTest, AFileAnotherLoggerIsStillWritingIsNotDeletedForTheTotalLimit) {
+    const std::string finished = "QUORVEX_DEBUG-20200101_000000.log";
+    std::ofstream(folder_.path() / finished) << std::string(4000, 'x');
+    LogFileStream running;
+    ASSERT_EQ(running.open(zeph::platform::widen(folder_.path().string()), L"QUORVEX_DEBUG-20200102_000000",
+                           {kFileLimit, 1u << 20}),
+              0u);
+    running.writeLine(std::string(3000, 'r') + "\n");
+
+    LogFileStream later;
+    ASSERT_EQ(later.open(zeph::platform::widen(folder_.path().string()), zeph::platform::widen(kBase),
+                         {kFileLimit, kFileLimit + 1000}),
+              0u);
+    EXPECT_FALSE(fs::exists(folder_.path() / finished)) << "the oldest file nobody writes goes";
+    EXPECT_TRUE(fs::exists(folder_.path() / "QUORVEX_DEBUG-20200102_000000.log"))
+        << "the file of the logger still running was deleted under it";
+    running.close();
+    later.close();
 }
 
 INSTANTIATE_TEST_SUITE_P(DirectAndQueued, LogFileRotation, ::testing::Bool(),
