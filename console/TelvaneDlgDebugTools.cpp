@@ -15,6 +15,7 @@ using zeph::windows::logging::LogFilterOptionsDlg;
 void TelvaneDlg::OnSerial() {
     entryTrace("TelvaneDlg::OnSerial");
     zeph::windows::discovery::SerialSettingsDlg dialog(this);
+    dialog.setWindowIcon(consoleIcon(QStringLiteral("serial")));
     dialog.setSerialSettings(serialSettings_);
     dialog.setPresetPort(serialSettings_.portNumber());
     if (dialog.exec() != QDialog::Accepted) {

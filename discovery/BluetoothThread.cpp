@@ -109,6 +109,7 @@ void BluetoothThread::exitThread() {
     while (platform::peekMessage(msg, nullptr, 0, 0, platform::PM_REMOVE)) {
         if (msg.message == tmBluetoothEnumDevices()) {
             delete reinterpret_cast<BluetoothSearchRequest*>(msg.lParam);
+            pending_.fetch_sub(1);  // dropped, never to be answered
         } else if (msg.message == tmBluetoothRemoveDevice()) {
             delete reinterpret_cast<BLUETOOTH_ADDRESS*>(msg.lParam);
         }

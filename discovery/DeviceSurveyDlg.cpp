@@ -157,7 +157,6 @@ bool DeviceSurveyDlg::enumerateSerialPorts(bool showAll) {
         QListWidgetItem* tile =
             list_->addTile(SurveyList::SerialPortsGroup, QStringLiteral("COM%1").arg(port.port),
                            SerialPortImage, images_[SerialPortImage]);
-        tile->setData(SurveyList::PortRole, port.port);
         tile->setToolTip(qt(port.description));
     }
     return true;

@@ -42,7 +42,6 @@ public:
     ~DeviceSurveyDlg() override;
 
     SelectionSignal& selectionSignal() { return selection_; }
-    DeviceMonitor& deviceMonitor() { return *monitor_; }
 
     // OK (1) and Cancel (2, also the close box and Escape) end here.
     void done(int result) override;

@@ -9,6 +9,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace zeph::windows::discovery {
@@ -90,10 +91,13 @@ void SerialSettingsDlg::buildLayout() {
 }
 
 void SerialSettingsDlg::showEvent(QShowEvent* event) {
-    // Every showing starts afresh: the ports are listed again.
-    fillCombos();
-    selectPreset();
-    updateEnabledStates();
+    // Every showing starts afresh: the ports are listed again. A window restored from minimised
+    // gets a show event from the system too; it keeps the operator's choices.
+    if (!event->spontaneous()) {
+        fillCombos();
+        selectPreset();
+        updateEnabledStates();
+    }
     QDialog::showEvent(event);
 }
 

@@ -12,7 +12,6 @@ class SurveyList final : public QListWidget {
 public:
     static constexpr int UnitsGroup = 0;
     static constexpr int SerialPortsGroup = 1;
-    static constexpr int PortRole = Qt::UserRole;       // a serial port's number
     static constexpr int GroupRole = Qt::UserRole + 1;  // -1 for a heading
     static constexpr int ImageRole = Qt::UserRole + 2;
 

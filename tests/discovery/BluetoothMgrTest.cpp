@@ -219,6 +219,7 @@ TEST_F(BluetoothMgrSilentBluezTest, FinalizeDropsQueuedSearchesWithoutCallingThe
     runEventsFor(std::chrono::milliseconds(100));
     EXPECT_LE(first, 1);
     EXPECT_EQ(0, queued);
+    EXPECT_EQ(0, manager.pendingRequests()) << "dropped searches still counted as pending";
 }
 
 }  // namespace
