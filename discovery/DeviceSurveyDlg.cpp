@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -29,6 +30,8 @@ using system::threading::ThreadState;
 namespace {
 
 constexpr DWORD kDiscardTimeoutMs = 2000;
+// How often the paired units are asked for again while the survey is open.
+constexpr int kRefreshMs = 2000;
 constexpr DWORD kCloseTimeoutMs = 10000;
 
 QString qt(const std::wstring& text) {
@@ -87,6 +90,11 @@ DeviceSurveyDlg::DeviceSurveyDlg(QWidget* parent, IBluetoothMgr& manager, Discov
         LogBeacon::logSystemError("DeviceSurveyDlg::OnInitDialog", initialized);
     } else {
         startSearch();
+        // Pairing and unpairing show up in the searches that follow: BlueZ keeps a bound serial
+        // link after its device is removed, so the ports alone would not tell.
+        auto* refreshTimer = new QTimer(this);
+        connect(refreshTimer, &QTimer::timeout, this, &DeviceSurveyDlg::refresh);
+        refreshTimer->start(kRefreshMs);
     }
     updateHint();
     updateOk();
@@ -175,7 +183,13 @@ void DeviceSurveyDlg::onShowAllSerialPorts() {
     relistSerialPorts();
 }
 
-void DeviceSurveyDlg::startSearch() {
+void DeviceSurveyDlg::refresh() {
+    if (!busy_ && !search_.connected()) {
+        startSearch(false);
+    }
+}
+
+void DeviceSurveyDlg::startSearch(bool busy) {
     BLUETOOTH_DEVICE_SEARCH_PARAMS params;
     params.fReturnAuthenticated = true;
     params.fReturnRemembered = true;
@@ -192,7 +206,9 @@ void DeviceSurveyDlg::startSearch() {
         connection);
     search_ = connection;
     if (result == 0) {
-        setBusy(true);
+        if (busy) {
+            setBusy(true);
+        }
     } else {
         search_.disconnect();
     }
@@ -216,6 +232,9 @@ void DeviceSurveyDlg::onBluetoothDevices(const DWORD& code, const std::vector<Bl
                 addUnit(device);
             }
         }
+        removeUnitsNotIn(*devices);
+    } else if (code == platform::ERROR_NO_MORE_ITEMS) {
+        removeUnitsNotIn({});  // no paired device left at all
     }
     search_.disconnect();
     updateHint();
@@ -364,6 +383,19 @@ void DeviceSurveyDlg::onPortRemoved(const std::filesystem::path& deviceNode) {
         }
     }
     relistSerialPorts();
+}
+
+void DeviceSurveyDlg::removeUnitsNotIn(const std::vector<BluetoothDevice>& devices) {
+    for (auto entry = entries_.begin(); entry != entries_.end();) {
+        const auto next = std::next(entry);
+        const bool reported = std::any_of(devices.begin(), devices.end(), [&](const BluetoothDevice& device) {
+            return entry->first == device.szName;
+        });
+        if (!reported && entry->second.text != L"Enabling service" && entry->second.text != L"Installing driver") {
+            removeUnit(entry);
+        }
+        entry = next;
+    }
 }
 
 void DeviceSurveyDlg::removeUnit(std::map<std::wstring, SurveyEntry>::iterator entry) {

@@ -50,8 +50,12 @@ private:
     void buildLayout();
     bool enumerateSerialPorts(bool showAll);
     void relistSerialPorts();
-    void startSearch();
+    // The first search holds the dialog busy; the ones that follow every kRefreshMs do not.
+    void startSearch(bool busy = true);
+    void refresh();
     void onBluetoothDevices(const platform::DWORD& code, const std::vector<BluetoothDevice>* devices);
+    // Units that a search no longer reports (unpaired) go with their workers.
+    void removeUnitsNotIn(const std::vector<BluetoothDevice>& devices);
     void addUnit(const BluetoothDevice& device);
     void startWorker(SurveyEntry& entry);
     void stopWorker(SurveyEntry& entry, platform::DWORD timeoutMs);

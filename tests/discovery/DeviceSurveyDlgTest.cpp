@@ -158,6 +158,29 @@ TEST_F(DeviceSurveyDlgTest, UnitWhoseLinkGoesIsRemovedWithItsWorker) {
     EXPECT_TRUE(hintShown());
 }
 
+// BlueZ keeps a bound serial link when its device is removed: the searches that follow tell.
+TEST_F(DeviceSurveyDlgTest, UnpairingAUnitWhileTheSurveyIsOpenRemovesItAndStopsItsWorker) {
+    standardMachine();
+    pairUnit();
+    bindUnit();
+    pairUnit(QStringLiteral("M410-0007"), "00:1A:7D:DA:71:14");
+    open();
+    ASSERT_TRUE(waitForSearch());
+    ASSERT_TRUE(waitForImage(kUnit, ReadyImage));
+    // The second unit has no link: its worker is still examining it, or has given up.
+    tile(SurveyList::UnitsGroup, kUnit)->setSelected(true);
+    bluez.removeDevice(QStringLiteral("hci0"), QString::fromLatin1(kUnitAddress));
+    bluez.removeDevice(QStringLiteral("hci0"), QStringLiteral("00:1A:7D:DA:71:14"));
+    EXPECT_TRUE(waitUntil([this] { return tileTexts(SurveyList::UnitsGroup).empty(); }));
+    EXPECT_EQ(QString(), statusLine());
+    EXPECT_FALSE(okButton().isEnabled());
+    EXPECT_TRUE(noEnumerationThread());
+
+    // Paired again, it comes back.
+    pairUnit();
+    EXPECT_TRUE(waitForImage(kUnit, ReadyImage));
+}
+
 TEST_F(DeviceSurveyDlgTest, WithoutRadioOnlySerialPortsAreOfferedWithTheReason) {
     cablePort = machine.addSerialPort(cable.slaveName());
     open();
