@@ -80,11 +80,13 @@ bool TelvaneDlg::filterDialogOpen() const {
 }
 
 void TelvaneDlg::closeDebugTools() {
+    entryTrace("TelvaneDlg::closeDebugTools");
     closeFilterDialog();
     consoleListener_.reset();
 }
 
 void TelvaneDlg::clearDebugConsole() {
+    entryTrace("TelvaneDlg::clearDebugConsole");
     if (consoleListener_ != nullptr && consoleListener_->isOpen()) {
         consoleListener_->clear();
     }

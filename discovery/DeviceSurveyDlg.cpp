@@ -34,6 +34,10 @@ constexpr DWORD kDiscardTimeoutMs = 2000;
 constexpr int kRefreshMs = 2000;
 constexpr DWORD kCloseTimeoutMs = 10000;
 
+void traceEntry(const char* context) {
+    LogBeacon::log(context, logging::DebugLevel1, L" ");
+}
+
 QString qt(const std::wstring& text) {
     return QString::fromStdWString(text);
 }
@@ -180,6 +184,7 @@ void DeviceSurveyDlg::relistSerialPorts() {
 }
 
 void DeviceSurveyDlg::onShowAllSerialPorts() {
+    traceEntry("DeviceSurveyDlg::OnShowAllSerialPorts");
     relistSerialPorts();
 }
 
@@ -225,6 +230,7 @@ void DeviceSurveyDlg::setBusy(bool busy) {
 }
 
 void DeviceSurveyDlg::onBluetoothDevices(const DWORD& code, const std::vector<BluetoothDevice>* devices) {
+    traceEntry("DeviceSurveyDlg::onBluetoothDevices");
     setBusy(false);
     if (code == 0 && devices != nullptr) {
         for (const BluetoothDevice& device : *devices) {
@@ -289,6 +295,7 @@ void DeviceSurveyDlg::stopWorker(SurveyEntry& entry, DWORD timeoutMs) {
 }
 
 void DeviceSurveyDlg::onDeviceStatus(const tagQUORVEX_STATUS& status) {
+    traceEntry("DeviceSurveyDlg::onDeviceStatus");
     if (status.device == nullptr) {
         return;
     }
@@ -311,6 +318,7 @@ void DeviceSurveyDlg::onDeviceStatus(const tagQUORVEX_STATUS& status) {
 }
 
 void DeviceSurveyDlg::onSelectionChanged() {
+    traceEntry("DeviceSurveyDlg::OnItemChanged");
     const QListWidgetItem* tile = list_->selectedTile();
     if (SurveyList::groupOf(tile) == SurveyList::UnitsGroup) {
         const auto entry = entries_.find(tile->text().toStdWString());
@@ -338,6 +346,7 @@ void DeviceSurveyDlg::updateHint() {
 }
 
 void DeviceSurveyDlg::onPortArrived(const std::filesystem::path& deviceNode) {
+    traceEntry("DeviceSurveyDlg::OnDeviceChange");
     if (isNumberedFamily(deviceNode)) {
         int number = 0;
         communication::PortDirectory(environment_.portFolder).addLink(deviceNode, number);
@@ -369,6 +378,7 @@ void DeviceSurveyDlg::onPortArrived(const std::filesystem::path& deviceNode) {
 }
 
 void DeviceSurveyDlg::onPortRemoved(const std::filesystem::path& deviceNode) {
+    traceEntry("DeviceSurveyDlg::OnDeviceChange");
     const std::filesystem::path gone = deviceNode.lexically_normal();
     const auto links = communication::PortDirectory(environment_.portFolder).links();
     for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
@@ -435,6 +445,7 @@ bool DeviceSurveyDlg::selectionOf(DeviceSelection& selection) const {
 }
 
 void DeviceSurveyDlg::done(int result) {
+    traceEntry("DeviceSurveyDlg::done");
     if (finished_) {
         return;
     }

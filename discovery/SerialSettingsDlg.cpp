@@ -2,6 +2,7 @@
 
 #include "discovery/ComPortInfo.h"
 #include "support/communication/SerialSettingDeclaration.h"
+#include "support/logging/LogBeacon.h"
 #include "support/platform/Format.h"
 
 #include <QComboBox>
@@ -91,6 +92,7 @@ void SerialSettingsDlg::buildLayout() {
 }
 
 void SerialSettingsDlg::showEvent(QShowEvent* event) {
+    logging::LogBeacon::log("SerialSettingsDlg::OnInitDialog", logging::DebugLevel1, L" ");
     // Every showing starts afresh: the ports are listed again. A window restored from minimised
     // gets a show event from the system too; it keeps the operator's choices.
     if (!event->spontaneous()) {
@@ -144,6 +146,7 @@ void SerialSettingsDlg::updateEnabledStates() {
 }
 
 void SerialSettingsDlg::accept() {
+    logging::LogBeacon::log("SerialSettingsDlg::OnOK", logging::DebugLevel1, L" ");
     if (port_->currentIndex() < 0) {
         return;
     }
