@@ -35,7 +35,29 @@ void pointDiscoveryAt(const TemporaryMachine& machine, const FakeBluez& bluez) {
     ::setenv("QUORVEX_BLUEZ_BUS", bluez.address().c_str(), 1);
 }
 
-TEST_F(ConsoleTest, DevicesPicksAPairedUnitAndConnectsToItsBluetoothLink) {
+class SurveyConsoleTest : public ConsoleTest {
+protected:
+    // View > Devices: the survey, with the main window waiting for it.
+    DeviceSurveyDlg* openDevices() {
+        window().action(ID_VIEW_DEVICES)->trigger();
+        EXPECT_TRUE(window().isWaiting());
+        return window().deviceSurvey();
+    }
+
+    // The tile once it is listed (a unit's: once it is ready to connect), or null.
+    QListWidgetItem* waitForTile(const DeviceSurveyDlg& survey, int group, const QString& text) {
+        const auto* list = survey.findChild<SurveyList*>(QStringLiteral("deviceList"));
+        QListWidgetItem* tile = nullptr;
+        const bool listed = waitFor([&] {
+            tile = list->findTile(group, text);
+            return tile != nullptr && (group != SurveyList::UnitsGroup ||
+                                       tile->data(SurveyList::ImageRole).toInt() == ReadyImage);
+        });
+        return listed ? tile : nullptr;
+    }
+};
+
+TEST_F(SurveyConsoleTest, DevicesPicksAPairedUnitAndConnectsToItsBluetoothLink) {
     TemporaryMachine machine;
     FakeBluez bluez;
     machine.addRadio("hci0");
@@ -48,16 +70,10 @@ TEST_F(ConsoleTest, DevicesPicksAPairedUnitAndConnectsToItsBluetoothLink) {
     pointDiscoveryAt(machine, bluez);
     start({});
 
-    window().action(ID_VIEW_DEVICES)->trigger();
-    DeviceSurveyDlg* survey = window().deviceSurvey();
+    DeviceSurveyDlg* survey = openDevices();
     ASSERT_NE(nullptr, survey);
-    EXPECT_TRUE(window().isWaiting());
-    auto* list = survey->findChild<SurveyList*>(QStringLiteral("deviceList"));
-    QListWidgetItem* tile = nullptr;
-    ASSERT_TRUE(waitFor([&] {
-        tile = list->findTile(SurveyList::UnitsGroup, QStringLiteral("M450-123456"));
-        return tile != nullptr && tile->data(SurveyList::ImageRole).toInt() == ReadyImage;
-    }));
+    QListWidgetItem* tile = waitForTile(*survey, SurveyList::UnitsGroup, QStringLiteral("M450-123456"));
+    ASSERT_NE(nullptr, tile);
     tile->setSelected(true);
     survey->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
 
@@ -80,7 +96,7 @@ TEST_F(ConsoleTest, DevicesPicksAPairedUnitAndConnectsToItsBluetoothLink) {
 // The survey is a window of its own: the main window's wait state, which lasts as long as the
 // survey is open, must not grey it out, even when no Bluetooth search runs to re-enable it.
 // Neither may it grey out a message box.
-TEST_F(ConsoleTest, WithoutARadioTheSurveyStillPicksASerialPortAndConnects) {
+TEST_F(SurveyConsoleTest, WithoutARadioTheSurveyStillPicksASerialPortAndConnects) {
     TemporaryMachine machine;
     FakeBluez bluez;
     quorvex::simulator::UnitSimulator unit;
@@ -90,16 +106,10 @@ TEST_F(ConsoleTest, WithoutARadioTheSurveyStillPicksASerialPortAndConnects) {
     pointDiscoveryAt(machine, bluez);
     start({});
 
-    window().action(ID_VIEW_DEVICES)->trigger();
-    DeviceSurveyDlg* survey = window().deviceSurvey();
+    DeviceSurveyDlg* survey = openDevices();
     ASSERT_NE(nullptr, survey);
-    EXPECT_TRUE(window().isWaiting());
-    auto* list = survey->findChild<SurveyList*>(QStringLiteral("deviceList"));
-    QListWidgetItem* tile = nullptr;
-    ASSERT_TRUE(waitFor([&] {
-        tile = list->findTile(SurveyList::SerialPortsGroup, QStringLiteral("COM1"));
-        return tile != nullptr;
-    }));
+    QListWidgetItem* tile = waitForTile(*survey, SurveyList::SerialPortsGroup, QStringLiteral("COM1"));
+    ASSERT_NE(nullptr, tile);
     EXPECT_TRUE(survey->isEnabled());
 
     // So must a box shown while the main window waits (as a refused unit's is).
