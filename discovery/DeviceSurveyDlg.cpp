@@ -123,10 +123,7 @@ void DeviceSurveyDlg::buildLayout() {
     showAll_->setObjectName(QStringLiteral("showAllSerialPorts"));
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusLine"));
-    hint_ =
-        new QLabel(tr("No QUORVEX unit is paired and bound: pair it in the desktop's Bluetooth settings and "
-                      "bind its serial link (rfcomm bind), then open this list again."),
-                   this);
+    hint_ = new QLabel(this);
     hint_->setObjectName(QStringLiteral("hintLine"));
     hint_->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -231,6 +228,7 @@ void DeviceSurveyDlg::setBusy(bool busy) {
 
 void DeviceSurveyDlg::onBluetoothDevices(const DWORD& code, const std::vector<BluetoothDevice>* devices) {
     traceEntry("DeviceSurveyDlg::onBluetoothDevices");
+    searchFailed_ = code != 0 && code != platform::ERROR_NO_MORE_ITEMS;
     setBusy(false);
     if (code == 0 && devices != nullptr) {
         for (const BluetoothDevice& device : *devices) {
@@ -343,6 +341,18 @@ void DeviceSurveyDlg::updateHint() {
         return entry.second.status == QUORVEX_STATUS_FAILED || !entry.second.thread;
     });
     hint_->setVisible(!busy_ && noUsableUnit);
+    // The cause the operator can act on: no radio, a Bluetooth service that does not answer, or
+    // no unit paired and bound.
+    if (!bluetoothReady_) {
+        hint_->setText(tr("No Bluetooth radio is available: connect the QUORVEX unit by cable and pick its "
+                          "serial port, or switch the radio on and open this list again."));
+    } else if (searchFailed_) {
+        hint_->setText(tr("Bluetooth does not answer (is the bluetooth service running?): pick a serial "
+                          "port, or open this list again once it runs."));
+    } else {
+        hint_->setText(tr("No QUORVEX unit is paired and bound: pair it in the desktop's Bluetooth settings "
+                          "and bind its serial link (rfcomm bind), then open this list again."));
+    }
 }
 
 void DeviceSurveyDlg::onPortArrived(const std::filesystem::path& deviceNode) {

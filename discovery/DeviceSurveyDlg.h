@@ -79,6 +79,7 @@ private:
     std::vector<tagSERIAL_DEVICE> serialDevices_;
     boost::signals2::scoped_connection search_;  // the pending Bluetooth search
     bool bluetoothReady_ = false;
+    bool searchFailed_ = false;  // the last search failed for another reason than finding nothing
     bool busy_ = false;
     bool finished_ = false;
 

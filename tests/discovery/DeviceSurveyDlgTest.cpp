@@ -188,6 +188,7 @@ TEST_F(DeviceSurveyDlgTest, WithoutRadioOnlySerialPortsAreOfferedWithTheReason) 
     EXPECT_TRUE(tileTexts(SurveyList::UnitsGroup).empty());
     EXPECT_EQ(1u, tileTexts(SurveyList::SerialPortsGroup).size());
     EXPECT_TRUE(hintShown());
+    EXPECT_TRUE(hintText().startsWith("No Bluetooth radio is available")) << hintText().toStdString();
     EXPECT_TRUE(log.contains(L"Failed initializing the Bluetooth Manager, [20]."));
 }
 
@@ -197,6 +198,7 @@ TEST_F(DeviceSurveyDlgTest, WithoutPairedUnitsTheHintSaysWhatToDo) {
     ASSERT_TRUE(waitForSearch());
     EXPECT_TRUE(tileTexts(SurveyList::UnitsGroup).empty());
     EXPECT_TRUE(hintShown());
+    EXPECT_TRUE(hintText().startsWith("No QUORVEX unit is paired and bound")) << hintText().toStdString();
 }
 
 class DeviceSurveyWithoutBluezTest : public SurveyFixture {
@@ -212,6 +214,7 @@ TEST_F(DeviceSurveyWithoutBluezTest, SerialPortsAreOfferedAndTheReasonLogged) {
     EXPECT_TRUE(tileTexts(SurveyList::UnitsGroup).empty());
     EXPECT_EQ(1u, tileTexts(SurveyList::SerialPortsGroup).size());
     EXPECT_TRUE(hintShown());
+    EXPECT_TRUE(hintText().startsWith("Bluetooth does not answer")) << hintText().toStdString();
     EXPECT_TRUE(log.contains(L"::BluetoothFindFirstDevice() failed, [20]."));
 }
 

@@ -58,6 +58,10 @@ bool SurveyFixture::hintShown() const {
     return !survey_->findChild<QLabel*>(QStringLiteral("hintLine"))->isHidden();
 }
 
+QString SurveyFixture::hintText() const {
+    return survey_->findChild<QLabel*>(QStringLiteral("hintLine"))->text();
+}
+
 std::vector<QString> SurveyFixture::tileTexts(int group) const {
     std::vector<QString> texts;
     for (const QListWidgetItem* item : list().tiles(group)) {

@@ -42,6 +42,7 @@ protected:
     QPushButton& okButton() const;
     QString statusLine() const;
     bool hintShown() const;
+    QString hintText() const;
     std::vector<QString> tileTexts(int group) const;
     QListWidgetItem* tile(int group, const QString& text) const;
     int imageOf(const QString& unit) const;
