@@ -4,6 +4,8 @@
 
 #include <canberra.h>
 
+#include <optional>
+
 using zeph::windows::logging::LogBeacon;
 
 namespace quorvex::console {
@@ -51,40 +53,62 @@ private:
 
 }  // namespace
 
-CanberraSoundPlayer::CanberraSoundPlayer() : thread_([this] { run(); }) {}
+CanberraSoundPlayer::CanberraSoundPlayer(PlayFunction play)
+    : thread_([queue = queue_, play = std::move(play)] { run(*queue, play); }) {}
 
 CanberraSoundPlayer::~CanberraSoundPlayer() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
+    std::unique_lock lock(queue_->mutex);
+    queue_->stopping = true;
+    queue_->wake.notify_all();
+    const bool finished = queue_->wake.wait_for(lock, StopWait, [this] { return queue_->finished; });
+    lock.unlock();
+    if (finished) {
+        thread_.join();
+        return;
     }
-    wake_.notify_one();
-    thread_.join();
+    LogBeacon::log("CanberraSoundPlayer::~CanberraSoundPlayer", zeph::windows::logging::Warning,
+                   L"The sound server did not answer within %d ms; the sound thread is left behind.",
+                   static_cast<int>(StopWait.count()));
+    thread_.detach();
 }
 
 void CanberraSoundPlayer::play(SoundEvent event) {
     {
-        std::lock_guard lock(mutex_);
-        if (queue_.size() >= MaxWaiting) {
+        std::lock_guard lock(queue_->mutex);
+        if (queue_->events.size() >= MaxWaiting) {
             return;
         }
-        queue_.push_back(event);
+        queue_->events.push_back(event);
     }
-    wake_.notify_one();
+    queue_->wake.notify_all();
 }
 
-void CanberraSoundPlayer::run() {
-    SoundContext context;
-    std::unique_lock lock(mutex_);
+void CanberraSoundPlayer::run(Queue& queue, const PlayFunction& play) {
+    serve(queue, play);  // the sound server's context is gone when it returns
+    std::lock_guard lock(queue.mutex);
+    queue.finished = true;
+    queue.wake.notify_all();
+}
+
+void CanberraSoundPlayer::serve(Queue& queue, const PlayFunction& play) {
+    std::optional<SoundContext> context;
+    if (!play) {
+        context.emplace();
+    }
+    std::unique_lock lock(queue.mutex);
     while (true) {
-        wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-        if (stopping_) {
+        queue.wake.wait(lock, [&queue] { return queue.stopping || !queue.events.empty(); });
+        if (queue.stopping) {
             return;
         }
-        const SoundEvent event = queue_.front();
-        queue_.pop_front();
+        const SoundEvent event = queue.events.front();
+        queue.events.pop_front();
         lock.unlock();
-        context.play(event);
+        if (play) {
+            play(event);
+        } else {
+            context->play(event);
+        }
         lock.lock();
     }
 }

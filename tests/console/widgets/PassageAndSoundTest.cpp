@@ -10,6 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
 namespace quorvex::console {
 namespace {
 
@@ -102,6 +108,26 @@ TEST(SoundEvents, ABurstIsPlayedOffTheCallersThreadAndAFailureIsLoggedOnceAtMost
     beacon.flush();
     EXPECT_LE(reports, 1);
     boost::signals2::connection(connection).disconnect();
+}
+
+// A sound server that never answers (the play call hangs) must not hold up the program's end.
+TEST(SoundEvents, ASoundServerThatHangsDoesNotHoldUpTheEnd) {
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    const auto playing = std::make_shared<std::atomic<bool>>(false);
+    auto player = std::make_unique<CanberraSoundPlayer>([playing, released](SoundEvent) {
+        playing->store(true);
+        released.wait();
+    });
+    player->play(SoundEvent::Passage);
+    for (int waited = 0; waited < 2000 && !playing->load(); ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(playing->load());
+    auto ended = std::async(std::launch::async, [&player] { player.reset(); });
+    EXPECT_EQ(std::future_status::ready, ended.wait_for(std::chrono::seconds(60)));
+    release.set_value();  // lets the thread left behind finish
+    ended.wait();
 }
 
 }  // namespace
