@@ -23,4 +23,7 @@ SYSTEMTIME getLocalTime();
 // value 0 that stands in for a record without a date. A leap second reads as second 59.
 SYSTEMTIME localTimeAt(std::time_t seconds, std::uint16_t milliseconds = 0);
 
+// The same moment in UTC (as a unit's passage time is given); the milliseconds as given.
+SYSTEMTIME utcTimeAt(std::time_t seconds, std::uint16_t milliseconds = 0);
+
 }  // namespace zeph::platform
