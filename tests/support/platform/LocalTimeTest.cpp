@@ -57,12 +57,19 @@ TEST(LocalTimeTest, MillisecondsStayBelowOneThousand) {
     EXPECT_EQ(localTimeAt(0, 1500).wMilliseconds, 999);
 }
 
-// The clock agrees with the C library's view of the same moment, to the second.
+std::time_t realtimeSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec;
+}
+
+// The clock agrees with the C library's view of the same moment, to the second. The bracket reads
+// the same clock as the code: time() may read a coarse clock a tick behind it across a second.
 TEST(LocalTimeTest, NowIsTheLocalWallClock) {
     ScopedTimeZone zone("XST-3");
-    const std::time_t before = std::time(nullptr);
+    const std::time_t before = realtimeSeconds();
     const SYSTEMTIME now = getLocalTime();
-    const std::time_t after = std::time(nullptr);
+    const std::time_t after = realtimeSeconds();
     std::tm local{};
     bool matched = false;
     for (std::time_t second = before; second <= after && !matched; ++second) {
