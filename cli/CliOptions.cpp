@@ -4,8 +4,7 @@
 #include "simulator/CommandLine.h"
 #include "simulator/ControlCommand.h"
 #include "simulator/SimulatedUnit.h"
-#include "support/communication/PortDirectory.h"
-#include "support/platform/TextConversion.h"
+#include "support/program/PortOption.h"
 
 #include <boost/program_options/value_semantic.hpp>
 
@@ -46,7 +45,8 @@ bool applyOwnOption(const program_options::option& option, CliOptions& options) 
 
 std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& options) {
     std::vector<program_options::option> read;
-    if (std::string error = quorvex::simulator::readCommandLine(args, cliOptionTable(), read); !error.empty()) {
+    if (std::string error = quorvex::simulator::readCommandLine(args, cliOptionTable(), read);
+        !error.empty()) {
         return error;
     }
     std::vector<program_options::option> unitOptions;
@@ -61,18 +61,12 @@ std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& 
     if (options.port.has_value() == options.simulate) {
         return "give either --port PORT or --simulate";
     }
-    if (options.port && devicePathOf(*options.port).empty()) {
-        return "--port " + *options.port + ": not a COM port (COM3) or a device path (/dev/ttyUSB0)";
+    if (options.port) {
+        if (std::string error = quorvex::program::portOptionError(*options.port); !error.empty()) {
+            return error;
+        }
     }
     return quorvex::simulator::SimulatedUnit::applyOptions(unitOptions, options.simulate, options.unit);
-}
-
-std::wstring devicePathOf(std::string_view port) {
-    const std::wstring wide = zeph::platform::widenPath(port);
-    if (const auto number = zeph::windows::communication::PortDirectory::portNumberOf(wide)) {
-        return L"\\\\.\\COM" + std::to_wstring(*number);
-    }
-    return port.starts_with('/') ? wide : std::wstring();
 }
 
 std::string cliHelp() {

@@ -21,10 +21,6 @@ struct CliOptions {
 // Reads the options; returns an error text or "".
 std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& options);
 
-// The device path the stack opens for a --port value: "COM3" becomes "\\.\COM3"; a path stays.
-// Empty when the value is neither.
-std::wstring devicePathOf(std::string_view port);
-
 std::string cliHelp();
 
 }  // namespace quorvex::cli

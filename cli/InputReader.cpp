@@ -5,6 +5,7 @@
 #include "cli/OperatorCommand.h"
 #include "support/platform/LastError.h"
 #include "support/platform/MessageWindow.h"
+#include "support/program/StopSignalSet.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -13,7 +14,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -23,17 +23,6 @@ namespace quorvex::cli {
 
 namespace {
 
-sigset_t stopSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    // A closed terminal (SIGHUP) and Ctrl-\ (SIGQUIT) stop the session as SIGTERM does: the unit
-    // is disconnected and the log closed, instead of the process dying under them.
-    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-        sigaddset(&signals, number);
-    }
-    return signals;
-}
-
 bool readable(const pollfd& fd) {
     return (fd.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
 }
@@ -42,13 +31,6 @@ bool readable(const pollfd& fd) {
 
 void InputReader::sessionEnded() {
     sessionEnded_.store(true);
-}
-
-void InputReader::blockStopSignals() {
-    const sigset_t signals = stopSignals();
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    // A reader that goes away (`| head -1`) shows up as a failed write, which ends the session.
-    std::signal(SIGPIPE, SIG_IGN);
 }
 
 void InputReader::takeStopSignal() {
@@ -64,8 +46,7 @@ void InputReader::takeStopSignal() {
 
 InputReader::InputReader(int input, zeph::platform::HWND window) : input_(input), window_(window) {
     stopFd_ = ::eventfd(0, EFD_CLOEXEC);
-    const sigset_t signals = stopSignals();
-    signalFd_ = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    signalFd_ = quorvex::program::StopSignalSet::openDescriptor(0);
     thread_ = std::thread([this] { run(); });
 }
 

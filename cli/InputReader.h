@@ -10,7 +10,7 @@ namespace quorvex::cli {
 // Reads operator lines from a descriptor (standard input) and the stop signals on a thread of its
 // own and posts them to the session's window, so every command runs on the window thread. "wait"
 // lines are served here: they delay the lines behind them, not the session. The signals must be
-// blocked in every thread before any thread starts (blockStopSignals).
+// blocked in every thread before any thread starts (StopSignalSet::block).
 class InputReader {
 public:
     InputReader(int input, zeph::platform::HWND window);
@@ -22,10 +22,6 @@ public:
     // The session's loop has ended and the stack is shutting down: lines are no longer posted, and
     // a stop signal now ends the process at once, since there is no session left to disconnect.
     void sessionEnded();
-
-    // Blocks SIGINT, SIGTERM, SIGHUP and SIGQUIT in the calling thread and in the threads it
-    // starts afterwards, and ignores SIGPIPE.
-    static void blockStopSignals();
 
 private:
     void run();

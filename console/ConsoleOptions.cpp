@@ -1,8 +1,8 @@
 #include "console/ConsoleOptions.h"
 
-#include "cli/CliOptions.h"
 #include "simulator/CommandLine.h"
 #include "simulator/SimulatedUnit.h"
+#include "support/program/PortOption.h"
 
 #include <QCommandLineParser>
 
@@ -93,8 +93,10 @@ std::string parseConsoleOptions(const std::vector<std::string>& arguments, Conso
     if (options.port && options.simulate) {
         return "give either --port PORT or --simulate, not both";
     }
-    if (options.port && quorvex::cli::devicePathOf(*options.port).empty()) {
-        return "--port " + *options.port + ": not a COM port (COM3) or a device path (/dev/ttyUSB0)";
+    if (options.port) {
+        if (std::string error = quorvex::program::portOptionError(*options.port); !error.empty()) {
+            return error;
+        }
     }
     if (options.connect && !options.port) {
         return "--connect needs --port PORT";

@@ -1,25 +1,17 @@
 #include "console/StopSignals.h"
 
-#include "cli/InputReader.h"
+#include "support/program/StopSignalSet.h"
 
 #include <QSocketNotifier>
 
 #include <sys/signalfd.h>
 #include <unistd.h>
-#include <csignal>
 #include <stdexcept>
 
 namespace quorvex::console {
 
-void StopSignals::block() {
-    quorvex::cli::InputReader::blockStopSignals();
-}
-
 StopSignals::StopSignals(std::function<void()> onStop) : onStop_(std::move(onStop)) {
-    // The signals block() held back are the ones to watch.
-    sigset_t blocked;
-    pthread_sigmask(SIG_BLOCK, nullptr, &blocked);
-    signalFd_ = ::signalfd(-1, &blocked, SFD_NONBLOCK | SFD_CLOEXEC);
+    signalFd_ = quorvex::program::StopSignalSet::openDescriptor(SFD_NONBLOCK);
     if (signalFd_ < 0) {
         throw std::runtime_error("the stop signals cannot be watched");
     }

@@ -1,14 +1,12 @@
 #include "console/Telvane.h"
 
-#include "cli/CliOptions.h"
 #include "console/QtMessageBridge.h"
 #include "console/TelvaneDlg.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
 #include "simulator/SimulatedUnit.h"
-#include "support/communication/PortDirectory.h"
 #include "support/config/ConfigMgr.h"
-#include "support/platform/TextConversion.h"
+#include "support/program/PortOption.h"
 
 #include <QApplication>
 
@@ -62,16 +60,10 @@ std::string Telvane::presetPort(const ConsoleOptions& options) {
     if (port.empty()) {
         return {};
     }
-    zeph::windows::communication::SerialSettings settings;
-    settings.setDevicePath(quorvex::cli::devicePathOf(port));
-    if (settings.devicePath().empty()) {
-        return "--port " + port + ": not a COM port (COM3) or a device path (/dev/ttyUSB0)";
+    if (std::string error = quorvex::program::portOptionError(port); !error.empty()) {
+        return error;
     }
-    if (const auto number =
-            zeph::windows::communication::PortDirectory::portNumberOf(settings.devicePath())) {
-        settings.setPortNumber(*number);
-    }
-    dialog_->setSerialSettings(settings);
+    dialog_->setSerialSettings(quorvex::program::serialSettingsOf(port));
     return {};
 }
 

@@ -7,10 +7,11 @@
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
 #include "simulator/SimulatedUnit.h"
-#include "support/communication/PortDirectory.h"
 #include "support/config/ConfigMgr.h"
 #include "support/platform/MessageQueue.h"
 #include "support/platform/TextConversion.h"
+#include "support/program/PortOption.h"
+#include "support/program/StopSignalSet.h"
 #include "support/version/Version.h"
 
 #include <iostream>
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
         std::cout << "quorvex-cli " << quorvex::Version << std::endl;
         return 0;
     }
-    InputReader::blockStopSignals();
+    quorvex::program::StopSignalSet::block();
 
     zeph::windows::config::ConfigMgr::instance().set(L"Application.Logging.Debug", true);
     quorvex::console::DebugLog log;
@@ -85,12 +86,7 @@ int main(int argc, char** argv) {
                      .str()
               << std::endl;
 
-    zeph::windows::communication::SerialSettings settings;
-    settings.setDevicePath(devicePathOf(port));
-    if (const auto number =
-            zeph::windows::communication::PortDirectory::portNumberOf(settings.devicePath())) {
-        settings.setPortNumber(*number);
-    }
+    const auto settings = quorvex::program::serialSettingsOf(port);
     int exitCode = static_cast<int>(SessionEnd::ConnectFailed);
     // Lives on through the stack's shutdown, which can take seconds, so that a stop signal is
     // still heard there.

@@ -5,6 +5,7 @@
 #include "console/StopSignals.h"
 #include "console/Telvane.h"
 #include "console/TelvaneDlg.h"
+#include "support/program/StopSignalSet.h"
 #include "support/version/Version.h"
 
 #include <QApplication>
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
         std::cout << "quorvex-console " << quorvex::Version << std::endl;
         return 0;
     }
-    StopSignals::block();
+    quorvex::program::StopSignalSet::block();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvex-console"));
     QApplication::setApplicationVersion(QString::fromLatin1(quorvex::Version));

@@ -3,6 +3,7 @@
 #include "cli/JsonObject.h"
 #include "cli/OperatorCommand.h"
 #include "support/communication/PortDirectory.h"
+#include "support/program/PortOption.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +40,10 @@ TEST(OperatorCommandTest, ReadsEveryOperationAndItsArgument) {
 TEST(OperatorCommandTest, RefusesBadLinesAndKeepsTheCommandItHad) {
     OperatorCommand command;
     ASSERT_EQ("", parseOperatorCommand("decGain", command));
-    for (const char* line : {"sim", "  sim  ", "selectChannel", "selectChannel 10", "selectChannel -1", "selectChannel 2x",
-                             "setWorkingFolder 0", "setWorkingFolder 6", "setWorkingFolder 1 2", "incgain",
-                             "stopStreaming now", "wait", "wait -5", "wait 99999999999", "state please"}) {
+    for (const char* line :
+         {"sim", "  sim  ", "selectChannel", "selectChannel 10", "selectChannel -1", "selectChannel 2x",
+          "setWorkingFolder 0", "setWorkingFolder 6", "setWorkingFolder 1 2", "incgain", "stopStreaming now",
+          "wait", "wait -5", "wait 99999999999", "state please"}) {
         EXPECT_NE("", parseOperatorCommand(line, command)) << line;
         EXPECT_EQ(&IUserInterface::decGain, command.call) << line;
     }
@@ -60,13 +62,6 @@ TEST(JsonObjectTest, EscapesAnyBytesIntoValidJson) {
                                  .object("o", JsonObject())
                                  .str();
     EXPECT_EQ(R"({"t":"x","f":true,"i":-3,"r":0.5,"nan":null,"inf":null,"l":[1,2],"o":{}})", line);
-}
-
-TEST(CliOptionsTest, PortsAreComNumbersOrDevicePaths) {
-    EXPECT_EQ(L"\\\\.\\COM3", devicePathOf("COM3"));
-    EXPECT_EQ(L"\\\\.\\COM12", devicePathOf("com12"));
-    EXPECT_EQ(L"/dev/pts/7", devicePathOf("/dev/pts/7"));
-    EXPECT_EQ(L"", devicePathOf("ttyUSB0"));
 }
 
 namespace {
@@ -102,7 +97,8 @@ TEST(CliOptionsTest, ErrorsNameTheOffendingOption) {
 
 TEST(CliOptionsTest, ValuesFollowOrAreJoinedAndTheLastOneCounts) {
     CliOptions simulated;
-    ASSERT_EQ("", parse({"--simulate", "--rate=10", "--records", "2", "--rate", "20", "--no-stdin"}, simulated));
+    ASSERT_EQ("",
+              parse({"--simulate", "--rate=10", "--records", "2", "--rate", "20", "--no-stdin"}, simulated));
     EXPECT_TRUE(simulated.simulate);
     EXPECT_EQ(20, simulated.unit.profile.streamRate);
     EXPECT_EQ(2, simulated.unit.profile.recordsPerFrame);
@@ -124,7 +120,8 @@ TEST(CliOptionsTest, ValuesFollowOrAreJoinedAndTheLastOneCounts) {
 TEST(CliOptionsTest, APortPathThatIsNotUtf8IsOpenedAsGiven) {
     CliOptions options;
     ASSERT_EQ("", parse({"--port", "/dev/serial/x\xFF"}, options));
-    const auto file = zeph::windows::communication::PortDirectory("/nonexistent").fileOf(devicePathOf(*options.port));
+    const auto file = zeph::windows::communication::PortDirectory("/nonexistent")
+                          .fileOf(quorvex::program::devicePathOf(*options.port));
     ASSERT_TRUE(file.has_value());
     EXPECT_EQ("/dev/serial/x\xFF", file->string());
 }

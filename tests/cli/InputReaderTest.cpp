@@ -1,4 +1,5 @@
 #include "cli/InputReader.h"
+#include "support/program/StopSignalSet.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ namespace {
 // The reader of a client whose session has ended while the stack still shuts down: one stop
 // signal ends the process with the code of a second interrupt.
 [[noreturn]] void interruptAfterTheSessionEnded() {
-    InputReader::blockStopSignals();
+    quorvex::program::StopSignalSet::block();
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) {
         std::_Exit(2);
