@@ -1,7 +1,7 @@
 #include "discovery/BluetoothThread.h"
 
+#include "discovery/BluetoothSearch.h"
 #include "discovery/BluezClient.h"
-#include "discovery/LogBanner.h"
 #include "support/logging/LogBeacon.h"
 #include "support/platform/LastError.h"
 #include "support/platform/MessageQueue.h"
@@ -24,54 +24,6 @@ namespace {
 
 // wait's result for a posted request.
 constexpr DWORD kMessageWaiting = 711;
-
-const wchar_t* trueFalse(bool value) {
-    return value ? L"True" : L"False";
-}
-
-void logSearchParams(const BLUETOOTH_DEVICE_SEARCH_PARAMS& params) {
-    constexpr const char* context = "BluetoothThread::onEnumerateDevices";
-    logBannerHead(context, L"                  BLUETOOTH SEARCH PARAMS");
-    LogBeacon::log(context, logging::Information, L"Return Authenticated          : %s",
-                   trueFalse(params.fReturnAuthenticated));
-    LogBeacon::log(context, logging::Information, L"Return Remembered             : %s",
-                   trueFalse(params.fReturnRemembered));
-    LogBeacon::log(context, logging::Information, L"Return Unknown                : %s",
-                   trueFalse(params.fReturnUnknown));
-    LogBeacon::log(context, logging::Information, L"Return Connected              : %s",
-                   trueFalse(params.fReturnConnected));
-    LogBeacon::log(context, logging::Information, L"Issue New Inquiry             : %s",
-                   trueFalse(params.fIssueInquiry));
-    LogBeacon::log(context, logging::Information, L"Timeout Multiplier            : %d",
-                   static_cast<int>(params.cTimeoutMultiplier));
-    logBannerRule(context);
-}
-
-void logFoundDevice(const BluetoothDevice& device) {
-    constexpr const char* context = "BluetoothThread::onEnumerateDevices";
-    logBannerHead(context, L"                  BLUETOOTH SEARCH RESULT");
-    LogBeacon::log(context, logging::Information, L"Address                       : %s",
-                   displayAddressOf(device.Address));
-    LogBeacon::log(context, logging::Information, L"Name                          : %s", device.szName);
-    LogBeacon::log(context, logging::Information, L"Connected                     : %s (%d)",
-                   trueFalse(device.fConnected), static_cast<int>(device.fConnected));
-    LogBeacon::log(context, logging::Information, L"Remebered                     : %s (%d)",
-                   trueFalse(device.fRemembered), static_cast<int>(device.fRemembered));
-    LogBeacon::log(context, logging::Information, L"Authenticated                 : %s (%d)",
-                   trueFalse(device.fAuthenticated), static_cast<int>(device.fAuthenticated));
-    logBannerRule(context);
-}
-
-// Windows' rule: a device is returned when any flag the search asks for holds.
-bool matches(const BLUETOOTH_DEVICE_SEARCH_PARAMS& params, const BluetoothDevice& device) {
-    if (!params.hRadio.empty() && device.adapterPath != params.hRadio) {
-        return false;
-    }
-    const bool unknown = !device.fRemembered && !device.fAuthenticated && !device.fConnected;
-    return (params.fReturnAuthenticated && device.fAuthenticated) ||
-           (params.fReturnRemembered && device.fRemembered) ||
-           (params.fReturnConnected && device.fConnected) || (params.fReturnUnknown && unknown);
-}
 
 }  // namespace
 
@@ -97,6 +49,7 @@ bool BluetoothThread::initThread(const system::threading::ThreadContext& context
         return false;
     }
     pending_ = 0;
+    lastLogged_.reset();  // each run of the thread logs its first search in full
     // The queue must exist before create returns, so that requests can be posted at once.
     platform::MSG ignored;
     platform::peekMessage(ignored, nullptr, platform::WM_USER, platform::WM_USER, platform::PM_NOREMOVE);
@@ -232,9 +185,16 @@ void BluetoothThread::onEnumerateDevices(std::unique_ptr<BluetoothSearchRequest>
     }
     const BLUETOOTH_DEVICE_SEARCH_PARAMS params =
         request->params ? *request->params : BLUETOOTH_DEVICE_SEARCH_PARAMS{};
-    logSearchParams(params);
+    SearchOutcome outcome = searchDevices(bluez(), params);
+    // The survey asks again every two seconds: a search that finds what the last one found
+    // says nothing new, so the log says nothing.
+    if (!lastLogged_ || !sameSearch(params, outcome, lastLogged_->first, lastLogged_->second)) {
+        logSearch(params, outcome);
+    }
     auto result = std::make_unique<BluetoothSearchResult>();
-    result->code = search(params, result->devices);
+    result->code = outcome.code;
+    result->devices = outcome.devices;
+    lastLogged_.emplace(params, std::move(outcome));
     // Handled once its result is on its way: a caller woken by the result never counts it.
     pending_.fetch_sub(1);
     if (!platform::postMessage(window_, wmBluetoothEnumDevices(),
@@ -246,43 +206,20 @@ void BluetoothThread::onEnumerateDevices(std::unique_ptr<BluetoothSearchRequest>
     result.release();
 }
 
-DWORD BluetoothThread::search(const BLUETOOTH_DEVICE_SEARCH_PARAMS& params,
-                              std::vector<BluetoothDevice>& found) {
-    constexpr const char* context = "BluetoothThread::onEnumerateDevices";
-    BluezObjects objects;
-    if (const DWORD result = bluez().getManagedObjects(context, objects); result != 0) {
-        LogBeacon::log(context, logging::Error, L"::BluetoothFindFirstDevice() failed, [%d].", result);
-        LogBeacon::logSystemError(context, result);
-        return result;
-    }
-    const bool radioKnown = params.hRadio.empty()
-                                ? !objects.adapters.empty()
-                                : std::find(objects.adapters.begin(), objects.adapters.end(),
-                                            params.hRadio) != objects.adapters.end();
-    if (!radioKnown) {
-        LogBeacon::log(context, logging::Error, L"No Bluetooth readios detected.");
-        return platform::ERROR_BAD_UNIT;
-    }
-    for (const BluetoothDevice& device : objects.devices) {
-        if (matches(params, device)) {
-            found.push_back(device);
-            logFoundDevice(device);
-        }
-    }
-    return found.empty() ? platform::ERROR_NO_MORE_ITEMS : 0;
-}
-
 void BluetoothThread::onRemoveDevice(std::unique_ptr<BLUETOOTH_ADDRESS> address) {
     constexpr const char* context = "BluetoothThread::onRemoveDevice";
     LogBeacon::log(context, DebugLevel1, L" ");
     BluezObjects objects;
-    DWORD result = bluez().getManagedObjects(context, objects);
+    DWORD result = bluez().getManagedObjects(objects);
     if (result == 0) {
         const auto device = std::find_if(objects.devices.begin(), objects.devices.end(),
                                          [&](const BluetoothDevice& d) { return d.Address == *address; });
         result = device == objects.devices.end()
                      ? platform::ERROR_NOT_FOUND
-                     : bluez().removeDevice(context, device->adapterPath, device->objectPath);
+                     : bluez().removeDevice(device->adapterPath, device->objectPath);
+    }
+    if (!bluez().failure().empty()) {
+        LogBeacon::log(context, logging::Error, L"%s", bluez().failure());
     }
     if (result != 0) {
         LogBeacon::log(context, logging::Error, L"::BluetoothRemoveDevice() failed, [%d].", result);

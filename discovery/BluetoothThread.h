@@ -1,6 +1,7 @@
 #pragma once
 
 #include "discovery/BluetoothMessages.h"
+#include "discovery/BluetoothSearch.h"
 #include "discovery/DiscoveryEnvironment.h"
 #include "support/platform/Event.h"
 #include "support/platform/WindowTypes.h"
@@ -9,6 +10,8 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace zeph::windows::discovery {
 
@@ -45,7 +48,6 @@ private:
     void pumpMessage();
     void onEnumerateDevices(std::unique_ptr<BluetoothSearchRequest> request);
     void onRemoveDevice(std::unique_ptr<BLUETOOTH_ADDRESS> address);
-    platform::DWORD search(const BLUETOOTH_DEVICE_SEARCH_PARAMS& params, std::vector<BluetoothDevice>& found);
     // The thread's own BlueZ connection, made on first use.
     BluezClient& bluez();
 
@@ -56,6 +58,8 @@ private:
     std::shared_ptr<platform::Event> mwi_;        //!< "_mwi": a request was posted to this thread
     std::atomic<long> pending_{0};                // searches posted and not yet handled
     std::unique_ptr<BluezClient> bluez_;          // only touched on the thread
+    // The last search the log told of, to tell only of a change (only touched on the thread).
+    std::optional<std::pair<BLUETOOTH_DEVICE_SEARCH_PARAMS, SearchOutcome>> lastLogged_;
 };
 
 }  // namespace zeph::windows::discovery

@@ -1,6 +1,6 @@
 #include "discovery/BluezClient.h"
 
-#include "support/logging/LogBeacon.h"
+#include "support/platform/Format.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -13,7 +13,6 @@
 
 namespace zeph::windows::discovery {
 
-using logging::LogBeacon;
 using platform::DWORD;
 
 namespace {
@@ -56,20 +55,6 @@ BluetoothDevice deviceFrom(const QString& path, const QVariantMap& properties) {
     return device;
 }
 
-// The result of a failed call, its reason logged.
-DWORD failureOf(const char* context, const QDBusMessage& reply, int timeoutMs) {
-    const QString error = reply.errorName();
-    if (error == QStringLiteral("org.freedesktop.DBus.Error.NoReply") ||
-        error == QStringLiteral("org.freedesktop.DBus.Error.Timeout")) {
-        LogBeacon::log(context, logging::Error, L"BlueZ did not answer within %d ms: %s", timeoutMs,
-                       wide(reply.errorMessage()));
-        return platform::ERROR_TIMEOUT;
-    }
-    LogBeacon::log(context, logging::Error, L"BlueZ is not available [%s]: %s", wide(error),
-                   wide(reply.errorMessage()));
-    return platform::ERROR_BAD_UNIT;
-}
-
 }  // namespace
 
 BluezClient::BluezClient(std::string busAddress, int timeoutMs)
@@ -81,7 +66,7 @@ BluezClient::~BluezClient() {
     }
 }
 
-bool BluezClient::connected(const char* context) {
+bool BluezClient::connected() {
     if (!opened_) {
         opened_ = true;
         if (busAddress_.empty()) {
@@ -92,9 +77,9 @@ bool BluezClient::connected(const char* context) {
     }
     const QDBusConnection connection(connectionName_);
     if (!connection.isConnected()) {
-        LogBeacon::log(context, logging::Error, L"Unable to reach the D-Bus bus [%hs]: %s",
-                       busAddress_.empty() ? "system" : busAddress_.c_str(),
-                       wide(connection.lastError().message()));
+        failure_ = platform::formatMessage(L"Unable to reach the D-Bus bus [%hs]: %s",
+                                           busAddress_.empty() ? "system" : busAddress_.c_str(),
+                                           wide(connection.lastError().message()));
         // A later call tries the bus afresh.
         QDBusConnection::disconnectFromBus(connectionName_);
         opened_ = false;
@@ -103,8 +88,22 @@ bool BluezClient::connected(const char* context) {
     return true;
 }
 
-DWORD BluezClient::getManagedObjects(const char* context, BluezObjects& objects) {
-    if (!connected(context)) {
+DWORD BluezClient::failed(const QDBusMessage& reply) {
+    const QString error = reply.errorName();
+    if (error == QStringLiteral("org.freedesktop.DBus.Error.NoReply") ||
+        error == QStringLiteral("org.freedesktop.DBus.Error.Timeout")) {
+        failure_ = platform::formatMessage(L"BlueZ did not answer within %d ms: %s", timeoutMs_,
+                                           wide(reply.errorMessage()));
+        return platform::ERROR_TIMEOUT;
+    }
+    failure_ =
+        platform::formatMessage(L"BlueZ is not available [%s]: %s", wide(error), wide(reply.errorMessage()));
+    return platform::ERROR_BAD_UNIT;
+}
+
+DWORD BluezClient::getManagedObjects(BluezObjects& objects) {
+    failure_.clear();
+    if (!connected()) {
         return platform::ERROR_BAD_UNIT;
     }
     const QDBusMessage call = QDBusMessage::createMethodCall(
@@ -112,19 +111,21 @@ DWORD BluezClient::getManagedObjects(const char* context, BluezObjects& objects)
         QStringLiteral("GetManagedObjects"));
     const QDBusMessage reply = QDBusConnection(connectionName_).call(call, QDBus::Block, timeoutMs_);
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        return failureOf(context, reply, timeoutMs_);
+        return failed(reply);
     }
     if (reply.arguments().size() != 1 || !reply.arguments().front().canConvert<QDBusArgument>()) {
-        LogBeacon::log(context, logging::Error, L"BlueZ answered GetManagedObjects with [%s].",
-                       wide(reply.signature()));
+        failure_ =
+            platform::formatMessage(L"BlueZ answered GetManagedObjects with [%s].", wide(reply.signature()));
         return platform::ERROR_INVALID_DATA;
     }
     ObjectMap map;
     reply.arguments().front().value<QDBusArgument>() >> map;
     for (auto object = map.cbegin(); object != map.cend(); ++object) {
         const QString path = object.key().path();
-        if (object.value().contains(kAdapterInterface)) {
-            objects.adapters.push_back(path.toStdString());
+        if (const auto adapter = object.value().constFind(kAdapterInterface);
+            adapter != object.value().cend()) {
+            objects.adapters.push_back(
+                BluezAdapter{path.toStdString(), adapter.value().value(QStringLiteral("Powered")).toBool()});
         }
         if (const auto device = object.value().constFind(kDeviceInterface); device != object.value().cend()) {
             objects.devices.push_back(deviceFrom(path, device.value()));
@@ -133,16 +134,16 @@ DWORD BluezClient::getManagedObjects(const char* context, BluezObjects& objects)
     return 0;
 }
 
-DWORD BluezClient::removeDevice(const char* context, const std::string& adapterPath,
-                                const std::string& devicePath) {
-    if (!connected(context)) {
+DWORD BluezClient::removeDevice(const std::string& adapterPath, const std::string& devicePath) {
+    failure_.clear();
+    if (!connected()) {
         return platform::ERROR_BAD_UNIT;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(kService, QString::fromStdString(adapterPath),
                                                        kAdapterInterface, QStringLiteral("RemoveDevice"));
     call << QVariant::fromValue(QDBusObjectPath(QString::fromStdString(devicePath)));
     const QDBusMessage reply = QDBusConnection(connectionName_).call(call, QDBus::Block, timeoutMs_);
-    return reply.type() == QDBusMessage::ReplyMessage ? 0 : failureOf(context, reply, timeoutMs_);
+    return reply.type() == QDBusMessage::ReplyMessage ? 0 : failed(reply);
 }
 
 }  // namespace zeph::windows::discovery

@@ -5,20 +5,29 @@
 
 #include <QString>
 
+class QDBusMessage;
+
 #include <string>
 #include <vector>
 
 namespace zeph::windows::discovery {
 
+// One org.bluez.Adapter1: its object path and whether it is switched on.
+struct BluezAdapter {
+    std::string path;
+    bool powered = false;
+};
+
 // BlueZ's radios and devices as one GetManagedObjects call reports them.
 struct BluezObjects {
-    std::vector<std::string> adapters;  // object paths of org.bluez.Adapter1
+    std::vector<BluezAdapter> adapters;
     std::vector<BluetoothDevice> devices;
 };
 
 // A blocking client of BlueZ on the D-Bus bus, for one worker thread: it connects on first use,
 // every call waits at most the time-out, and the connection is dropped with the object, on the
-// same thread. Every failure is logged with its reason under the caller's context.
+// same thread. Every failure keeps its reason for the caller to log (or not, when it said so
+// already).
 class BluezClient {
 public:
     // busAddress: a D-Bus address, or empty for the system bus.
@@ -29,18 +38,21 @@ public:
 
     // 0; ERROR_BAD_UNIT when the bus cannot be reached or BlueZ is not on it; ERROR_TIMEOUT when
     // BlueZ does not answer in time; ERROR_INVALID_DATA for an answer of the wrong shape.
-    platform::DWORD getManagedObjects(const char* context, BluezObjects& objects);
+    platform::DWORD getManagedObjects(BluezObjects& objects);
     // org.bluez.Adapter1.RemoveDevice; the same results.
-    platform::DWORD removeDevice(const char* context, const std::string& adapterPath,
-                                 const std::string& devicePath);
+    platform::DWORD removeDevice(const std::string& adapterPath, const std::string& devicePath);
+    // Why the last call failed.
+    const std::wstring& failure() const { return failure_; }
 
 private:
-    bool connected(const char* context);
+    bool connected();
+    platform::DWORD failed(const QDBusMessage& reply);
 
     std::string busAddress_;
     int timeoutMs_;
     QString connectionName_;
     bool opened_ = false;
+    std::wstring failure_;
 };
 
 }  // namespace zeph::windows::discovery

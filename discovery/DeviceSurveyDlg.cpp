@@ -1,6 +1,7 @@
 #include "discovery/DeviceSurveyDlg.h"
 
 #include "discovery/DeviceMonitor.h"
+#include "discovery/LocalRadios.h"
 #include "discovery/RfcommPort.h"
 #include "discovery/SurveyImages.h"
 #include "discovery/SurveyList.h"
@@ -86,6 +87,7 @@ DeviceSurveyDlg::DeviceSurveyDlg(QWidget* parent, IBluetoothMgr& manager, Discov
     connect(monitor_, &DeviceMonitor::portRemoved, this, &DeviceSurveyDlg::onPortRemoved);
 
     enumerateSerialPorts(false);
+    refreshBindings();
     const DWORD initialized = manager_.initialize();
     bluetoothReady_ = initialized == 0 || initialized == platform::ERROR_ALREADY_INITIALIZED;
     if (!bluetoothReady_) {
@@ -148,13 +150,21 @@ void DeviceSurveyDlg::buildLayout() {
 }
 
 bool DeviceSurveyDlg::enumerateSerialPorts(bool showAll) {
-    constexpr const char* context = "DeviceSurveyDlg::enumerateSerialPorts";
-    LogBeacon::log(context, logging::DebugLevel1, L" ");
+    return listSerialPorts(serialPortsToList(showAll));
+}
+
+std::vector<ComPortInfo> DeviceSurveyDlg::serialPortsToList(bool showAll) const {
     std::vector<ComPortInfo> ports;
     enumerateComPorts(environment_, ports);
     if (!showAll) {
         std::erase_if(ports, [](const ComPortInfo& port) { return isBluetoothPort(port.description); });
     }
+    return ports;
+}
+
+bool DeviceSurveyDlg::listSerialPorts(const std::vector<ComPortInfo>& ports) {
+    constexpr const char* context = "DeviceSurveyDlg::enumerateSerialPorts";
+    LogBeacon::log(context, logging::DebugLevel1, L" ");
     if (ports.empty()) {
         return false;
     }
@@ -172,11 +182,27 @@ bool DeviceSurveyDlg::enumerateSerialPorts(bool showAll) {
 }
 
 void DeviceSurveyDlg::relistSerialPorts() {
+    const std::vector<ComPortInfo> ports = serialPortsToList(showAll_->isChecked());
+    const bool unchanged =
+        std::equal(ports.begin(), ports.end(), serialDevices_.begin(), serialDevices_.end(),
+                   [](const ComPortInfo& port, const tagSERIAL_DEVICE& listed) {
+                       return port.port == listed.port && port.description == listed.friendlyName;
+                   });
+    if (unchanged) {
+        return;  // udev tells of every tty: most events change nothing here
+    }
+    const QListWidgetItem* selected = list_->selectedTile();
+    const QString chosen =
+        SurveyList::groupOf(selected) == SurveyList::SerialPortsGroup ? selected->text() : QString();
     const QList<QListWidgetItem*> tiles = list_->tiles(SurveyList::SerialPortsGroup);
     for (auto it = tiles.rbegin(); it != tiles.rend(); ++it) {
         delete *it;
     }
-    enumerateSerialPorts(showAll_->isChecked());
+    serialDevices_.clear();
+    listSerialPorts(ports);
+    if (QListWidgetItem* again = list_->findTile(SurveyList::SerialPortsGroup, chosen); again != nullptr) {
+        again->setSelected(true);
+    }
     updateOk();
 }
 
@@ -228,21 +254,45 @@ void DeviceSurveyDlg::setBusy(bool busy) {
 
 void DeviceSurveyDlg::onBluetoothDevices(const DWORD& code, const std::vector<BluetoothDevice>* devices) {
     traceEntry("DeviceSurveyDlg::onBluetoothDevices");
-    searchFailed_ = code != 0 && code != platform::ERROR_NO_MORE_ITEMS;
+    noteRadio(code);
+    searchFailed_ = code != 0 && code != platform::ERROR_NO_MORE_ITEMS && radio_ == Radio::On;
     setBusy(false);
+    refreshBindings();
     if (code == 0 && devices != nullptr) {
         for (const BluetoothDevice& device : *devices) {
-            if (isUnitName(device.szName) && !entries_.contains(device.szName)) {
+            if (isUnitName(device.szName) && !entries_.contains(device.szName) &&
+                !linkGone_.contains(searchTextOf(device.Address))) {
                 addUnit(device);
             }
         }
         removeUnitsNotIn(*devices);
-    } else if (code == platform::ERROR_NO_MORE_ITEMS) {
-        removeUnitsNotIn({});  // no paired device left at all
+    } else if (code == platform::ERROR_NO_MORE_ITEMS || radio_ != Radio::On) {
+        removeUnitsNotIn({});  // no paired device left, or no radio to reach them with
     }
     search_.disconnect();
     updateHint();
     updateOk();
+}
+
+void DeviceSurveyDlg::noteRadio(DWORD code) {
+    if (code == platform::ERROR_NOT_READY) {
+        radio_ = Radio::Off;
+        return;
+    }
+    const std::shared_ptr<const BluetoothRadio> kept = manager_.getRadio();
+    const std::vector<BluetoothRadio> radios = listLocalRadios(environment_.sysRoot);
+    const bool present = kept && std::any_of(radios.begin(), radios.end(), [&](const BluetoothRadio& radio) {
+                             return radio.name == kept->name;
+                         });
+    radio_ = code == 0 || code == platform::ERROR_NO_MORE_ITEMS || present ? Radio::On : Radio::Gone;
+}
+
+void DeviceSurveyDlg::refreshBindings() {
+    bindings_ = rfcommBindings(environment_);
+    std::erase_if(linkGone_, [this](const std::wstring& unit) {
+        return std::any_of(bindings_.begin(), bindings_.end(),
+                           [&](const auto& binding) { return binding.second == unit; });
+    });
 }
 
 void DeviceSurveyDlg::addUnit(const BluetoothDevice& device) {
@@ -305,6 +355,7 @@ void DeviceSurveyDlg::onDeviceStatus(const tagQUORVEX_STATUS& status) {
     entry->second.status = status.status;
     entry->second.text = status.text;
     entry->second.port = status.port;
+    entry->second.error = status.error;
     const int image = imageOf(status.status);
     tile->setData(SurveyList::ImageRole, image);
     tile->setIcon(images_[image]);
@@ -336,23 +387,30 @@ void DeviceSurveyDlg::updateOk() {
 }
 
 void DeviceSurveyDlg::updateHint() {
-    // Said while no unit can be picked because none is paired, or none has a bound serial link.
+    // Said while no unit can be picked: why, as far as the survey saw it.
     const bool noUsableUnit = std::all_of(entries_.begin(), entries_.end(), [](const auto& entry) {
         return entry.second.status == QUORVEX_STATUS_FAILED || !entry.second.thread;
     });
     hint_->setVisible(!busy_ && noUsableUnit);
-    // The cause the operator can act on: no radio, a Bluetooth service that does not answer, or
-    // no unit paired and bound.
+    hint_->setText(hint().text());
+}
+
+SurveyHint DeviceSurveyDlg::hint() const {
     if (!bluetoothReady_) {
-        hint_->setText(tr("No Bluetooth radio is available: connect the QUORVEX unit by cable and pick its "
-                          "serial port, or switch the radio on and open this list again."));
-    } else if (searchFailed_) {
-        hint_->setText(tr("Bluetooth does not answer (is the bluetooth service running?): pick a serial "
-                          "port, or open this list again once it runs."));
-    } else {
-        hint_->setText(tr("No QUORVEX unit is paired and bound: pair it in the desktop's Bluetooth settings "
-                          "and bind its serial link (rfcomm bind), then open this list again."));
+        return {SurveyHint::Cause::NoRadio};
     }
+    if (radio_ != Radio::On) {
+        return {radio_ == Radio::Off ? SurveyHint::Cause::RadioOff : SurveyHint::Cause::RadioGone};
+    }
+    if (searchFailed_) {
+        return {SurveyHint::Cause::ServiceSilent};
+    }
+    for (const auto& [name, entry] : entries_) {
+        if (entry.status == QUORVEX_STATUS_FAILED) {
+            return SurveyHint::ofFailedUnit(entry.text, entry.error);
+        }
+    }
+    return {SurveyHint::Cause::NotBound};
 }
 
 void DeviceSurveyDlg::onPortArrived(const std::filesystem::path& deviceNode) {
@@ -365,6 +423,7 @@ void DeviceSurveyDlg::onPortArrived(const std::filesystem::path& deviceNode) {
     if (!deviceNode.filename().string().starts_with("rfcomm") || !bluetoothReady_) {
         return;
     }
+    refreshBindings();
     // A link bound now may belong to a unit listed already, or to one not yet listed.
     for (auto& [name, entry] : entries_) {
         if (entry.status == QUORVEX_STATUS_FAILED || !entry.thread) {
@@ -389,19 +448,18 @@ void DeviceSurveyDlg::onPortArrived(const std::filesystem::path& deviceNode) {
 
 void DeviceSurveyDlg::onPortRemoved(const std::filesystem::path& deviceNode) {
     traceEntry("DeviceSurveyDlg::OnDeviceChange");
-    const std::filesystem::path gone = deviceNode.lexically_normal();
-    const auto links = communication::PortDirectory(environment_.portFolder).links();
-    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
-        const bool itsPort = std::any_of(links.begin(), links.end(), [&](const auto& link) {
-            return link.number == entry->second.port && link.target == gone;
+    // The unit is found by the address its link was bound to, whatever step it is at.
+    if (const auto bound = bindings_.find(deviceNode.filename().string()); bound != bindings_.end()) {
+        const auto entry = std::find_if(entries_.begin(), entries_.end(), [&](const auto& unit) {
+            return searchTextOf(unit.second.device->Address) == bound->second;
         });
-        if (itsPort) {
-            if (entry->second.text != L"Enabling service" && entry->second.text != L"Installing driver") {
-                removeUnit(entry);
-            }
-            break;
+        if (entry != entries_.end() && entry->second.text != L"Enabling service" &&
+            entry->second.text != L"Installing driver") {
+            linkGone_.insert(bound->second);
+            removeUnit(entry);
         }
     }
+    refreshBindings();
     relistSerialPorts();
 }
 
@@ -411,7 +469,8 @@ void DeviceSurveyDlg::removeUnitsNotIn(const std::vector<BluetoothDevice>& devic
         const bool reported = std::any_of(devices.begin(), devices.end(), [&](const BluetoothDevice& device) {
             return entry->first == device.szName;
         });
-        if (!reported && entry->second.text != L"Enabling service" && entry->second.text != L"Installing driver") {
+        if (!reported && entry->second.text != L"Enabling service" &&
+            entry->second.text != L"Installing driver") {
             removeUnit(entry);
         }
         entry = next;

@@ -5,6 +5,7 @@
 #include "discovery/DiscoveryEnvironment.h"
 #include "discovery/IBluetoothMgr.h"
 #include "discovery/SurveyEntry.h"
+#include "discovery/SurveyHint.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -14,6 +15,7 @@
 #include <array>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,9 @@ public:
 private:
     void buildLayout();
     bool enumerateSerialPorts(bool showAll);
+    std::vector<ComPortInfo> serialPortsToList(bool showAll) const;
+    bool listSerialPorts(const std::vector<ComPortInfo>& ports);
+    // Lists the serial ports again when they changed, keeping the operator's choice.
     void relistSerialPorts();
     // The first search holds the dialog busy; the ones that follow every kRefreshMs do not.
     void startSearch(bool busy = true);
@@ -56,6 +61,10 @@ private:
     void onBluetoothDevices(const platform::DWORD& code, const std::vector<BluetoothDevice>* devices);
     // Units that a search no longer reports (unpaired) go with their workers.
     void removeUnitsNotIn(const std::vector<BluetoothDevice>& devices);
+    // How the kept radio stands after a search that ended with the code.
+    void noteRadio(platform::DWORD code);
+    // Rereads which unit each RFCOMM tty is bound to.
+    void refreshBindings();
     void addUnit(const BluetoothDevice& device);
     void startWorker(SurveyEntry& entry);
     void stopWorker(SurveyEntry& entry, platform::DWORD timeoutMs);
@@ -67,6 +76,7 @@ private:
     void removeUnit(std::map<std::wstring, SurveyEntry>::iterator entry);
     void updateOk();
     void updateHint();
+    SurveyHint hint() const;
     void setBusy(bool busy);
     bool selectionOf(DeviceSelection& selection) const;
     void shutdownWorkers();
@@ -76,10 +86,17 @@ private:
     SelectionSignal selection_;
     std::array<QIcon, 5> images_;
     std::map<std::wstring, SurveyEntry> entries_;
-    std::vector<tagSERIAL_DEVICE> serialDevices_;
+    std::vector<tagSERIAL_DEVICE> serialDevices_;  // the ports listed now
+    // rfcommN -> the search text of the address it is bound to, as last read: a link's removal
+    // is told by its node alone, when its address can no longer be read.
+    std::map<std::string, std::wstring> bindings_;
+    // Units removed with their serial link: a search does not list them again until it is back.
+    std::set<std::wstring> linkGone_;
     boost::signals2::scoped_connection search_;  // the pending Bluetooth search
     bool bluetoothReady_ = false;
     bool searchFailed_ = false;  // the last search failed for another reason than finding nothing
+    enum class Radio { On, Off, Gone };
+    Radio radio_ = Radio::On;  // the kept radio as the last search found it
     bool busy_ = false;
     bool finished_ = false;
 

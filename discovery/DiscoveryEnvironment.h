@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/communication/RfcommLink.h"
+
 #include <filesystem>
 #include <string>
 
@@ -13,6 +15,8 @@ struct DiscoveryEnvironment {
     std::filesystem::path portFolder;        // the COM port directory ($QUORVEX_PORT_DIR, ...)
     std::string busAddress;                  // $QUORVEX_BLUEZ_BUS: a D-Bus address; empty: system bus
     int busTimeoutMs = 5000;                 // $QUORVEX_BLUEZ_TIMEOUT_MS: longest wait for BlueZ
+    communication::LinkProbe linkProbe = communication::kernelLinkAnswer;  // who tells of an rfcomm link
+    platform::DWORD linkTimeoutMs = communication::kLinkTimeoutMs;         // longest wait for that link
 
     static DiscoveryEnvironment fromEnvironment();
 };

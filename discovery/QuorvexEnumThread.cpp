@@ -116,7 +116,7 @@ DWORD QuorvexEnumThread::enumDeviceProperties() {
         LogBeacon::log(context, logging::Error, L"No serial port of the RFCOMM link bound to [%s] [%d].",
                        searchText_, result);
         LogBeacon::logSystemError(context, result);
-        report(QUORVEX_STATUS_FAILED, L"Failed to retrieve device configuration");
+        report(QUORVEX_STATUS_FAILED, L"Failed to retrieve device configuration", result);
         return platform::ERROR_INVALID_PARAMETER;
     }
     if (cancelled(context)) {
@@ -139,24 +139,42 @@ DWORD QuorvexEnumThread::verifyDevice() {
     report(QUORVEX_STATUS_BUSY, L"Verifying device connectivity");
     LogBeacon::log(context, logging::Information, L"Attempting to open port [COM%d].", port);
     communication::Serial serial{communication::PortDirectory(environment_.portFolder)};
+    serial.setLinkProbe(environment_.linkProbe);
     const DWORD opened = serial.open(platform::formatMessage(L"\\\\.\\COM%d", port));
     if (opened != 0) {
         LogBeacon::log(context, logging::Error, L"Serial::open() failed [%d].", opened);
         LogBeacon::logSystemError(context, opened);
-        report(QUORVEX_STATUS_FAILED, L"Failed to open port");
-        return opened;
+        return failToOpen(opened);
     }
+    // An rfcomm tty opens at once whether or not the unit answers: only its link tells.
+    const DWORD linked = serial.waitForLink(cancel_, environment_.linkTimeoutMs);
     serial.close();
+    if (linked == platform::ERROR_CANCELLED) {
+        LogBeacon::log(context, DebugLevel3, L"Operation cancelled.");
+        return linked;
+    }
+    if (linked != 0) {
+        LogBeacon::log(context, logging::Error, L"The Bluetooth link of [COM%d] did not come up [%d].", port,
+                       linked);
+        LogBeacon::logSystemError(context, linked);
+        return failToOpen(linked);
+    }
     LogBeacon::log(context, DebugLevel3, L"Successfully opened/closed port.");
     status_.port = port;
     report(QUORVEX_STATUS_BUSY, L"Port verification succeeded");
     return 0;
 }
 
-void QuorvexEnumThread::report(std::int32_t code, const wchar_t* text) {
+DWORD QuorvexEnumThread::failToOpen(DWORD error) {
+    report(QUORVEX_STATUS_FAILED, L"Failed to open port", error);
+    return error;
+}
+
+void QuorvexEnumThread::report(std::int32_t code, const wchar_t* text, DWORD error) {
     status_.device = device_;
     status_.status = code;
     status_.text = text;
+    status_.error = error;
     relay_.NotifyDeviceStatus(statusSignal_, status_);
 }
 

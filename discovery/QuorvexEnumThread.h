@@ -22,8 +22,9 @@ struct EnumThreadParams {
 };
 
 // One unit's examination: finds the COM port of the RFCOMM link bound to the unit's address,
-// waits 2000 ms, then opens and closes the port once; every step is reported to the survey
-// through the relay window. The relay window is made by the constructor, on the window thread.
+// waits 2000 ms, then opens the port, waits for its Bluetooth link to come up and closes it;
+// every step is reported to the survey through the relay window. The relay window is made by the constructor,
+// on the window thread.
 class QuorvexEnumThread final : public system::threading::IBasicThreadAdapter {
 public:
     QuorvexEnumThread() = default;
@@ -43,7 +44,8 @@ private:
     platform::DWORD enumDeviceProperties();
     platform::DWORD verifyDevice();
     bool cancelled(const char* context) const;
-    void report(std::int32_t code, const wchar_t* text);
+    void report(std::int32_t code, const wchar_t* text, platform::DWORD error = 0);
+    platform::DWORD failToOpen(platform::DWORD error);
 
     system::threading::IThread* thread_ = nullptr;
     std::shared_ptr<platform::Event> cancel_;  //!< set by notifyShutdown: every step stops at its next check

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "discovery/BluetoothDevice.h"
+#include "support/platform/ErrorCodes.h"
 
 #include <boost/signals2/signal.hpp>
 
@@ -16,7 +17,8 @@ struct tagQUORVEX_STATUS {
     // 0 a step under way or succeeded, 1 a step failed, 2 (shown, never produced), 3 ready.
     std::int32_t status = 0;
     std::wstring text;
-    std::int32_t port = -1;  // the COM number once verified
+    std::int32_t port = -1;     // the COM number once verified
+    platform::DWORD error = 0;  // why a step failed, so the survey can name the cause
 };
 
 inline constexpr std::int32_t QUORVEX_STATUS_BUSY = 0;

@@ -2,7 +2,6 @@
 
 #include "support/communication/PortDirectory.h"
 
-#include <algorithm>
 #include <cwctype>
 #include <fstream>
 
@@ -27,22 +26,25 @@ std::wstring searchTextOfSysfs(const std::string& text) {
 
 }  // namespace
 
-DWORD findRfcommDevice(const DiscoveryEnvironment& environment, const std::wstring& searchText,
-                       fs::path& device) {
+std::map<std::string, std::wstring> rfcommBindings(const DiscoveryEnvironment& environment) {
+    std::map<std::string, std::wstring> bindings;
+    const fs::path ttys = environment.sysRoot / "class" / "tty";
     std::error_code error;
-    std::vector<std::string> names;
-    for (fs::directory_iterator it(environment.sysRoot / "class" / "tty", error), end; !error && it != end;
-         it.increment(error)) {
+    for (fs::directory_iterator it(ttys, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (name.starts_with("rfcomm")) {
-            names.push_back(name);
+        std::ifstream file(ttys / name / "address");
+        std::string address;
+        if (name.starts_with("rfcomm") && std::getline(file, address)) {
+            bindings.emplace(name, searchTextOfSysfs(address));
         }
     }
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
-        std::ifstream file(environment.sysRoot / "class" / "tty" / name / "address");
-        std::string address;
-        if (std::getline(file, address) && searchTextOfSysfs(address) == searchText) {
+    return bindings;
+}
+
+DWORD findRfcommDevice(const DiscoveryEnvironment& environment, const std::wstring& searchText,
+                       fs::path& device) {
+    for (const auto& [name, bound] : rfcommBindings(environment)) {
+        if (bound == searchText) {
             device = environment.devRoot / name;
             return 0;
         }

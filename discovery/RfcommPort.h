@@ -4,9 +4,13 @@
 #include "support/platform/ErrorCodes.h"
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace zeph::windows::discovery {
+
+// Every bound RFCOMM tty: its name ("rfcomm0") and the search text of the address it is bound to.
+std::map<std::string, std::wstring> rfcommBindings(const DiscoveryEnvironment& environment);
 
 // The RFCOMM tty bound to a Bluetooth address: the rfcommN under <sysRoot>/class/tty whose
 // "address" is the device's (compared as its search text), as the node <devRoot>/rfcommN.

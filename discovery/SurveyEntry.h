@@ -19,6 +19,7 @@ struct SurveyEntry {
     std::int32_t status = 0;
     std::wstring text;
     std::int32_t port = -1;
+    platform::DWORD error = 0;                      // why the last failed step failed
     boost::signals2::scoped_connection connection;  // the survey's status slot
     std::unique_ptr<QuorvexStatusSignal> statusSignal;
     // Null when it could not be started.

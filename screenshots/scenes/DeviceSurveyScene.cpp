@@ -92,6 +92,8 @@ const RegisterScene survey("device-survey", [](SceneContext& context) {
     environment.sysRoot = folder / "sys";
     environment.devRoot = folder / "dev";
     environment.portFolder = folder / "ports";
+    // The pseudo-terminal stands for a unit whose Bluetooth link comes up.
+    environment.linkProbe = [](int) { return zeph::windows::communication::LinkAnswer::Up; };
     fs::create_directories(environment.sysRoot / "class" / "tty" / "rfcomm0");
     fs::create_directories(environment.devRoot);
     std::ofstream(environment.sysRoot / "class" / "tty" / "rfcomm0" / "address") << "00:1a:7d:da:71:13\n";

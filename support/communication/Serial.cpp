@@ -71,12 +71,13 @@ bool Serial::isOpen() const {
     return usable();
 }
 
-DWORD Serial::openDevice(std::wstring_view devicePath, int& fd, tty::SavedTerminal& saved) const {
+DWORD Serial::openDevice(std::wstring_view devicePath, int& fd, tty::SavedTerminal& saved) {
     const std::optional<std::filesystem::path> path =
         (directory_ ? *directory_ : PortDirectory::fromEnvironment()).fileOf(devicePath);
     if (!path) {
         return ERROR_FILE_NOT_FOUND;
     }
+    rfcomm_ = leadsToRfcomm(*path);
     fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
@@ -186,6 +187,30 @@ DWORD Serial::close() {
     }
     closing_.store(false);
     return result;
+}
+
+DWORD Serial::waitForLink(const AbortEvent& abort, DWORD timeoutMs) {
+    std::shared_lock guard(handleLock_);
+    if (!usable()) {
+        return ERROR_INVALID_HANDLE;
+    }
+    if (!rfcomm_) {
+        return ERROR_SUCCESS;
+    }
+    // close() sets the close event before it waits for this lock: the wait ends first.
+    std::vector<Handle> stops;
+    if (closeEvent_) {
+        stops.push_back(closeEvent_);
+    }
+    if (abort) {
+        stops.push_back(abort);
+    }
+    return communication::waitForLink(linkProbe_, fd_, stops, timeoutMs);
+}
+
+void Serial::setLinkProbe(LinkProbe probe) {
+    std::unique_lock guard(handleLock_);
+    linkProbe_ = std::move(probe);
 }
 
 DWORD Serial::setReadMode(const ReadMode& mode) {

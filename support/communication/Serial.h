@@ -3,6 +3,7 @@
 #include "support/communication/CommDefinitions.h"
 #include "support/communication/PortDirectory.h"
 #include "support/communication/ReadAheadBuffer.h"
+#include "support/communication/RfcommLink.h"
 #include "support/communication/SerialNamedValues.h"
 #include "support/communication/TtyControl.h"
 #include "support/platform/Event.h"
@@ -43,6 +44,13 @@ public:
     DWORD close();
     bool isOpen() const;
 
+    // An rfcomm tty only starts its Bluetooth connection as it opens: this waits until the link
+    // is up (see waitForLink), the time is up, abort is set or the port is closed. 0 at once for
+    // any other port.
+    DWORD waitForLink(const AbortEvent& abort, DWORD timeoutMs);
+    // Who answers about the link: the kernel, unless a test plays it.
+    void setLinkProbe(LinkProbe probe);
+
     DWORD setReadMode(const ReadMode& mode);
     DWORD initialize();
     DWORD setBaudRate(const BaudRate& baudRate, const DataBits& dataBits, const Parity& parity,
@@ -82,7 +90,7 @@ private:
     enum class Readiness { Ready, Closing, Aborted, Failed };
 
     bool usable() const;
-    DWORD openDevice(std::wstring_view devicePath, int& fd, tty::SavedTerminal& saved) const;
+    DWORD openDevice(std::wstring_view devicePath, int& fd, tty::SavedTerminal& saved);
     void closeDevice();
     DWORD applyCommState(const DCB& dcb);
     DWORD pullInput();
@@ -102,11 +110,13 @@ private:
     void wakeWaiter() const;
 
     std::optional<PortDirectory> directory_;
+    LinkProbe linkProbe_ = kernelLinkAnswer;
 
     // Operations hold this shared while they use the descriptors; open and close hold it
     // exclusively, so a descriptor is never closed (and its number reused) under an operation.
     mutable std::shared_mutex handleLock_;
     int fd_ = -1;
+    bool rfcomm_ = false;               // the open port is an rfcomm tty
     tty::SavedTerminal savedTerminal_;  // the tty's settings before open, put back by close
     int wakeFd_ = -1;                   // eventfd: a finished write or a new event mask wakes waitCommEvent
     std::shared_ptr<platform::Event> closeEvent_;  // set by close(): every blocked operation leaves

@@ -223,6 +223,15 @@ void setModemLines(int fd, bool dtr, bool rts) {
     }
 }
 
+DWORD carrier(int fd, bool& raised) {
+    int lines = 0;
+    if (ioctl(fd, TIOCMGET, &lines) != 0) {
+        return fromErrno();
+    }
+    raised = (lines & TIOCM_CD) != 0;
+    return ERROR_SUCCESS;
+}
+
 DWORD setExclusive(int fd, bool exclusive) {
     return ioctl(fd, exclusive ? TIOCEXCL : TIOCNXCL) == 0 ? ERROR_SUCCESS : fromErrno();
 }

@@ -45,6 +45,9 @@ DWORD readLine(int fd, DCB& dcb);
 // Raises or drops DTR and RTS where the driver has modem lines (ptys and some links do not).
 void setModemLines(int fd, bool dtr, bool rts);
 
+// TIOCMGET: whether the line shows carrier (TIOCM_CD).
+DWORD carrier(int fd, bool& raised);
+
 // TIOCEXCL / TIOCNXCL: further opens of the tty fail with EBUSY (root excepted).
 DWORD setExclusive(int fd, bool exclusive);
 

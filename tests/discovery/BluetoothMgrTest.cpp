@@ -1,8 +1,8 @@
 #include "discovery/BluetoothMgrImpl.h"
-#include "tests/discovery/support/FakeBluez.h"
 #include "tests/discovery/LogJournal.h"
 #include "tests/discovery/ProcessCensus.h"
 #include "tests/discovery/QtTestSupport.h"
+#include "tests/discovery/support/FakeBluez.h"
 #include "tests/discovery/support/TemporaryMachine.h"
 
 #include <gtest/gtest.h>
@@ -164,10 +164,48 @@ TEST_F(BluetoothMgrTest, RemovedDeviceIsGoneFromTheNextSearch) {
     EXPECT_TRUE(waitUntil([&] { return log.contains(L"::BluetoothRemoveDevice() failed, [1168]."); }));
 }
 
+// The survey searches again every two seconds: only a change is worth a log block.
+TEST_F(BluetoothMgrTest, RepeatedSearchesLogOnlyWhatChanged) {
+    machine.addRadio("hci0");
+    bluez.addAdapter("hci0");
+    bluez.addDevice("hci0", kUnitAddress, "M450-0042", true);
+    ASSERT_EQ(0u, manager.initialize());
+    const BLUETOOTH_DEVICE_SEARCH_PARAMS params = surveySearch();
+    const std::wstring banner = L"                  BLUETOOTH SEARCH PARAMS";
+    const std::wstring found = L"Address                       : 13:71:DA:7D:1A:00";
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(0u, search(&params).code);
+    }
+    EXPECT_EQ(1u, log.count(banner));
+    EXPECT_EQ(1u, log.count(found));
+
+    bluez.addDevice("hci0", "00:1A:7D:DA:71:14", "M410-0007", true);
+    EXPECT_EQ(2u, search(&params).devices->size());
+    EXPECT_EQ(2u, log.count(banner));
+    EXPECT_EQ(2u, log.count(found));
+
+    // A new run of the thread tells of its first search in full.
+    manager.finalize();
+    ASSERT_EQ(0u, manager.initialize());
+    search(&params);
+    EXPECT_EQ(3u, log.count(banner));
+}
+
 class BluetoothMgrWithoutBluezTest : public BluetoothMgrTest {
 protected:
     BluetoothMgrWithoutBluezTest() : BluetoothMgrTest(FakeBluez::Service::None) {}
 };
+
+TEST_F(BluetoothMgrWithoutBluezTest, AServiceThatIsDownIsLoggedOnceNotAtEverySearch) {
+    machine.addRadio("hci0");
+    ASSERT_EQ(0u, manager.initialize());
+    const BLUETOOTH_DEVICE_SEARCH_PARAMS params = surveySearch();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(zeph::platform::ERROR_BAD_UNIT, search(&params).code);
+    }
+    EXPECT_EQ(1u, log.count(L"::BluetoothFindFirstDevice() failed, [20].")) << log.transcript();
+    EXPECT_EQ(1u, log.count(L"The system cannot find the device specified.")) << log.transcript();
+}
 
 TEST_F(BluetoothMgrWithoutBluezTest, SearchReportsBadUnitWithTheBusReason) {
     machine.addRadio("hci0");

@@ -1,5 +1,6 @@
 #include "discovery/DeviceMonitor.h"
 #include "discovery/SurveyImages.h"
+#include "support/communication/Serial.h"
 #include "tests/discovery/ProcessCensus.h"
 #include "tests/discovery/QtTestSupport.h"
 #include "tests/discovery/SurveyFixture.h"
@@ -18,6 +19,8 @@ const QString kUnit = QStringLiteral("M450-0042");
 bool noEnumerationThread() {
     return waitUntil([] { return threadsNamed("QuorvexEnumThread-") == 0; });
 }
+
+using zeph::windows::communication::LinkAnswer;
 
 using DeviceSurveyDlgTest = SurveyFixture;
 
@@ -156,6 +159,119 @@ TEST_F(DeviceSurveyDlgTest, UnitWhoseLinkGoesIsRemovedWithItsWorker) {
     EXPECT_FALSE(okButton().isEnabled());
     EXPECT_TRUE(noEnumerationThread());
     EXPECT_TRUE(hintShown());
+    // Still paired, its link gone: the searches that follow leave it out, not failed.
+    EXPECT_TRUE(waitForSearches(2));
+    EXPECT_TRUE(tileTexts(SurveyList::UnitsGroup).empty());
+}
+
+TEST_F(DeviceSurveyDlgTest, UnitWhoseLinkGoesBeforeItIsVerifiedIsRemovedUntilTheLinkIsBack) {
+    standardMachine();
+    pairUnit();
+    machine.answerLink(LinkAnswer::Pending);
+    const auto node = bindUnit();
+    open();
+    ASSERT_TRUE(waitForSearch());
+    tile(SurveyList::UnitsGroup, kUnit)->setSelected(true);
+    ASSERT_TRUE(
+        waitUntil([this] { return statusLine() == QStringLiteral("Verifying device connectivity"); }));
+    auto* monitor = list().window()->findChild<DeviceMonitor*>();
+    machine.releaseRfcomm(0);
+    monitor->handleEvent("remove", node);
+    EXPECT_TRUE(tileTexts(SurveyList::UnitsGroup).empty());
+    EXPECT_TRUE(noEnumerationThread());
+    EXPECT_TRUE(waitForSearches(2));
+    EXPECT_TRUE(tileTexts(SurveyList::UnitsGroup).empty());
+
+    machine.answerLink(LinkAnswer::Up);
+    monitor->handleEvent("add", bindUnit());
+    EXPECT_TRUE(waitForImage(kUnit, ReadyImage));
+}
+
+// A radio switched off or unplugged takes its units with it, and the hint says which it was.
+TEST_F(DeviceSurveyDlgTest, UnitsGoWithTheirRadioAndTheHintSaysWhy) {
+    standardMachine();
+    pairUnit();
+    bindUnit();
+    open();
+    ASSERT_TRUE(waitForSearch());
+    ASSERT_TRUE(waitForImage(kUnit, ReadyImage));
+    tile(SurveyList::UnitsGroup, kUnit)->setSelected(true);
+
+    bluez.setPowered(QStringLiteral("hci0"), false);
+    ASSERT_TRUE(waitUntil([this] { return tileTexts(SurveyList::UnitsGroup).empty(); }));
+    EXPECT_FALSE(okButton().isEnabled());
+    EXPECT_TRUE(noEnumerationThread());
+    EXPECT_TRUE(hintShown());
+    EXPECT_TRUE(hintText().startsWith("The Bluetooth radio is switched off")) << hintText().toStdString();
+
+    bluez.setPowered(QStringLiteral("hci0"), true);
+    ASSERT_TRUE(waitForImage(kUnit, ReadyImage));
+    EXPECT_FALSE(hintShown());
+
+    bluez.removeAdapter(QStringLiteral("hci0"));
+    machine.removeRadio("hci0");
+    ASSERT_TRUE(waitUntil([this] { return tileTexts(SurveyList::UnitsGroup).empty(); }));
+    EXPECT_TRUE(noEnumerationThread());
+    EXPECT_TRUE(hintText().startsWith("The Bluetooth radio is gone")) << hintText().toStdString();
+}
+
+// A unit listed but not usable: the hint names what was seen, not "pair and bind".
+TEST_F(DeviceSurveyDlgTest, TheHintNamesWhyAListedUnitFailed) {
+    standardMachine();
+    pairUnit();
+    const auto node = bindUnit();
+    struct Case {
+        LinkAnswer link;
+        bool held;
+        const char* hint;
+    };
+    const Case cases[] = {
+        {LinkAnswer::Refused, false, "The QUORVEX unit does not answer over Bluetooth"},
+        {LinkAnswer::Up, true, "The QUORVEX unit's serial link is held by another program"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hint);
+        machine.answerLink(c.link);
+        zeph::windows::communication::Serial holder;
+        if (c.held) {
+            ASSERT_EQ(0u, holder.open(node.wstring()));
+        }
+        open();
+        ASSERT_TRUE(waitForSearch());
+        ASSERT_TRUE(waitForImage(kUnit, FailedImage));
+        EXPECT_TRUE(hintShown());
+        EXPECT_TRUE(hintText().startsWith(c.hint)) << hintText().toStdString();
+        list().window()->close();
+        ASSERT_TRUE(waitUntil([this] { return closed(); }));
+    }
+}
+
+// udev tells of every tty that comes and goes: the operator's choice survives them all.
+TEST_F(DeviceSurveyDlgTest, TtyEventsKeepTheChosenSerialPort) {
+    standardMachine();
+    open();
+    ASSERT_TRUE(waitForSearch());
+    const QString chosen = QStringLiteral("COM%1").arg(cablePort);
+    tile(SurveyList::SerialPortsGroup, chosen)->setSelected(true);
+    auto* monitor = list().window()->findChild<DeviceMonitor*>();
+    for (int i = 0; i < 20; ++i) {
+        monitor->handleEvent("add", "/dev/tty5");
+        monitor->handleEvent("remove", "/dev/tty5");
+    }
+    ASSERT_NE(nullptr, list().selectedTile());
+    EXPECT_EQ(chosen, list().selectedTile()->text());
+
+    // A new port joins the list; the choice stays, and OK hands over the port chosen.
+    PseudoTerminal second;
+    const int secondPort = machine.addSerialPort(second.slaveName());
+    monitor->handleEvent("add", second.slaveName());
+    EXPECT_EQ((std::vector<QString>{chosen, QStringLiteral("COM%1").arg(secondPort)}),
+              tileTexts(SurveyList::SerialPortsGroup));
+    ASSERT_NE(nullptr, list().selectedTile());
+    EXPECT_EQ(chosen, list().selectedTile()->text());
+    okButton().click();
+    ASSERT_EQ(1u, selections.size());
+    EXPECT_EQ(cablePort, boost::get<tagSERIAL_DEVICE>(*selections[0].device).port);
 }
 
 // BlueZ keeps a bound serial link when its device is removed: the searches that follow tell.

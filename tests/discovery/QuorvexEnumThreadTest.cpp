@@ -160,6 +160,60 @@ TEST_F(QuorvexEnumThreadTest, ShutdownDuringThePauseEndsWithoutTryingThePort) {
     EXPECT_EQ(2u, reports.size());
 }
 
+// An rfcomm tty opens at once whatever the unit does: the link's answer decides.
+TEST_F(QuorvexEnumThreadTest, UnitIsReadyOnlyOnceItsBluetoothLinkIsUp) {
+    using zeph::windows::communication::LinkAnswer;
+    struct Case {
+        LinkAnswer answer;
+        std::int32_t exitCode;
+        const wchar_t* logged;
+    };
+    const Case cases[] = {
+        {LinkAnswer::Refused, 1225, L"The Bluetooth link of [COM1] did not come up [1225]."},
+        {LinkAnswer::Pending, 1460, L"The Bluetooth link of [COM1] did not come up [1460]."},
+    };
+    machine.bindRfcomm(0, kUnitAddress, pty.slaveName());
+    environment.linkTimeoutMs = 300;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.answer));
+        reports.clear();
+        machine.answerLink(c.answer);
+        environment.linkProbe = machine.environment().linkProbe;
+        EXPECT_EQ(c.exitCode, runToEnd());
+        ASSERT_EQ(4u, reports.size());
+        EXPECT_EQ(Report(1, L"Failed to open port", -1), reports.back());
+        EXPECT_TRUE(log.contains(c.logged)) << log.transcript();
+        thread.shutdown(2000);
+    }
+
+    // A link that comes up while the worker waits makes the unit ready.
+    reports.clear();
+    machine.answerLink(LinkAnswer::Pending);
+    environment.linkTimeoutMs = 15000;
+    ASSERT_EQ(0u, create());
+    thread.resume();
+    ASSERT_TRUE(waitUntil([&] { return reports.size() == 3; }));
+    machine.answerLink(LinkAnswer::Up);
+    ASSERT_TRUE(waitUntil([&] { return reports.size() == 5; }));
+    EXPECT_EQ(Report(3, L"Device ready", 1), reports.back());
+}
+
+TEST_F(QuorvexEnumThreadTest, ShutdownWhileWaitingForTheLinkEndsAtOnceWithoutAReport) {
+    machine.bindRfcomm(0, kUnitAddress, pty.slaveName());
+    machine.answerLink(zeph::windows::communication::LinkAnswer::Pending);
+    environment.linkTimeoutMs = 60000;
+    ASSERT_EQ(0u, create());
+    thread.resume();
+    ASSERT_TRUE(waitUntil([&] { return reports.size() == 3; }));
+    thread.getWorker().closeRelayWindow();
+    EXPECT_TRUE(thread.shutdown(2000));
+    EXPECT_EQ(1223, thread.getExitCode());
+    EXPECT_EQ(3u, reports.size());
+    // The port was closed on the way out: another program may take it.
+    zeph::windows::communication::Serial next;
+    EXPECT_EQ(0u, next.open((machine.devRoot() / "rfcomm0").wstring()));
+}
+
 TEST_F(QuorvexEnumThreadTest, MissingParametersFailTheStart) {
     EnumThreadParams noDevice{&radio, nullptr, &signal, &environment};
     EXPECT_NE(0u, thread.create("QuorvexEnumThread-x", &noDevice, CREATE_SUSPENDED, 0, nullptr));

@@ -83,6 +83,12 @@ bool SurveyFixture::waitForImage(const QString& unit, int image) {
     return waitUntil([&] { return imageOf(unit) == image; });
 }
 
+bool SurveyFixture::waitForSearches(std::size_t more) {
+    const auto answered = [this] { return log.count(L" ", L"DeviceSurveyDlg::onBluetoothDevices"); };
+    const std::size_t target = answered() + more;
+    return waitUntil([&] { return answered() >= target; });
+}
+
 bool SurveyFixture::waitForSearch() {
     return waitUntil([this] { return survey_ && survey_->isEnabled(); });
 }

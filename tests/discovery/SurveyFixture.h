@@ -3,8 +3,8 @@
 #include "discovery/BluetoothMgrImpl.h"
 #include "discovery/DeviceSurveyDlg.h"
 #include "discovery/SurveyList.h"
-#include "tests/discovery/support/FakeBluez.h"
 #include "tests/discovery/LogJournal.h"
+#include "tests/discovery/support/FakeBluez.h"
 #include "tests/discovery/support/TemporaryMachine.h"
 #include "tests/helpers/PseudoTerminal.h"
 
@@ -49,6 +49,8 @@ protected:
     bool waitForImage(const QString& unit, int image);
     // Waits until the Bluetooth search has answered.
     bool waitForSearch();
+    // Waits until that many more searches have answered the survey.
+    bool waitForSearches(std::size_t more);
     bool closed() const { return survey_.isNull(); }
 
     TemporaryMachine machine;

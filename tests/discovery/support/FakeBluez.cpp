@@ -156,6 +156,17 @@ void FakeBluez::addDevice(const QString& adapter, const QString& address, const 
     }
 }
 
+void FakeBluez::setPowered(const QString& adapter, bool powered) {
+    call(QStringLiteral("/org/bluez/") + adapter, QStringLiteral("org.freedesktop.DBus.Mock"),
+         QStringLiteral("UpdateProperties"),
+         {QStringLiteral("org.bluez.Adapter1"), QVariantMap{{QStringLiteral("Powered"), powered}}});
+}
+
+void FakeBluez::removeAdapter(const QString& adapter) {
+    call(QStringLiteral("/"), QStringLiteral("org.bluez.Mock"), QStringLiteral("RemoveAdapterWithDevices"),
+         {adapter});
+}
+
 void FakeBluez::removeDevice(const QString& adapter, const QString& address) {
     call(QStringLiteral("/org/bluez/") + adapter, QStringLiteral("org.bluez.Adapter1"),
          QStringLiteral("RemoveDevice"),

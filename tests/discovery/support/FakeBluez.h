@@ -27,6 +27,10 @@ public:
     void addAdapter(const QString& name);
     // AddDevice(adapter, address, alias) and, when paired, PairDevice(adapter, address, class).
     void addDevice(const QString& adapter, const QString& address, const QString& alias, bool paired);
+    // The adapter's Powered property, as switching the radio off and on sets it.
+    void setPowered(const QString& adapter, bool powered);
+    // RemoveAdapterWithDevices: the radio is unplugged, its devices go with it.
+    void removeAdapter(const QString& adapter);
     // org.bluez.Adapter1.RemoveDevice on the device's object.
     void removeDevice(const QString& adapter, const QString& address);
 

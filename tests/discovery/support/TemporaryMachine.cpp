@@ -25,11 +25,16 @@ zeph::windows::discovery::DiscoveryEnvironment TemporaryMachine::environment(con
     environment.portFolder = ports_.folder();
     environment.busAddress = busAddress;
     environment.busTimeoutMs = busTimeoutMs;
+    environment.linkProbe = [link = link_](int) { return link->load(); };
     return environment;
 }
 
 void TemporaryMachine::addRadio(const std::string& name) {
     fs::create_directories(folder_.path() / "sys" / "class" / "bluetooth" / name);
+}
+
+void TemporaryMachine::removeRadio(const std::string& name) {
+    fs::remove_all(folder_.path() / "sys" / "class" / "bluetooth" / name);
 }
 
 fs::path TemporaryMachine::bindRfcomm(int number, const std::string& bluezAddress, const std::string& tty) {

@@ -4,7 +4,9 @@
 #include "support/communication/PortDirectory.h"
 #include "tests/helpers/TestData.h"
 
+#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace quorvex::test {
@@ -22,15 +24,22 @@ public:
     std::filesystem::path devRoot() const { return folder_.path() / "dev"; }
 
     void addRadio(const std::string& name);
+    void removeRadio(const std::string& name);
     // rfcommN bound to the BlueZ address, its node leading to the tty.
     std::filesystem::path bindRfcomm(int number, const std::string& bluezAddress, const std::string& tty);
     void releaseRfcomm(int number);
+    // What the kernel says of every rfcomm link from now on (up unless told otherwise): there is
+    // no Bluetooth here, so the machine plays it.
+    void answerLink(zeph::windows::communication::LinkAnswer answer) { link_->store(answer); }
     // A COM port for the tty; its number.
     int addSerialPort(const std::string& tty);
 
 private:
     TemporaryFolder folder_;
     zeph::windows::communication::PortDirectory ports_;
+    std::shared_ptr<std::atomic<zeph::windows::communication::LinkAnswer>> link_ =
+        std::make_shared<std::atomic<zeph::windows::communication::LinkAnswer>>(
+            zeph::windows::communication::LinkAnswer::Up);
 };
 
 }  // namespace quorvex::test
