@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the console against a simulated unit.
-#   scripts/run.sh                  the console with a simulated unit (streaming at the unit's
-#                                   own rate); without a display, the headless client's scripted
-#                                   session with a simulated unit instead
+#   scripts/run.sh                  the console on the demo's simulated unit (a pig passes every
+#                                   40 s, the first 15 s in); without a display, the headless
+#                                   client's scripted session with a simulated unit instead
 #   scripts/run.sh --port COM3      the console on a real unit (any quorvex-console options);
 #                                   without a display, the headless client with those options
 set -euo pipefail
@@ -17,7 +17,7 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   if [ $# -gt 0 ]; then
     exec "$build_dir/console/quorvex-console" "$@"
   fi
-  exec "$build_dir/console/quorvex-console" --simulate
+  exec "$build_dir/console/quorvex-console" --simulate --demo
 fi
 
 echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): running the headless client quorvex-cli instead." >&2

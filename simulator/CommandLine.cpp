@@ -23,8 +23,10 @@ std::string missingValueText(const program_options::options_description& table, 
 }
 
 // "--rate --pty": the next token is an option of ours, not the value of the one before it.
-bool takesAnOptionAsValue(const program_options::option& option, const program_options::options_description& table) {
-    if (option.original_tokens.size() != 2 || option.value.size() != 1 || !option.value[0].starts_with("--")) {
+bool takesAnOptionAsValue(const program_options::option& option,
+                          const program_options::options_description& table) {
+    if (option.original_tokens.size() != 2 || option.value.size() != 1 ||
+        !option.value[0].starts_with("--")) {
         return false;
     }
     return table.find_nothrow(option.value[0].substr(2), false) != nullptr;
@@ -36,7 +38,8 @@ std::string optionText(const program_options::option& option) {
     return "--" + option.string_key;
 }
 
-std::string readCommandLine(std::span<const std::string_view> args, const program_options::options_description& table,
+std::string readCommandLine(std::span<const std::string_view> args,
+                            const program_options::options_description& table,
                             std::vector<program_options::option>& options) {
     const std::vector<std::string> tokens(args.begin(), args.end());
     try {

@@ -16,7 +16,8 @@ namespace program_options = boost::program_options;
 // table gives it) into the options in the order given, so later ones override earlier ones.
 // Returns our programs' error text ("unknown option \"--bogus\"", "--rate needs a value", ...) or "".
 // A value option's missing-value text names its value_name, "a value" when it has none.
-std::string readCommandLine(std::span<const std::string_view> args, const program_options::options_description& table,
+std::string readCommandLine(std::span<const std::string_view> args,
+                            const program_options::options_description& table,
                             std::vector<program_options::option>& options);
 
 // "--rate" for the option the table knows as "rate".

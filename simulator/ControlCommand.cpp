@@ -137,6 +137,20 @@ std::string parseControlLine(std::string_view line, ControlAction& action) {
         const int channel = args.get(0, 1, 0, 10);
         args.noMoreThan(1);
         action = [channel](UnitSimulator& unit) { unit.recordingTrigger(channel); };
+    } else if (command == "pig") {
+        const int channel = args.get(0, 1, 1, 9);
+        model::PigPath path;
+        path.depth = args.get(1, path.depth, 0.1, 50.0);
+        path.speed = args.get(2, path.speed, 0.05, 20.0);
+        args.noMoreThan(3);
+        action = [channel, path](UnitSimulator& unit) { unit.sendPig(channel, path); };
+    } else if (command == "field") {
+        args.noMoreThan(0);
+        action = [](UnitSimulator& unit) { unit.streamField(); };
+    } else if (command == "channel" && args.has(0)) {
+        const int channel = args.get(0, 0, 0, 9);
+        args.noMoreThan(1);
+        action = [channel](UnitSimulator& unit) { unit.selectOwnChannel(channel); };
     } else if (command == "poll") {
         args.noMoreThan(0);
         action = [](UnitSimulator& unit) { unit.pollBattery(); };
@@ -182,6 +196,16 @@ std::string_view controlHelp() {
                                GPS position or the one given
   ignored [CH [LAT LON ELEV]]  report an ignored event
   trigger [CH]                 report that recording started (a recording trigger)
+  pig [CH [DEPTH [SPEED]]]     send a pig along the pipe: it passes under the unit 10 s later,
+                               DEPTH m down (default 1.5) at SPEED m/s (default 1.5); CH 1-7 or
+                               9 is its transmitter, 8 a magnetised pig without one. From the
+                               first pig on, the unit streams its field: a noise floor and the
+                               pigs' signals (levels fall with the cube of the distance), and
+                               reports a recording trigger (automatic record mode), then the
+                               passage at the closest approach, or an ignored event for a pig on
+                               another channel than the unit's (Auto: channel 1)
+  field                        stream the field (noise floor and pigs) from now on
+  channel CH                   the unit selects channel CH itself (0 Auto) and reports it
   poll                         read the battery now (ADC Polling Begin ... End)
   battery RAW                  the raw battery value the next reading reports (0-65535)
   gain G [CLIP]                set gain and clipping (G + CLIP <= 16) and report them

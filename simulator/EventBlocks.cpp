@@ -2,6 +2,13 @@
 
 namespace quorvex::simulator {
 
+Moment momentOf(std::chrono::system_clock::time_point at) {
+    const auto since = at.time_since_epoch();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+    const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(since - seconds);
+    return {static_cast<std::int32_t>(seconds.count()), static_cast<std::int32_t>(micros.count())};
+}
+
 std::size_t recordSize(RecordLayout layout) {
     return layout == RecordLayout::Short62 ? 62 : 66;
 }

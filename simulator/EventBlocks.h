@@ -3,6 +3,7 @@
 #include "simulator/UnitFrameBuilder.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -28,6 +29,13 @@ struct InitContent {
     std::uint16_t channelCode = 0;
     RecordSettings record;
 };
+
+// A time as the unit's blocks carry it: seconds since 1970-01-01 UTC, microseconds within.
+struct Moment {
+    std::int32_t seconds;
+    std::int32_t microseconds;
+};
+Moment momentOf(std::chrono::system_clock::time_point at);
 
 // A pig passage or an ignored event: when, where, on which channel code.
 struct PassageContent {

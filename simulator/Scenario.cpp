@@ -1,5 +1,8 @@
 #include "simulator/Scenario.h"
 
+#include "simulator/ShippedScenarios.h"
+
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -46,14 +49,16 @@ std::string parseScenario(std::string_view text, std::vector<ScenarioStep>& step
         }
         ScenarioStep step;
         const bool at = line.starts_with("at ");
-        const bool every = line.starts_with("every ");
-        if ((at && !timed(line, "at", step.at)) || (every && !timed(line, "every", step.every))) {
+        bool timesRead = !at || timed(line, "at", step.at);
+        const bool every = timesRead && line.starts_with("every ");
+        timesRead = timesRead && (!every || timed(line, "every", step.every));
+        if (!timesRead) {
             return "line " + std::to_string(number) + ": a time in milliseconds must follow at or every";
         }
         if (every && step.every.count() == 0) {
             return "line " + std::to_string(number) + ": every needs a period above 0";
         }
-        step.at = every ? step.every : step.at;
+        step.at = every && !at ? step.every : step.at;
         step.text = std::string(line);
         std::string error = parseControlLine(line, step.action);
         if (error.empty() && !step.action) {
@@ -85,10 +90,37 @@ void scheduleScenario(UnitSimulator& unit, const std::vector<ScenarioStep>& step
     }
 }
 
-std::string_view scenarioHelp() {
+std::string scenarioSteps(const SimulatorOptions& options, std::vector<ScenarioStep>& steps) {
+    std::optional<ShippedScenario> shipped = shippedScenario(options.shippedScenario);
+    if (!shipped && options.scenario) {
+        // A file of that name wins; else a shipped scenario may be named without its folder.
+        std::error_code error;
+        if (!std::filesystem::exists(*options.scenario, error)) {
+            shipped = shippedScenario(options.scenario->string());
+        }
+        if (!shipped) {
+            return loadScenario(*options.scenario, steps);
+        }
+    }
+    if (!shipped) {
+        steps.clear();
+        return {};
+    }
+    const std::string error = parseScenario(shipped->text, steps);
+    return error.empty() ? error : std::string(shipped->name) + ": " + error;
+}
+
+std::string scenarioHelp() {
+    std::string shipped;
+    for (const ShippedScenario& scenario : shippedScenarios()) {
+        std::string name(scenario.name);
+        name.resize(std::max<std::size_t>(name.size() + 1, 15), ' ');
+        shipped += "  " + name + std::string(scenarioDescription(scenario)) + "\n";
+    }
     return R"(Scenario files (--scenario FILE): one step per line, times in ms after the unit starts:
   at MS COMMAND                run COMMAND once, MS after the start
   every MS COMMAND             run COMMAND every MS, first after MS
+  at MS every MS2 COMMAND      run COMMAND MS after the start, then every MS2
   COMMAND                      run COMMAND at once
   # ...                        a comment
 Events asked for before a console has initialised the unit are held until it has.
@@ -96,7 +128,9 @@ Example:
   every 2000 passage 3
   at 5000 fault badChecksum 3
   at 9000 fault silence 4000
-)";
+Shipped scenarios (--scenario NAME; the files are in share/quorvex/scenarios, with --demo
+they play on the demo's unit):
+)" + shipped;
 }
 
 }  // namespace quorvex::simulator

@@ -51,10 +51,8 @@ SimulatedUnit::~SimulatedUnit() {
 
 std::string SimulatedUnit::start() {
     std::vector<ScenarioStep> steps;
-    if (options_.scenario) {
-        if (std::string error = loadScenario(*options_.scenario, steps); !error.empty()) {
-            return error;
-        }
+    if (std::string error = scenarioSteps(options_, steps); !error.empty()) {
+        return error;
     }
     const auto opened = options_.device ? unit_.openDevice(*options_.device) : unit_.openPseudoTerminal();
     if (opened != 0) {

@@ -83,9 +83,12 @@ const std::map<std::string_view, Setter>& valueOptions() {
              o.comNumber = number;
              return ok;
          }},
-        {"port-dir",
-         [](std::string_view v, SimulatorOptions& o) { return !(o.portDirectory = v)->empty(); }},
-        {"scenario", [](std::string_view v, SimulatorOptions& o) { return !(o.scenario = v)->empty(); }},
+        {"port-dir", [](std::string_view v, SimulatorOptions& o) { return !(o.portDirectory = v)->empty(); }},
+        {"scenario",
+         [](std::string_view v, SimulatorOptions& o) {
+             o.shippedScenario.clear();
+             return !(o.scenario = v)->empty();
+         }},
         {"model", [](std::string_view v, SimulatorOptions& o) { return !(o.profile.model = v).empty(); }},
         {"serial", [](std::string_view v, SimulatorOptions& o) { return !(o.profile.serial = v).empty(); }},
         {"firmware",
@@ -101,6 +104,10 @@ const std::map<std::string_view, Setter>& valueOptions() {
          [](std::string_view v, SimulatorOptions& o) {
              return read(v, o.profile.batteryRaw, std::uint16_t{0}, std::uint16_t{0xFFFF});
          }},
+        {"battery-drain",
+         [](std::string_view v, SimulatorOptions& o) {
+             return read(v, o.profile.batteryDrainPerHour, 0, 3'600'000);
+         }},
         {"battery-period",
          [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.profile.batteryPeriod); }},
         {"battery-duration",
@@ -114,8 +121,7 @@ const std::map<std::string_view, Setter>& valueOptions() {
          }},
         {"wake",
          [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.wakeBytes, 0, 1024); }},
-        {"passage-every",
-         [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.passageEvery); }},
+        {"passage-every", [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.passageEvery); }},
     };
     return options;
 }
@@ -125,7 +131,7 @@ const std::map<std::string_view, Setter>& valueOptions() {
 const program_options::options_description& unitOptionTable() {
     static const program_options::options_description table = [] {
         program_options::options_description built;
-        built.add_options()("pty", "")("no-stdin", "");
+        built.add_options()("pty", "")("no-stdin", "")("demo", "");
         for (const auto& [name, setter] : valueOptions()) {
             built.add_options()(std::string(name).c_str(), program_options::value<std::string>(), "");
         }
@@ -139,6 +145,8 @@ std::string applyUnitOption(const program_options::option& option, SimulatorOpti
         options.device.reset();
     } else if (option.string_key == "no-stdin") {
         options.readStdin = false;
+    } else if (option.string_key == "demo") {
+        applyDemo(options);
     } else if (const auto found = valueOptions().find(option.string_key); found != valueOptions().end()) {
         if (!found->second(option.value.front(), options)) {
             return "bad value \"" + option.value.front() + "\" for " + optionText(option);
@@ -147,6 +155,19 @@ std::string applyUnitOption(const program_options::option& option, SimulatorOpti
         return "unknown option \"" + optionText(option) + "\"";
     }
     return {};
+}
+
+void applyDemo(SimulatorOptions& options) {
+    UnitProfile& unit = options.profile;
+    unit.streamRate = 15;
+    unit.recordsPerFrame = 1;
+    unit.fieldSignals = true;
+    unit.autoRecord = true;
+    unit.gpsWander = true;
+    unit.batteryRaw = 600;
+    unit.batteryDrainPerHour = 40;
+    options.scenario.reset();
+    options.shippedScenario = "demo";
 }
 
 std::string checkSimulatorOptions(const SimulatorOptions& options) {
@@ -177,6 +198,13 @@ std::string parseSimulatorOptions(std::span<const std::string_view> args, Simula
 
 std::string_view simulatorOptionsHelp() {
     return R"(Unit options (a value follows its option or joins it: --rate 20 or --rate=20):
+  --demo                   a unit for the demo and for training: it streams its sensor's field
+                           (a low noise floor; a pig on channel 1 passes every 40 s, the first
+                           15 s in, now and then one on channel 3 that it ignores) at 15
+                           one-record frames a second, in automatic record mode, with a GPS fix
+                           that wanders within its HDOP and a battery that drains (raw 600, 40
+                           an hour); options after it override its parts (--rate, --records,
+                           --gps, --battery, --battery-drain, --scenario ...)
   --pty                    play on a new pseudo-terminal (the default); its path is printed
   --device PATH            play on an existing tty instead (a serial port, one end of a link)
   --com N|auto             link the line into the port directory as COMN (auto: lowest free)
@@ -191,6 +219,7 @@ std::string_view simulatorOptionsHelp() {
   --records N              records per streaming frame, 1-255 (default 4)
   --gain N, --clipping N   gain and clipping at power-on (default 8 and 0; sum <= 16)
   --battery RAW            raw battery value (default 3150)
+  --battery-drain N        raw battery units the unit loses an hour (default 0)
   --battery-period MS      read the battery every MS ms once initialised (default 5000; 0 never)
   --battery-duration MS    from the poll acknowledgement to ADC Polling End (default 300)
   --gps LAT,LON,ELEV[,HDOP[,QUALITY]]  the GPS fix (default 51.5,-0.12,35,1,3)
@@ -198,7 +227,8 @@ std::string_view simulatorOptionsHelp() {
   --reply-timeout MS       wait for the console's answer to a frame (default 1000)
   --wake N                 N wake bytes 0x5E ahead of every frame (default 0)
   --passage-every MS       report a pig passage on channel 1 every MS ms
-  --scenario FILE          run the timed steps of a scenario file
+  --scenario FILE|NAME     run the timed steps of a scenario file, or of a shipped scenario
+                           (see below)
 )";
 }
 

@@ -21,11 +21,17 @@ struct SimulatorOptions {
     std::optional<int> comNumber;       // the number wanted (else the lowest free one)
     std::optional<std::filesystem::path> portDirectory;
     std::optional<std::filesystem::path> scenario;
+    std::string shippedScenario;  // a scenario that comes with the simulator ("demo" with --demo)
     std::chrono::milliseconds passageEvery{0};
     bool readStdin = true;
     bool help = false;
     bool version = false;
 };
+
+// The demo's unit (--demo): it streams its field at 15 one-record frames a second (about 10 s on
+// the console's plots), in automatic record mode, with a wandering GPS fix and a battery that
+// drains over the hours, and plays the shipped demo scenario.
+void applyDemo(SimulatorOptions& options);
 
 // Reads the options ("--rate 10" or "--rate=10"), later ones overriding earlier ones; returns an
 // error text or "". Unknown options and stray arguments are errors.

@@ -18,16 +18,8 @@ std::optional<int> numberIn(std::string_view text) {
     return value;
 }
 
-struct Moment {
-    std::int32_t seconds;
-    std::int32_t microseconds;
-};
-
 Moment now() {
-    const auto since = std::chrono::system_clock::now().time_since_epoch();
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
-    const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(since - seconds);
-    return {static_cast<std::int32_t>(seconds.count()), static_cast<std::int32_t>(micros.count())};
+    return momentOf(std::chrono::system_clock::now());
 }
 
 // A slow wobble on three axes, different on each, so a plot shows something alive.
@@ -96,7 +88,7 @@ void UnitSimulator::handleUnitCommand(std::string_view text) {
         {"REQGPS",
          [](UnitSimulator& unit) {
              const Moment at = now();
-             const GpsFix& fix = unit.gps_;
+             const GpsFix fix = unit.currentFix();
              unit.send(GpsBit, gpsBlock({at.seconds, fix.satellites, fix.latitude, fix.longitude,
                                          fix.elevation, fix.hdop, fix.quality}));
          }},
@@ -198,6 +190,10 @@ void UnitSimulator::startStreaming() {
         return;
     }
     streaming_ = true;
+    if (fieldSignals_) {
+        // The meter shows the gain from the stream's start, as the unit's own display does.
+        sendGain();
+    }
     streamTick(++streamGeneration_);
 }
 
@@ -215,16 +211,19 @@ void UnitSimulator::streamTick(std::uint64_t generation) {
     }
     // A frame still waiting for the line means the console is behind: the unit drops samples.
     if (!polling_ && !faults_.silent(Clock::now()) && !link_.waiting(StreamingBit)) {
-        const int channel = autoSelect_ ? 1 : 0;
-        const std::uint16_t code = autoSelect_ ? codeOf(1) : channelCode_;
         std::vector<SensorRecord> records;
-        for (int i = 0; i < profile_.recordsPerFrame; ++i) {
-            records.push_back(sample(sampleNumber_++, code, channel));
+        if (fieldSignals_) {
+            records = fieldRecords(Clock::now());
+        } else {
+            const int channel = autoSelect_ ? 1 : 0;
+            const std::uint16_t code = autoSelect_ ? codeOf(1) : channelCode_;
+            for (int i = 0; i < profile_.recordsPerFrame; ++i) {
+                records.push_back(sample(sampleNumber_++, code, channel));
+            }
         }
         send(StreamingBit, streamingBlock(records, recordLayoutFor(minor_)));
     }
-    const auto period = std::chrono::milliseconds(std::max(1, 1000 / profile_.streamRate));
-    after(period, [this, generation] { streamTick(generation); });
+    after(streamPeriod(), [this, generation] { streamTick(generation); });
 }
 
 void UnitSimulator::schedulePolls() {
@@ -294,9 +293,10 @@ std::uint16_t UnitSimulator::codeOf(int channel) const {
     return channelCodeFor(profile_.model, minor_, channel);
 }
 
-void UnitSimulator::sendPassage(std::uint32_t bit, const PassageSpec& details) {
-    const Moment at = now();
-    const GpsFix& where = details.position ? *details.position : gps_;
+void UnitSimulator::sendPassage(std::uint32_t bit, const PassageSpec& details,
+                                std::optional<std::chrono::system_clock::time_point> when) {
+    const Moment at = momentOf(when.value_or(std::chrono::system_clock::now()));
+    const GpsFix where = details.position ? *details.position : currentFix();
     sendSpontaneous(bit, passageBlock({at.seconds, at.microseconds, details.strength, codeOf(details.channel),
                                        where.latitude, where.longitude, where.elevation, where.hdop}));
 }
@@ -330,6 +330,14 @@ void UnitSimulator::recordingTrigger(int channel) {
     post([this, channel] {
         record_.recording = true;
         sendSpontaneous(RecordingStartedBit, recordingStartedBlock(1, codeOf(channel)));
+    });
+}
+
+void UnitSimulator::selectOwnChannel(int channel) {
+    post([this, channel] {
+        channelCode_ = codeOf(channel);
+        autoSelect_ = channel == 0;
+        sendSpontaneous(ModeChangedBit, modeChangedBlock(channelCode_, autoSelect_));
     });
 }
 

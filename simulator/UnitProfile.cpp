@@ -37,7 +37,7 @@ std::string UnitProfile::validate() const {
         return "gain plus clipping must be at most 16";
     }
     if (retryLimit < 0 || wakeBytes < 0 || replyTimeout.count() <= 0 || batteryPeriod.count() < 0 ||
-        batteryDuration.count() < 0) {
+        batteryDuration.count() < 0 || batteryDrainPerHour < 0) {
         return "a count or a time is out of range";
     }
     return {};
@@ -106,6 +106,16 @@ std::uint16_t channelCodeFor(std::string_view model, std::uint16_t minor, int ch
         return code(channel == 9 ? 3 : channel);
     }
     return code(channel);
+}
+
+int channelOfCode(std::string_view model, std::uint16_t minor, std::uint16_t code) {
+    // From Legacy down, as the console reads a code: on an M410, codes 3 and 4 are Legacy and Mag.
+    for (int channel = 9; channel > 0; --channel) {
+        if (channelCodeFor(model, minor, channel) == code) {
+            return channel;
+        }
+    }
+    return 0;
 }
 
 std::uint16_t channelCodeForSelection(std::string_view model, std::uint16_t minor, int selection) {

@@ -38,6 +38,13 @@ struct UnitProfile {
     std::chrono::milliseconds replyTimeout{1000};
     int wakeBytes = 0;  // 0x5E bytes ahead of every frame
 
+    // Stream the sensor's field (a noise floor, the pigs sent by the pig control command) instead
+    // of a test pattern; the pig command turns it on as well.
+    bool fieldSignals = false;
+    bool autoRecord = false;      // power on in automatic record mode (recording triggers)
+    int batteryDrainPerHour = 0;  // raw battery units lost an hour
+    bool gpsWander = false;       // the fix wanders within its HDOP, as a receiver's does
+
     std::string deviceName() const { return model + " " + serial; }
     // Empty when the profile can be played, else what is wrong with it.
     std::string validate() const;
@@ -53,6 +60,9 @@ RecordLayout recordLayoutFor(std::uint16_t minor);
 // The channel code the unit reports for a channel of the console's list (0 Auto, 1-7, 8 Mag,
 // 9 Legacy): the console renumbers codes by model and firmware, so this is its inverse.
 std::uint16_t channelCodeFor(std::string_view model, std::uint16_t minor, int channel);
+
+// The console's channel for a code the unit reports (the inverse of channelCodeFor); 0 for none.
+int channelOfCode(std::string_view model, std::uint16_t minor, std::uint16_t code);
 
 // The channel code a SELCHAN<n> command selects: the M410 takes n as its own code (the console
 // already translated Mag and Legacy for it); other models take n as the console's channel.

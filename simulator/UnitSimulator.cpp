@@ -53,7 +53,12 @@ UnitSimulator::UnitSimulator(UnitProfile profile)
       gain_(profile_.gain),
       clipping_(profile_.clipping),
       batteryRaw_(profile_.batteryRaw),
-      gps_(profile_.gps) {
+      gps_(profile_.gps),
+      fieldSignals_(profile_.fieldSignals) {
+    if (profile_.autoRecord) {
+        record_.autoTrigger = true;
+        record_.recordingState = 1;
+    }
     publish();
 }
 
@@ -89,6 +94,7 @@ DWORD UnitSimulator::start() {
     }
     stopping_ = false;
     thread_ = std::thread([this] { run(); });
+    startDemoTimers();
     return zeph::platform::ERROR_SUCCESS;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "simulator/FaultPlan.h"
+#include "simulator/GpsWander.h"
 #include "simulator/LinkSender.h"
+#include "simulator/PigField.h"
 #include "simulator/UnitPort.h"
 #include "simulator/UnitProfile.h"
 #include "support/communication/PortDirectory.h"
@@ -89,6 +91,15 @@ public:
     void passage(const PassageSpec& details);
     void ignoredEvent(const PassageSpec& details);
     void recordingTrigger(int channel);
+    // Sends a pig along the pipe: it passes under the unit PigLead from now, the unit streams
+    // its field from then on and reports what it hears (a recording trigger when the signal first
+    // passes the threshold in automatic record mode, the passage or an ignored event at the
+    // closest approach). Channel 1-7 or 9 is the pig's transmitter, 8 a magnetised pig.
+    void sendPig(int channel, const model::PigPath& path);
+    // Streams the field from now on, without a pig yet.
+    void streamField();
+    // The unit selects a channel by itself (0 Auto) and reports it with Mode Changed.
+    void selectOwnChannel(int channel);
     void pollBattery();
     void setBatteryRaw(std::uint16_t raw);
     void setGps(const GpsFix& fix);
@@ -146,7 +157,20 @@ private:
     void setWorkingFolder(std::string_view number);
     void sendGain() { send(GainBit, gainBlock(gain_, clipping_)); }
     void sendRecordMode() { send(RecordModeBit, recordModeBlock(record_)); }
-    void sendPassage(std::uint32_t bit, const PassageSpec& details);
+    // Stamped with `at` (the moment it happened), else the time it is sent.
+    void sendPassage(std::uint32_t bit, const PassageSpec& details,
+                     std::optional<std::chrono::system_clock::time_point> at = std::nullopt);
+
+    // The field and its pigs (UnitField.cpp).
+    std::chrono::milliseconds streamPeriod() const;
+    std::vector<SensorRecord> fieldRecords(Clock::time_point now);
+    void reportClipping(int clipping);
+    void fieldOn();
+    void watchPig(const Pig& pig);
+    void pigPasses(const Pig& pig);
+    int listeningChannel() const;
+    GpsFix currentFix() const;
+    void startDemoTimers();
     void applyFault(const Fault& fault, Clock::time_point now);
     std::uint16_t codeOf(int channel) const;
     InitContent initContent() const;
@@ -183,6 +207,9 @@ private:
     std::uint8_t clipping_;
     std::uint16_t batteryRaw_;
     GpsFix gps_;
+    GpsWander wander_;
+    bool fieldSignals_;
+    std::vector<Pig> pigs_;  // sent and not yet forgotten
     std::uint16_t channelCode_ = 0;
     bool autoSelect_ = true;
     RecordSettings record_;

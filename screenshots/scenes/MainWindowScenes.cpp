@@ -2,8 +2,10 @@
 #include "console/ConsoleOptions.h"
 #include "console/Telvane.h"
 #include "console/TelvaneDlg.h"
+#include "console/widgets/PigPassageDlg.h"
 #include "device/DeviceState.h"
 #include "device/IUserInterface.h"
+#include "screenshots/PassageWait.h"
 #include "screenshots/ScreenshotScene.h"
 #include "screenshots/SilentServices.h"
 #include "simulator/SimulatedUnit.h"
@@ -35,20 +37,25 @@ const RegisterScene streaming("main-window-streaming", [](SceneContext& context)
     SilentServices services;
     IUserInterface& device = quorvex::console::deviceStack();
     Telvane telvane(device, services.services());
-    if (!startConsole(telvane, {"--simulate", "--records", "1"})) {
+    if (!startConsole(telvane, {"--simulate", "--demo"})) {
         return false;
     }
     const DeviceState& state = *device.getDeviceState();
     const bool streamingNow = context.waitFor([&] {
         return state.streamingState() == StreamingState::Playing && !telvane.mainWindow()->isWaiting();
     });
-    // An ignored event for the log tab and its counter, a few seconds of samples, and the first
-    // GPS and battery readings. (A passage opens its own window and holds this one in the wait
-    // state: that is the passage scene's picture.)
+    // The demo as a new user sees it: its first passage, 15 s in, with the rise and the fall on
+    // the plot once the operator has closed the passage's window; an ignored event and a GPS
+    // reading for the log tab, the counters and the status bar.
     telvane.simulatedUnit()->control("gps 51.507 -0.128 35 0.9 4");
     telvane.simulatedUnit()->control("ignored 3");
-    context.settle(2500ms);
-    return streamingNow && context.save(*telvane.mainWindow(), QStringLiteral("main-window-streaming"));
+    quorvex::console::PigPassageDlg* passage = awaitPassageDialog(context);
+    if (passage != nullptr) {
+        passage->accept();
+    }
+    context.settle(3000ms);
+    return streamingNow && passage != nullptr &&
+           context.save(*telvane.mainWindow(), QStringLiteral("main-window-streaming"));
 });
 
 }  // namespace

@@ -1,11 +1,12 @@
-// The console's widgets while a simulated unit streams: the axis plot tab, the device info tab
-// and a pig passage dialog.
+// The console's widgets while the demo's unit streams: the axis plot tab after a passage, the
+// device info tab and a pig passage dialog.
 #include "console/ConsoleOptions.h"
 #include "console/Telvane.h"
 #include "console/TelvaneDlg.h"
 #include "console/widgets/PigPassageDlg.h"
 #include "device/DeviceState.h"
 #include "device/IUserInterface.h"
+#include "screenshots/PassageWait.h"
 #include "screenshots/ScreenshotScene.h"
 #include "screenshots/SilentServices.h"
 #include "simulator/SimulatedUnit.h"
@@ -19,16 +20,16 @@ using namespace std::chrono_literals;
 using quorvex::console::Telvane;
 using quorvex::console::TelvaneDlg;
 
-// Starts the console on a simulated unit streaming one-record frames, waits for the stream and
-// hands the running console to `show`.
+// Starts the console on the demo's unit without its schedule (a scene sends its own pig), waits
+// for the stream and hands the running console to `show`.
 bool withStreamingConsole(SceneContext& context, const std::function<bool(Telvane&, TelvaneDlg&)>& show) {
     SilentServices services;
     IUserInterface& device = quorvex::console::deviceStack();
     Telvane telvane(device, services.services());
     quorvex::console::ConsoleOptions options;
     options.simulate = true;
-    options.unit.profile.recordsPerFrame = 1;
-    options.unit.profile.streamRate = 60;
+    quorvex::simulator::applyDemo(options.unit);
+    options.unit.shippedScenario.clear();
     options.unit.readStdin = false;
     if (!telvane.initInstance(options).empty()) {
         return false;
@@ -46,8 +47,16 @@ bool showTab(SceneContext& context, TelvaneDlg& window, int tab, const QString& 
     return context.save(window, name);
 }
 
+// A pig passes; once its window is closed the plots show its rise and fall.
 const RegisterScene axisTab("axis-history-tab", [](SceneContext& context) {
-    return withStreamingConsole(context, [&](Telvane&, TelvaneDlg& window) {
+    return withStreamingConsole(context, [&](Telvane& telvane, TelvaneDlg& window) {
+        telvane.simulatedUnit()->control("pig 1");
+        quorvex::console::PigPassageDlg* passage = awaitPassageDialog(context);
+        if (passage == nullptr) {
+            return false;
+        }
+        passage->accept();
+        context.settle(2000ms);
         return showTab(context, window, 1, QStringLiteral("axis-history-tab"));
     });
 });
@@ -61,15 +70,11 @@ const RegisterScene deviceInfoTab("device-info-tab", [](SceneContext& context) {
 
 const RegisterScene passageDialog("passage-dialog", [](SceneContext& context) {
     return withStreamingConsole(context, [&](Telvane& telvane, TelvaneDlg& window) {
-        telvane.simulatedUnit()->control("passage 2 51.507 -0.128 35");
-        quorvex::console::PigPassageDlg* dialog = nullptr;
-        const bool shown = context.waitFor([&] {
-            const auto open = quorvex::console::PigPassageDlg::openDialogs();
-            dialog = open.empty() ? nullptr : open.front();
-            return dialog != nullptr;
-        });
+        telvane.simulatedUnit()->control("gps 51.507 -0.128 35 0.9 4");
+        telvane.simulatedUnit()->control("pig 1");
+        quorvex::console::PigPassageDlg* dialog = awaitPassageDialog(context);
         context.settle(500ms);
-        return shown && context.save(*dialog, QStringLiteral("passage-dialog")) &&
+        return dialog != nullptr && context.save(*dialog, QStringLiteral("passage-dialog")) &&
                context.save(window, QStringLiteral("passage-main-window"));
     });
 });

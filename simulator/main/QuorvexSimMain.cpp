@@ -167,11 +167,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::vector<ScenarioStep> steps;
-    if (options.scenario) {
-        if (const std::string error = loadScenario(*options.scenario, steps); !error.empty()) {
-            std::cerr << "quorvex-sim: " << error << std::endl;
-            return 2;
-        }
+    if (const std::string error = scenarioSteps(options, steps); !error.empty()) {
+        std::cerr << "quorvex-sim: " << error << std::endl;
+        return 2;
     }
 
     UnitSimulator unit(options.profile);
