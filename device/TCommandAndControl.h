@@ -3,8 +3,10 @@
 #include "device/ICommandAndControl.h"
 #include "device/QuorvexMessages.h"
 #include "support/communication/CommDefinitions.h"
+#include "support/communication/RfcommLink.h"
 #include "support/communication/SerialSettings.h"
 #include "support/logging/LogBeacon.h"
+#include "support/platform/Event.h"
 #include "support/platform/LastError.h"
 #include "support/platform/Thread.h"
 #include "support/platform/TypeName.h"
@@ -66,6 +68,16 @@ public:
     }
 
 protected:
+    // Ends a connect that waits for a Bluetooth link (the program is closing); a new connect
+    // clears it.
+    void abortConnect(bool abort) {
+        if (abort) {
+            connectAbort_->set();
+        } else {
+            connectAbort_->reset();
+        }
+    }
+
     static constexpr int BatteryWaitMs = 3000;
     static constexpr zeph::platform::DWORD LinkThreadShutdownMs = 2000;
     // The longest a disconnection can take: the battery wait, then each link thread's shutdown.
@@ -92,6 +104,13 @@ protected:
         LogBeacon::log(ctx, Information, L"Attempting to open port [COM%d].", port);
         if (const auto code = this->serial_.open(settings.devicePath()); code != 0) {
             return failed(ctx, code, L"Failed to open port [COM%d].\n", port);
+        }
+        // A Bluetooth unit that is off still has an rfcomm tty that opens: only its link tells.
+        if (const auto code =
+                this->serial_.waitForLink(connectAbort_, zeph::windows::communication::kLinkTimeoutMs);
+            code != 0) {
+            this->serial_.close();
+            return failed(ctx, code, L"The Bluetooth link of [COM%d] did not come up.", port);
         }
         LogBeacon::log(ctx, Information,
                        L"Attempting to initialize synchornization objects for port [COM%d].", port);
@@ -142,6 +161,8 @@ protected:
 
 private:
     static constexpr int NoPriority = 0x7FFFFFFF;
+
+    std::shared_ptr<zeph::platform::Event> connectAbort_ = zeph::platform::Event::create(true, false);
     static constexpr int THREAD_PRIORITY_TIME_CRITICAL = zeph::platform::THREAD_PRIORITY_TIME_CRITICAL;
     static constexpr int THREAD_PRIORITY_BELOW_NORMAL = zeph::platform::THREAD_PRIORITY_BELOW_NORMAL;
 

@@ -38,6 +38,7 @@ public:
     void exit() override {
         const char* context = enter<&TUserInterface::exit>("exit");
         const DWORD commandThread = this->commandAndControlThread_.getThreadId();
+        this->abortConnect(true);
         this->commandAndControlThread_.shutdown(Base::DisconnectionBoundMs + ShutdownTimeoutMs);
         LogBeacon::log(context, zeph::windows::logging::Information,
                        L"Command and Control thread [0x%X] shut down.", commandThread);
@@ -58,6 +59,7 @@ public:
             return failConnect(prepared);
         }
         this->deviceState_.setGain(0, 0);
+        this->abortConnect(false);
         this->window_.store(window);
         this->settings_ = settings;
         // The operating-system version is not read here: nothing on this platform uses it.

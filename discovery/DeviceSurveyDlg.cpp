@@ -391,8 +391,14 @@ void DeviceSurveyDlg::updateHint() {
     const bool noUsableUnit = std::all_of(entries_.begin(), entries_.end(), [](const auto& entry) {
         return entry.second.status == QUORVEX_STATUS_FAILED || !entry.second.thread;
     });
-    hint_->setVisible(!busy_ && noUsableUnit);
     hint_->setText(hint().text());
+    const bool shown = !busy_ && noUsableUnit;
+    hint_->setVisible(shown);
+    // A hint that appears once the dialog is on screen takes room the list cannot give.
+    if (shown && isVisible()) {
+        layout()->activate();
+        resize(width(), std::max(height(), layout()->totalHeightForWidth(width())));
+    }
 }
 
 SurveyHint DeviceSurveyDlg::hint() const {

@@ -11,6 +11,7 @@
 #include "device/IUserInterface.h"
 #include "device/QuorvexMessages.h"
 #include "support/communication/PortGroupDenial.h"
+#include "support/communication/RfcommLink.h"
 #include "support/communication/SerialSettings.h"
 #include "support/config/ConfigMgr.h"
 #include "support/logging/LogBeacon.h"
@@ -110,12 +111,19 @@ bool ConsoleRules::connect(platform::HWND window,
 }
 
 std::string ConsoleRules::connectFailureAdvice(platform::DWORD error) const {
+    using zeph::windows::communication::PortDirectory;
     // A port the session's groups may not open is the operator's to mend: say how.
     if (error == platform::ERROR_ACCESS_DENIED) {
-        using zeph::windows::communication::PortDirectory;
         using zeph::windows::communication::PortGroupDenial;
         if (const auto denial = PortGroupDenial::find(port_, PortDirectory::fromEnvironment())) {
             return platform::narrow(denial->advice());
+        }
+    }
+    // The Bluetooth link of the port did not come up: the unit is off, out of range or busy.
+    if (error == platform::ERROR_CONNECTION_REFUSED || error == platform::ERROR_TIMEOUT) {
+        const auto file = PortDirectory::fromEnvironment().fileOf(port_);
+        if (file && zeph::windows::communication::leadsToRfcomm(*file)) {
+            return UnitUnreachableText;
         }
     }
     return {};

@@ -1,8 +1,11 @@
 #include "tests/device/LinkedStack.h"
+#include "tests/helpers/TestData.h"
 #include "tests/support/logging/RecordingListener.h"
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 using namespace quorvex::test;
 using zeph::windows::system::threading::ThreadState;
@@ -66,6 +69,45 @@ TEST_F(ConnectionLifecycleTest, AMissingPortIsReportedWithItsSystemCode) {
     settings_.setPortNumber(*zeph::windows::communication::PortDirectory::portNumberOf(portPath_));
     connect();
     EXPECT_EQ(0u, stack_.getLastError());
+}
+
+// An rfcomm tty opens whether or not the unit is on: Connect waits for its link and says why not.
+TEST_F(ConnectionLifecycleTest, ABluetoothUnitThatDoesNotAnswerFailsTheConnect) {
+    using zeph::windows::communication::LinkAnswer;
+    TemporaryFolder folder;
+    const auto rfcomm = folder.path() / "rfcomm0";
+    std::filesystem::create_symlink(unit_.slaveName(), rfcomm);
+    settings_.setDevicePath(rfcomm.wstring());
+    std::atomic<LinkAnswer> answer{LinkAnswer::Refused};
+    std::atomic<int> asked{0};
+    stack_.serial_.setLinkProbe([&](int) {
+        ++asked;
+        return answer.load();
+    });
+
+    stack_.onConnect(settings_);
+    auto connected = window_.waitFor(WM_QUORVEX_ON_CONNECT);
+    ASSERT_TRUE(connected.has_value());
+    EXPECT_EQ(static_cast<zeph::platform::LPARAM>(zeph::platform::ERROR_CONNECTION_REFUSED),
+              connected->lParam);
+    EXPECT_FALSE(stack_.serial_.isOpen());
+    EXPECT_EQ(nullptr, stack_.serialReadThread_.getHandle());
+
+    // Closing the program ends a connect that is still waiting for the link.
+    answer = LinkAnswer::Pending;
+    std::thread commandThread([&] { stack_.onConnect(settings_); });
+    ASSERT_TRUE(eventually([&] { return asked.load() > 2; }));
+    stack_.abortConnect(true);
+    connected = window_.waitFor(WM_QUORVEX_ON_CONNECT);
+    commandThread.join();
+    ASSERT_TRUE(connected.has_value());
+    EXPECT_EQ(static_cast<zeph::platform::LPARAM>(zeph::platform::ERROR_CANCELLED), connected->lParam);
+    EXPECT_FALSE(stack_.serial_.isOpen());
+
+    stack_.abortConnect(false);
+    answer = LinkAnswer::Up;
+    connect();
+    EXPECT_TRUE(stack_.serial_.isOpen());
 }
 
 TEST_F(ConnectionLifecycleTest, DisconnectStopsEverythingAndCyclesLeakNothing) {

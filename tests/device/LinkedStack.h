@@ -17,6 +17,7 @@ namespace quorvex::test {
 // A private device stack whose protected parts a test may reach.
 class LinkedStack : public QuorvexDeviceStack {
 public:
+    using QuorvexDeviceStack::abortConnect;
     using QuorvexDeviceStack::deviceState_;
     using QuorvexDeviceStack::healthCheckThread_;
     using QuorvexDeviceStack::messageDispatchThread_;

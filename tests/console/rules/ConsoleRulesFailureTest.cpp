@@ -4,9 +4,15 @@
 #include "device/FailureNotice.h"
 #include "device/QueryInterface.h"
 #include "device/QuorvexMessages.h"
+#include "support/communication/SerialSettings.h"
 #include "support/platform/ErrorCodes.h"
+#include "tests/helpers/PseudoTerminal.h"
+#include "tests/helpers/TestData.h"
+#include "tests/helpers/WindowRecorder.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <string>
 #include <vector>
@@ -51,5 +57,32 @@ TEST(ConsoleRulesFailure, AGpsRequestCancelledByTheDisconnectionIsNoCommunicatio
     rules.onCommunicationsFailure(WM_QUORVEX_FAILED_TO_SEND,
                                   failedRequestGps(zeph::platform::ERROR_DEVICE_NOT_CONNECTED));
     EXPECT_EQ(std::vector<std::string>{UnitSilentText}, view.boxes);
+    device.exit();
+}
+
+// The rfcomm tty of a unit that is off opens at once; the connect waits for the link instead and
+// tells the operator what to do. A pseudo-terminal has no carrier: to the kernel's question it
+// answers as a link that is gone.
+TEST(ConsoleRulesFailure, ABluetoothUnitThatDoesNotAnswerFailsConnectWithWhatToDo) {
+    quorvex::test::PseudoTerminal unit;
+    quorvex::test::TemporaryFolder folder;
+    const auto rfcomm = folder.path() / "rfcomm0";
+    std::filesystem::create_symlink(unit.slaveName(), rfcomm);
+    zeph::windows::communication::SerialSettings settings;
+    settings.setDevicePath(rfcomm.wstring());
+    QuorvexDeviceStack device;
+    RecordingView view;
+    ConsoleRules rules(device, view);
+    quorvex::test::WindowRecorder window;
+
+    ASSERT_TRUE(rules.connect(window.handle(), settings));
+    const auto connected = window.waitFor(WM_QUORVEX_ON_CONNECT);
+    ASSERT_TRUE(connected.has_value());
+    EXPECT_EQ(static_cast<zeph::platform::LPARAM>(zeph::platform::ERROR_CONNECTION_REFUSED),
+              connected->lParam);
+    rules.onConnected(connected->lParam);
+    EXPECT_EQ(std::vector<std::string>{std::string(FailedToConnectText) + "\n\n" + UnitUnreachableText},
+              view.boxes);
+    EXPECT_EQ(std::vector<ConnectionOutcome>{ConnectionOutcome::ConnectFailed}, view.ended);
     device.exit();
 }
