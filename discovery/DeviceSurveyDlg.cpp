@@ -347,17 +347,14 @@ void DeviceSurveyDlg::updateHint() {
     // The cause the operator can act on: no radio, a Bluetooth service that does not answer, or
     // no unit paired and bound.
     if (!bluetoothReady_) {
-        hint_->setText(
-            tr("No Bluetooth radio is available: connect the QUORVEX unit by cable and pick its "
-               "serial port, or switch the radio on and open this list again."));
+        hint_->setText(tr("No Bluetooth radio is available: connect the QUORVEX unit by cable and pick its "
+                          "serial port, or switch the radio on and open this list again."));
     } else if (searchFailed_) {
-        hint_->setText(
-            tr("Bluetooth does not answer (is the bluetooth service running?): pick a serial "
-               "port, or open this list again once it runs."));
+        hint_->setText(tr("Bluetooth does not answer (is the bluetooth service running?): pick a serial "
+                          "port, or open this list again once it runs."));
     } else {
-        hint_->setText(
-            tr("No QUORVEX unit is paired and bound: pair it in the desktop's Bluetooth settings "
-               "and bind its serial link (rfcomm bind), then open this list again."));
+        hint_->setText(tr("No QUORVEX unit is paired and bound: pair it in the desktop's Bluetooth settings "
+                          "and bind its serial link (rfcomm bind), then open this list again."));
     }
 }
 
@@ -417,8 +414,7 @@ void DeviceSurveyDlg::removeUnitsNotIn(const std::vector<BluetoothDevice>& devic
         const bool reported = std::any_of(devices.begin(), devices.end(), [&](const BluetoothDevice& device) {
             return entry->first == device.szName;
         });
-        if (!reported && entry->second.text != L"Enabling service" &&
-            entry->second.text != L"Installing driver") {
+        if (!reported && entry->second.text != L"Enabling service" && entry->second.text != L"Installing driver") {
             removeUnit(entry);
         }
         entry = next;
