@@ -79,7 +79,7 @@ std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& 
 
 std::string cliHelp() {
     return std::string(R"(Usage: quorvex-cli --port PORT
-       quorvex-cli --simulate [unit options]
+  or:  quorvex-cli --simulate [unit options]
 
 The QUORVEX console without windows. It connects to a unit, follows the console's flow (Request
 Init 200 ms after the port opens; a unit with firmware outside 0.0085 to 0.0098 is disconnected;

@@ -1,5 +1,8 @@
 #include "console/StatusPanes.h"
 
+#include <functional>
+#include <map>
+
 namespace quorvex::console {
 
 PaneImage connectionPaneOf(bool connected, bool bluetoothDevice, bool radioPresent) {
@@ -48,6 +51,28 @@ PaneImage gpsPaneOf(bool connected, std::uint8_t quality) {
         default:
             return {"gps-none", "Disconnected"};
     }
+}
+
+std::string paneStateText(const std::string& icon) {
+    static const std::map<std::string, std::string, std::less<>> texts{
+        {"connection-serial-on", "Serial port connected"},
+        {"connection-serial-off", "Serial port not connected"},
+        {"bluetooth-connected", "Bluetooth unit connected"},
+        {"bluetooth-enabled", "Bluetooth radio on, unit not connected"},
+        {"bluetooth-disabled", "No Bluetooth radio"},
+        {"battery-unknown", "Battery level unknown"},
+        {"battery-full", "Battery fully charged"},
+        {"battery-75", "Battery 75% remaining"},
+        {"battery-50", "Battery 50% remaining"},
+        {"battery-25", "Battery 25% remaining"},
+        {"battery-low", "Low Battery"},
+        {"gps-none", "No GPS fix"},
+        {"gps-poor", "GPS fix poor"},
+        {"gps-fair", "GPS fix fair"},
+        {"gps-good", "GPS fix good"},
+        {"gps-excellent", "GPS fix excellent"}};
+    const auto found = texts.find(icon);
+    return found == texts.end() ? std::string() : found->second;
 }
 
 std::string clockText(std::time_t now) {

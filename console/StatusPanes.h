@@ -26,6 +26,9 @@ struct BatteryPaneState {
 BatteryPaneState batteryPaneOf(bool connected, double level);
 PaneImage gpsPaneOf(bool connected, std::uint8_t quality);
 
+// What a pane's picture says, in words, for screen readers ("" for no picture).
+std::string paneStateText(const std::string& icon);
+
 // The clock pane's text: the local time in the user's locale ("%X").
 std::string clockText(std::time_t now);
 

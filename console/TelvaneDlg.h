@@ -134,6 +134,10 @@ private:
     void playSound(SoundEvent event);
     void openPassageDialog(zeph::platform::LPARAM passage);
 
+    // Names and tab order for screen readers and the keyboard (TelvaneDlgAccessibility.cpp).
+    void describeControls();
+    static QString imageButtonName(const QString& icon);
+
     // Command state and status panes (TelvaneDlgCommandState.cpp, TelvaneDlgStatusPanes.cpp).
     DialogMembers dialogMembers() const;
     void applyImageButton(QAbstractButton* button, const ImageButtonState& state, const char* normal,
@@ -221,6 +225,7 @@ private:
     QLabel* statusText_ = nullptr;
     QLineEdit* passageEdit_ = nullptr;
     QLineEdit* ignoredEdit_ = nullptr;
+    QAbstractButton* clearButton_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     LogTab* logTab_ = nullptr;
     QWidget* axisHistoryTab_ = nullptr;

@@ -47,6 +47,7 @@ void TelvaneDlg::applyImageButton(QAbstractButton* button, const ImageButtonStat
     if (button->property("icon-name").toString() != icon) {
         button->setIcon(consoleIcon(icon));
         button->setProperty("icon-name", icon);
+        button->setAccessibleName(imageButtonName(icon));
     }
     // A greyed image is the disabled look of the normal one.
     button->setEnabled(state.enabled && state.image != ButtonImage::Greyed);

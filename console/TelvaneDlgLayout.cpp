@@ -46,6 +46,7 @@ TelvaneDlg::TelvaneDlg(IUserInterface& device, ConsoleServices services, bool de
     createToolBar();
     createStatusBar();
     createCentralArea();
+    describeControls();
     updateWorkingFolderMenu();
 
     idleTimer_ = new QTimer(this);

@@ -51,6 +51,9 @@ void TelvaneDlg::setPane(int pane, const std::string& icon, const std::optional<
                              ? QPixmap()
                              : consoleIcon(name).pixmap(QSize(PaneSize, PaneSize), devicePixelRatio()));
         label->setProperty("icon-name", name);
+        if (!name.isEmpty()) {
+            label->setAccessibleDescription(QString::fromStdString(paneStateText(icon)));
+        }
     }
     if (tip) {
         label->setToolTip(QString::fromStdString(*tip));

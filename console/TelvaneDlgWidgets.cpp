@@ -121,9 +121,9 @@ QWidget* TelvaneDlg::createCounters() {
         layout->addWidget(new QLabel(QString::fromLatin1(label), counters));
         layout->addWidget(edit);
     }
-    auto* clear = new QPushButton(QStringLiteral("Clear"), counters);
-    connect(clear, &QPushButton::clicked, this, &TelvaneDlg::OnClear);
-    layout->addWidget(clear);
+    clearButton_ = new QPushButton(QStringLiteral("Clear"), counters);
+    connect(clearButton_, &QPushButton::clicked, this, &TelvaneDlg::OnClear);
+    layout->addWidget(clearButton_);
     layout->addStretch(1);
     return counters;
 }

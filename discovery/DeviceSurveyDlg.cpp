@@ -117,7 +117,10 @@ DeviceSurveyDlg::~DeviceSurveyDlg() {
 
 void DeviceSurveyDlg::buildLayout() {
     auto* caption = new QLabel(tr("Select a device to connect with :"), this);
-    caption->setStyleSheet(QStringLiteral("color: rgb(0, 51, 143);"));
+    // The caption's dark blue, lightened on a dark palette so that it stays readable.
+    const bool darkPalette = palette().color(QPalette::Window).lightness() < 128;
+    caption->setStyleSheet(darkPalette ? QStringLiteral("color: rgb(120, 170, 255);")
+                                       : QStringLiteral("color: rgb(0, 51, 143);"));
     list_ = new SurveyList(this);
     list_->setObjectName(QStringLiteral("deviceList"));
     list_->setMinimumSize(420, 300);

@@ -13,11 +13,18 @@ QIcon render(const QString& path) {
     if (!renderer.isValid()) {
         return {};
     }
-    QPixmap pixmap(kSurveyImageSize, kSurveyImageSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    return QIcon(pixmap);
+    // Drawn for each pixel ratio a screen may have, so a scaled screen gets a sharp picture.
+    QIcon icon;
+    for (const int ratio : {1, 2, 3}) {
+        QPixmap pixmap(kSurveyImageSize * ratio, kSurveyImageSize * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter, QRectF(0, 0, kSurveyImageSize, kSurveyImageSize));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders every screenshot scene of the console under Xvfb (a real X11 server, with the fonts the
-# setup installs) into PNG files in <build folder>/screenshots, and prints their paths.
+# setup installs) into PNG files in <build folder>/screenshots, and prints their paths; then again
+# at 200 % scaling into screenshots/scale-200 and with a dark palette into screenshots/dark.
 #   scripts/screenshots.sh [SCENE...]     (default: every scene; quorvex-screenshots --list)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -22,11 +23,19 @@ fi
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 status=0
+mkdir -p "$output/scale-200" "$output/dark"
 for scene in "${scenes[@]}"; do
-  if ! TEMP="$logs" QUORVEX_PORT_DIR="$logs/ports" \
-      xvfb-run -a -s "-screen 0 1280x1024x24" "$program" "$scene" "$output"; then
-    echo "scene $scene failed" >&2
-    status=1
-  fi
+  for variant in plain scale-200 dark; do
+    case $variant in
+      plain) run=(env "$program" "$scene" "$output") ;;
+      scale-200) run=(env QT_SCALE_FACTOR=2 "$program" "$scene" "$output/scale-200") ;;
+      dark) run=(env "$program" --dark "$scene" "$output/dark") ;;
+    esac
+    if ! TEMP="$logs" QUORVEX_PORT_DIR="$logs/ports" \
+        xvfb-run -a -s "-screen 0 2560x2048x24" "${run[@]}"; then
+      echo "scene $scene ($variant) failed" >&2
+      status=1
+    fi
+  done
 done
 exit $status

@@ -10,7 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 gpsbabel locales
   qt6-base-dev qt6-svg-dev libudev-dev libcanberra-dev
   xvfb xauth fonts-dejavu-core dbus python3-dbusmock
-  sox libsox-fmt-base dpkg-dev appstream desktop-file-utils file
+  sox libsox-fmt-base dpkg-dev appstream desktop-file-utils file lintian help2man man-db
+  at-spi2-core python3-pyatspi bash-completion
   "$@"
 )
 

@@ -1,6 +1,7 @@
 #include "console/plots/AxisHistoryWnd.h"
 
 #include "console/plots/AxisHistoryScene.h"
+#include "console/plots/PlotDescription.h"
 
 namespace quorvex::console {
 
@@ -25,6 +26,10 @@ PlotScene AxisHistoryWnd::background(const FrameColours& colours, int width, int
 
 PlotScene AxisHistoryWnd::scene(const PlotContext& context, int width, int height) {
     return axisHistoryScene(model_, context, width, height);
+}
+
+std::string AxisHistoryWnd::description(const PlotContext&) const {
+    return axisHistoryDescription(model_);
 }
 
 }  // namespace quorvex::console

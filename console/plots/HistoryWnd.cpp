@@ -1,6 +1,7 @@
 #include "console/plots/HistoryWnd.h"
 
 #include "console/plots/HistoryScene.h"
+#include "console/plots/PlotDescription.h"
 
 namespace quorvex::console {
 
@@ -35,6 +36,10 @@ PlotScene HistoryWnd::background(const FrameColours& colours, int width, int hei
 
 PlotScene HistoryWnd::scene(const PlotContext& context, int width, int height) {
     return historyScene(model_, context, width, height);
+}
+
+std::string HistoryWnd::description(const PlotContext& context) const {
+    return historyDescription(model_, context.firmware);
 }
 
 }  // namespace quorvex::console

@@ -25,6 +25,7 @@ public:
 protected:
     PlotScene background(const FrameColours& colours, int width, int height) override;
     PlotScene scene(const PlotContext& context, int width, int height) override;
+    std::string description(const PlotContext& context) const override;
 
 private:
     HistoryModel model_;

@@ -25,6 +25,11 @@ void PlotWindow::paintEvent(QPaintEvent*) {
         [&](int width, int height) { return scene(context, width, height); });
     QPainter painter(this);
     painter.drawImage(0, 0, picture);
+    // Told at the pace the picture changes, never once per sample.
+    const QString described = QString::fromStdString(description(context));
+    if (described != accessibleDescription()) {
+        setAccessibleDescription(described);
+    }
 }
 
 void PlotWindow::changeEvent(QEvent* event) {

@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 class DeviceState;
 
 namespace quorvex::console {
@@ -28,6 +30,8 @@ protected:
     virtual PlotScene background(const FrameColours& colours, int width, int height) = 0;
     // The content for a window of that size.
     virtual PlotScene scene(const PlotContext& context, int width, int height) = 0;
+    // What the plot shows, in words, for screen readers.
+    virtual std::string description(const PlotContext& context) const = 0;
 
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -38,6 +38,8 @@ SegmentPicture segmentPicture(int segment, int gain, int clipping) {
 
 GainMeter::GainMeter(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(QStringLiteral("Gain meter"));
+    setAccessibleDescription(QStringLiteral("No gain"));
 }
 
 bool GainMeter::showGain(int gain, int clipping) {
@@ -58,6 +60,10 @@ void GainMeter::clear() {
 void GainMeter::setCounts(int gain, int clipping) {
     gain_ = gain;
     clipping_ = clipping;
+    setAccessibleDescription(
+        gain == 0 && clipping == 0
+            ? QStringLiteral("No gain")
+            : QStringLiteral("Gain %1 of %2, clipping %3").arg(gain).arg(Segments).arg(clipping));
     dirty_ = true;
     update();
 }

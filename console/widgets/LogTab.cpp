@@ -22,6 +22,9 @@ QString logTimePrefix() {
 LogTab::LogTab(QWidget* parent) : QWidget(parent), edit_(new QTextEdit(this)) {
     edit_->setReadOnly(true);
     edit_->setUndoRedoEnabled(false);
+    edit_->setAccessibleName(QStringLiteral("Log"));
+    // Read-only: Tab moves on to the next control instead of being swallowed.
+    edit_->setTabChangesFocus(true);
     // Every line ends with its line break, so the document holds one empty block beyond them.
     edit_->document()->setMaximumBlockCount(MaxLines + 1);
     auto* layout = new QVBoxLayout(this);

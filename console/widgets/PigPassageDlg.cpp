@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -90,6 +91,15 @@ std::vector<PigPassageDlg*> PigPassageDlg::openDialogs() {
         }
     }
     return open;
+}
+
+void PigPassageDlg::keyPressEvent(QKeyEvent* event) {
+    // The page's OK is a link, not a default button that a dialog's Return would press.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 QString PigPassageDlg::pageHtml() const {

@@ -46,6 +46,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     // Every way of closing (OK, Escape, the title bar) ends here, and ends the wait.
     void done(int result) override;
+    // Return and Enter close it as its OK does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPointer<QWidget> owner_;

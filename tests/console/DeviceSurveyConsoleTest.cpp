@@ -1,5 +1,6 @@
 #include "console/CommandIds.h"
 #include "console/DesktopServices.h"
+#include "console/widgets/PigPassageDlg.h"
 #include "discovery/SerialSettingsDlg.h"
 #include "discovery/SurveyImages.h"
 #include "discovery/SurveyList.h"
@@ -8,11 +9,14 @@
 #include "tests/discovery/support/FakeBluez.h"
 #include "tests/discovery/support/TemporaryMachine.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdlib>
 
@@ -93,18 +97,27 @@ TEST_F(SurveyConsoleTest, DevicesPicksAPairedUnitAndConnectsToItsBluetoothLink) 
     EXPECT_EQ(QStringLiteral("Enabled"), window().paneTip(TelvaneDlg::ConnectionPane));
 }
 
+// A simulated unit on the machine's one serial port, COM1, and no Bluetooth radio.
+class SerialPortSurveyTest : public SurveyConsoleTest {
+protected:
+    void startWithUnitOnSerialPort() {
+        ASSERT_EQ(0u, unit_.openPseudoTerminal());
+        ASSERT_EQ(0u, unit_.start());
+        machine_.addSerialPort(unit_.portName());
+        pointDiscoveryAt(machine_, bluez_);
+        start({});
+    }
+
+    TemporaryMachine machine_;
+    FakeBluez bluez_;
+    quorvex::simulator::UnitSimulator unit_;
+};
+
 // The survey is a window of its own: the main window's wait state, which lasts as long as the
 // survey is open, must not grey it out, even when no Bluetooth search runs to re-enable it.
 // Neither may it grey out a message box.
-TEST_F(SurveyConsoleTest, WithoutARadioTheSurveyStillPicksASerialPortAndConnects) {
-    TemporaryMachine machine;
-    FakeBluez bluez;
-    quorvex::simulator::UnitSimulator unit;
-    ASSERT_EQ(0u, unit.openPseudoTerminal());
-    ASSERT_EQ(0u, unit.start());
-    machine.addSerialPort(unit.portName());
-    pointDiscoveryAt(machine, bluez);
-    start({});
+TEST_F(SerialPortSurveyTest, WithoutARadioTheSurveyStillPicksASerialPortAndConnects) {
+    startWithUnitOnSerialPort();
 
     DeviceSurveyDlg* survey = openDevices();
     ASSERT_NE(nullptr, survey);
@@ -174,6 +187,100 @@ TEST_F(ConsoleTest, SerialConfigurationReplacesTheSettingsOnlyOnOk) {
     EXPECT_EQ(0, window().serialSettings().portNumber());
     window().refreshCommandState();
     EXPECT_FALSE(window().action(ID_CONNECT)->isEnabled());
+}
+
+// A whole session with the keyboard alone, every key delivered as the window system delivers it
+// to the window that has the keyboard: the survey (Escape leaves it, Return takes the chosen
+// port), Transport > Pause and Live, Tab through the main window, a passage dialog closed with
+// Return, and QUORVEX > Disconnect.
+class KeyboardSessionTest : public SerialPortSurveyTest {
+protected:
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWindow* target = QGuiApplication::focusWindow();
+        ASSERT_NE(nullptr, target) << "no window has the keyboard";
+        QTest::keyClick(target, key, modifiers);
+    }
+    // Alt and the menu's underlined letter, then the item's.
+    void menu(Qt::Key menuKey, Qt::Key itemKey) {
+        press(menuKey, Qt::AltModifier);
+        ASSERT_TRUE(waitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+        press(itemKey);
+    }
+    // What a window manager does when a dialog closes: the window under it gets the keyboard back
+    // (the offscreen platform has no window manager).
+    void keyboardBackToMainWindow() {
+        window().activateWindow();
+        ASSERT_TRUE(waitFor([this] { return QGuiApplication::focusWindow() == window().windowHandle(); }));
+    }
+    // What a screen reader says of the control that has the keyboard.
+    static QString focusName() {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == nullptr) {
+            return QStringLiteral("(none)");
+        }
+        return focus->accessibleName().isEmpty()
+                   ? QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name)
+                   : focus->accessibleName();
+    }
+};
+
+TEST_F(KeyboardSessionTest, KeysAloneDriveAWholeSession) {
+    startWithUnitOnSerialPort();
+    keyboardBackToMainWindow();
+
+    menu(Qt::Key_V, Qt::Key_D);  // View > Devices
+    ASSERT_TRUE(waitFor([this] { return window().deviceSurvey() != nullptr; }));
+    ASSERT_TRUE(waitFor(
+        [this] { return QGuiApplication::focusWindow() == window().deviceSurvey()->windowHandle(); }));
+    press(Qt::Key_Escape);
+    ASSERT_TRUE(waitFor([this] { return window().deviceSurvey() == nullptr && !window().isWaiting(); }));
+    keyboardBackToMainWindow();
+
+    menu(Qt::Key_V, Qt::Key_D);
+    ASSERT_TRUE(waitFor([this] { return window().deviceSurvey() != nullptr; }));
+    DeviceSurveyDlg* survey = window().deviceSurvey();
+    QListWidgetItem* tile = waitForTile(*survey, SurveyList::SerialPortsGroup, QStringLiteral("COM1"));
+    ASSERT_NE(nullptr, tile);
+    ASSERT_TRUE(waitFor([survey] { return QGuiApplication::focusWindow() == survey->windowHandle(); }));
+    // The list has the keyboard first; the arrows walk it to the port.
+    EXPECT_EQ(survey->findChild<SurveyList*>(QStringLiteral("deviceList")), QApplication::focusWidget());
+    for (int step = 0; step < 10 && !tile->isSelected(); ++step) {
+        press(Qt::Key_Down);
+    }
+    ASSERT_TRUE(tile->isSelected());
+    press(Qt::Key_Return);
+    ASSERT_TRUE(waitForStreaming());
+    EXPECT_EQ(nullptr, window().deviceSurvey());
+
+    keyboardBackToMainWindow();
+    menu(Qt::Key_T, Qt::Key_P);  // Transport > Pause
+    ASSERT_TRUE(waitFor([this] { return unitState().streamingState() == StreamingState::Paused; }));
+    menu(Qt::Key_T, Qt::Key_L);  // Transport > Live
+    ASSERT_TRUE(waitForStreaming());
+
+    // Tab follows the rows as they are laid out, and comes round again.
+    QStringList visited;
+    for (int step = 0; step < 9; ++step) {
+        press(Qt::Key_Tab);
+        visited << focusName();
+    }
+    const QString cycle = QStringLiteral("Channel,Pause,Stop,Record,Passages,Ignored,Clear,Log,Log,");
+    EXPECT_TRUE((cycle + cycle).contains(visited.join(u',')))
+        << visited.join(u',').toStdString() << " is not a run of " << cycle.toStdString();
+
+    unit_.passage({});
+    ASSERT_TRUE(waitFor([] { return PigPassageDlg::openDialogs().size() == 1; }));
+    PigPassageDlg* passage = PigPassageDlg::openDialogs().front();
+    ASSERT_TRUE(waitFor([passage] { return QGuiApplication::focusWindow() == passage->windowHandle(); }));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(waitFor([] { return PigPassageDlg::openDialogs().empty(); }));
+    EXPECT_EQ(1, window().passageCount());
+
+    keyboardBackToMainWindow();
+    menu(Qt::Key_Q, Qt::Key_D);  // QUORVEX > Disconnect
+    ASSERT_TRUE(waitFor([this] {
+        return unitState().connectionState() == ConnectionState::Disconnected && !window().isWaiting();
+    }));
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include "discovery/ComPortInfo.h"
 #include "discovery/SerialSettingsDlg.h"
+#include "tests/discovery/QtTestSupport.h"
 #include "tests/discovery/support/TemporaryMachine.h"
 #include "tests/helpers/PseudoTerminal.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +172,45 @@ TEST_F(SerialSettingsDlgTest, CancelLeavesTheResultAsItWas) {
     EXPECT_EQ(QDialog::Rejected, dialog.result());
     EXPECT_EQ(Parity::Odd, dialog.serialSettings().parity());
     EXPECT_EQ(1, dialog.serialSettings().portNumber());
+}
+
+// With the keyboard alone: Tab goes down the form to OK and Cancel, an arrow changes the focused
+// setting, Return takes the settings as OK does and Escape leaves them as Cancel does.
+TEST_F(SerialSettingsDlgTest, TabWalksTheFormAndReturnOrEscapeAnswerAsOkOrCancel) {
+    machine.addSerialPort(pty.slaveName());
+    const struct {
+        Qt::Key key;
+        int result;
+        const Parity* parity;
+    } rows[] = {{Qt::Key_Return, QDialog::Accepted, &Parity::Odd},
+                {Qt::Key_Escape, QDialog::Rejected, &Parity::NoParity}};
+    for (const auto& row : rows) {
+        SerialSettingsDlg keyed(nullptr, machine.environment());
+        keyed.setPresetPort(1);
+        keyed.show();
+        keyed.activateWindow();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&keyed] { return QGuiApplication::focusWindow() == keyed.windowHandle(); }));
+        QStringList visited{QApplication::focusWidget()->objectName()};
+        for (int step = 0; step < 7; ++step) {
+            QTest::keyClick(keyed.windowHandle(), Qt::Key_Tab);
+            const QWidget* focus = QApplication::focusWidget();
+            visited << (focus->objectName().isEmpty() ? qobject_cast<const QPushButton*>(focus)->text()
+                                                      : focus->objectName());
+        }
+        EXPECT_EQ(QStringLiteral("port,baudRate,dataBits,parity,stopBits,flowControl,OK,Cancel"),
+                  visited.join(u','));
+        // Back from Cancel to the parity.
+        for (int step = 0; step < 4; ++step) {
+            QTest::keyClick(keyed.windowHandle(), Qt::Key_Tab, Qt::ShiftModifier);
+        }
+        ASSERT_EQ(QStringLiteral("parity"), QApplication::focusWidget()->objectName());
+        QTest::keyClick(keyed.windowHandle(), Qt::Key_Down);
+        QTest::keyClick(keyed.windowHandle(), row.key);
+        EXPECT_FALSE(keyed.isVisible());
+        EXPECT_EQ(row.result, keyed.result());
+        EXPECT_EQ(*row.parity, keyed.serialSettings().parity());
+    }
 }
 
 }  // namespace

@@ -58,6 +58,10 @@ case $mode in
     [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
     # Every dependency is known to the package manager here, so apt can install it.
     apt-get install --simulate -q "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install --simulate"; }
+    # Debian's own checker passes the package: no error, no warning. What does not apply to this
+    # package is overridden inside it, each override with its reason.
+    lintian --fail-on error,warning --display-level '>=warning' --no-tag-display-limit "$deb" \
+      >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian"; }
     ;;
   *)
     fail "unknown mode $mode"
@@ -78,6 +82,8 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 (cd "$work" && appstreamcli validate-tree --no-net "$root") >"$work/appstream.log" 2>&1 ||
   { cat "$work/appstream.log"; fail "appstreamcli validate-tree"; }
+(cd "$work" && appstreamcli validate --no-net --pedantic "$usr/share/metainfo/$app_id.metainfo.xml") \
+  >"$work/appstream.log" 2>&1 || { cat "$work/appstream.log"; fail "appstreamcli validate"; }
 grep -q "<release version=\"$version\"" "$usr/share/metainfo/$app_id.metainfo.xml" ||
   fail "the metainfo's release is not $version"
 
@@ -119,6 +125,40 @@ for program in "${programs[@]}"; do
     fail "$program --help: $out"
   [[ $out == Usage:* ]] || fail "$program --help printed: $out"
 done
+# Each program's manual page, read with man as lintian reads it (no groff warnings), naming every
+# option of the program's --help; and its bash completion, found by bash-completion's own loader
+# in the installed data folder, offering those options and the values that name local things.
+complete_line() {
+  local program=$1
+  shift
+  env -i PATH="$usr/bin:/usr/bin:/bin" HOME="$work" XDG_DATA_DIRS="$usr/share:/usr/share" \
+    QUORVEX_PORT_DIR="$work/ports" QT_QPA_PLATFORM=offscreen \
+    bash -c 'source /usr/share/bash-completion/bash_completion
+      __load_completion "$1" || exit 3
+      function=$(complete -p "$1" | sed -n "s/.* -F \([^ ]*\) .*/\1/p")
+      COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) COMP_LINE="$*" COMP_POINT=${#COMP_LINE}
+      "$function" "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}" 2>/dev/null
+      printf "%s\n" "${COMPREPLY[@]}"' complete "$program" "$@"
+}
+mkdir -p "$work/ports"
+ln -sfn /dev/null "$work/ports/com7"
+for program in "${programs[@]}"; do
+  page=$usr/share/man/man1/$program.1.gz
+  [ -f "$page" ] || fail "no manual page $page"
+  text=$(LC_ALL=C MANWIDTH=80 man --warnings -l "$page" 2>"$work/man.err") || fail "man $program: $(cat "$work/man.err")"
+  [ ! -s "$work/man.err" ] || fail "man $program: $(cat "$work/man.err")"
+  options=$(env -i PATH=/usr/bin:/bin HOME="$work" QT_QPA_PLATFORM=offscreen "$usr/bin/$program" --help |
+    grep -o -- '--[a-z][a-z-]*' | sort -u)
+  offered=$(complete_line "$program" --) || fail "no bash completion for $program"
+  for option in $options; do
+    [[ $text == *"$option"* ]] || fail "the manual page of $program lacks $option"
+    grep -qx -- "$option" <<<"$offered" || fail "bash completion of $program does not offer $option: $offered"
+  done
+done
+[ "$(complete_line quorvex-sim --model '')" = $'M410\nM450' ] || fail "quorvex-sim --model does not complete to the models"
+[[ $'\n'$(complete_line quorvex-cli --port C)$'\n' == *$'\nCOM7\n'* ]] || fail "quorvex-cli --port does not offer COM7"
+out=$(MANPATH="$usr/share/man" man -w quorvex-cli) || fail "man does not find quorvex-cli under $usr/share/man"
+
 # The quick-start guide in the data folder, where the installed console finds it.
 if [[ " ${programs[*]} " == *" quorvex-console "* ]]; then
   guide=$usr/share/quorvex/QuickStart.pdf

@@ -1,5 +1,6 @@
 #include "console/plots/AxisHistoryModel.h"
 #include "console/plots/HistoryModel.h"
+#include "console/plots/PlotDescription.h"
 #include "device/ChannelRegistry.h"
 #include "tests/console/plots/PlotSamples.h"
 
@@ -150,6 +151,32 @@ TEST(AxisHistoryModel, ResetKeepsTheActiveTransmitterAndAChangeOfTransmitterClea
     EXPECT_EQ(model.activeTransmitter(), nullptr);
     model.setActiveTransmitter(&row(5));
     EXPECT_EQ(model.activeTransmitter(), nullptr);
+}
+
+// What a screen reader is told the plot shows, as the level bar shows it: nothing negative, a
+// full bar above full scale.
+TEST(HistoryModel, DescriptionNamesTheTransmitterAndItsLevelAsTheBarShowsIt) {
+    const struct {
+        int channel;
+        std::int32_t level;
+        const char* text;
+    } rows[] = {
+        {1, 9'000'000, "History plot, transmitter 1, level 45 % of full scale"},
+        {7, 20'000'000, "History plot, transmitter 7, level 100 % of full scale"},
+        {2, 40'000'000, "History plot, transmitter 2, level 100 % of full scale"},
+        {3, -2, "History plot, transmitter 3, level 0 % of full scale"},
+        {4, -1, "History plot, transmitter 4, no level"},
+        {8, 1000, "History plot, Mag, no level"},
+    };
+    for (const auto& row : rows) {
+        HistoryModel model;
+        model.reset(495);
+        model.addSample(test::plotSample(static_cast<std::uint16_t>(row.channel), row.level));
+        EXPECT_EQ(historyDescription(model, version(96)), row.text) << row.channel << " " << row.level;
+    }
+    HistoryModel empty;
+    empty.reset(495);
+    EXPECT_EQ(historyDescription(empty, version(96)), "History plot, no transmitter, no level");
 }
 
 }  // namespace
