@@ -20,7 +20,7 @@ std::chrono::milliseconds UnitSimulator::streamPeriod() const {
 
 std::vector<SensorRecord> UnitSimulator::fieldRecords(Clock::time_point now) {
     const auto system = std::chrono::system_clock::now();
-    std::erase_if(pigs_, [now](const Pig& pig) { return now - pig.passes > PigTail; });
+    forgetPassedPigs(now);
     const int listening = listeningChannel();
     const std::uint16_t code = autoSelect_ ? codeOf(1) : channelCode_;
     const int count = profile_.recordsPerFrame;
@@ -42,6 +42,10 @@ std::vector<SensorRecord> UnitSimulator::fieldRecords(Clock::time_point now) {
     return records;
 }
 
+void UnitSimulator::forgetPassedPigs(Clock::time_point now) {
+    std::erase_if(pigs_, [now](const Pig& pig) { return now - pig.passes > PigTail; });
+}
+
 void UnitSimulator::reportClipping(int clipping) {
     const auto shown = static_cast<std::uint8_t>(std::min(clipping, MaxSegments - gain_));
     if (shown != clipping_) {
@@ -54,6 +58,8 @@ void UnitSimulator::sendPig(int channel, const model::PigPath& path) {
     post([this, channel, path] {
         const Pig pig{channel, path, Clock::now() + PigLead};
         fieldOn();
+        // Also here, so a unit that is not streaming keeps no more than the pigs about.
+        forgetPassedPigs(Clock::now());
         pigs_.push_back(pig);
         watchPig(pig);
     });

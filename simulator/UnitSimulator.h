@@ -164,6 +164,7 @@ private:
     // The field and its pigs (UnitField.cpp).
     std::chrono::milliseconds streamPeriod() const;
     std::vector<SensorRecord> fieldRecords(Clock::time_point now);
+    void forgetPassedPigs(Clock::time_point now);
     void reportClipping(int clipping);
     void fieldOn();
     void watchPig(const Pig& pig);

@@ -61,6 +61,22 @@ const RegisterScene axisTab("axis-history-tab", [](SceneContext& context) {
     });
 });
 
+// The unit on its Mag channel: a magnetised pig's bipolar signature on the magnetic trace and on
+// the axes around their centre.
+const RegisterScene magneticPig("magnetic-pig", [](SceneContext& context) {
+    return withStreamingConsole(context, [&](Telvane& telvane, TelvaneDlg& window) {
+        telvane.simulatedUnit()->control("channel 8");
+        telvane.simulatedUnit()->control("pig 8");
+        quorvex::console::PigPassageDlg* passage = awaitPassageDialog(context);
+        if (passage == nullptr) {
+            return false;
+        }
+        passage->accept();
+        context.settle(2000ms);
+        return showTab(context, window, 1, QStringLiteral("magnetic-pig"));
+    });
+});
+
 const RegisterScene deviceInfoTab("device-info-tab", [](SceneContext& context) {
     return withStreamingConsole(context, [&](Telvane& telvane, TelvaneDlg& window) {
         telvane.simulatedUnit()->control("gps 51.507 -0.128 35 0.9 4");

@@ -159,6 +159,19 @@ done
 [[ $'\n'$(complete_line quorvex-cli --port C)$'\n' == *$'\nCOM7\n'* ]] || fail "quorvex-cli --port does not offer COM7"
 out=$(MANPATH="$usr/share/man" man -w quorvex-cli) || fail "man does not find quorvex-cli under $usr/share/man"
 
+# The shipped scenarios in the data folder, each one read by the installed simulator (it reads the
+# scenario before it opens its line, so a line that cannot open means the scenario was read).
+if [[ " ${programs[*]} " == *" quorvex-sim "* ]]; then
+  for name in demo weak-signal two-pigs magnetic-pig battery-low link-drop; do
+    scenario=$usr/share/quorvex/scenarios/$name.scenario
+    [ -f "$scenario" ] || fail "no scenario $scenario"
+    if out=$(cd "$work" && env -i PATH=/usr/bin:/bin HOME="$work" "$usr/bin/quorvex-sim" --scenario "$scenario" \
+      --device "$work/no-such-line" 2>&1); then
+      fail "quorvex-sim played on a line that does not exist: $out"
+    fi
+    [[ $out == *"cannot open $work/no-such-line"* ]] || fail "quorvex-sim does not read $scenario: $out"
+  done
+fi
 # The quick-start guide in the data folder, where the installed console finds it.
 if [[ " ${programs[*]} " == *" quorvex-console "* ]]; then
   guide=$usr/share/quorvex/QuickStart.pdf
