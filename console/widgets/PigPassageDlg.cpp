@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -58,6 +59,14 @@ void PigPassageDlg::done(int result) {
         wait_.end();
     }
     QDialog::done(result);
+}
+
+void PigPassageDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void PigPassageDlg::setData(const zeph::platform::SYSTEMTIME& utc, double latitude, double longitude,

@@ -44,8 +44,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // Every way of closing (OK, Escape, the title bar) ends here, and ends the wait.
+    // Every way of closing (OK, Return, Escape, the title bar) ends here, and ends the wait.
     void done(int result) override;
+    // The page's OK is the default button: Return and Enter press it.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPointer<QWidget> owner_;
