@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -132,7 +133,7 @@ QColor logLineColour(const TelvaneDlg& window, const QString& text) {
 // on screen stay usable, the busy cursor is the main window's alone, and a log-tab line written
 // meanwhile is as readable as any other.
 TEST_F(DebugToolsTest, WhileAPassageDialogIsOpenOnlyTheMainWindowWaits) {
-    start({"-debug", "--simulate", "--records", "1", "--battery-period", "0"});
+    start({"-debug", "--simulate", "--records", "1", "--battery-period", "0", "--gain", "8"});
     ASSERT_TRUE(waitForStreaming());
     trigger(ID_VIEW_CONSOLE);
     trigger(ID_VIEW_FILTER);
@@ -169,8 +170,14 @@ TEST_F(DebugToolsTest, WhileAPassageDialogIsOpenOnlyTheMainWindowWaits) {
     EXPECT_EQ(window().palette().color(QPalette::Active, QPalette::WindowText).rgba(), written);
     EXPECT_NE(window().palette().color(QPalette::Disabled, QPalette::WindowText).rgba(), written);
 
+    QApplication::setActiveWindow(&window());
+    QTest::keyClick(&window(), Qt::Key_Plus, Qt::KeypadModifier);  // Increase gain, dead while waiting
+
     passages[0]->accept();
     EXPECT_FALSE(window().isWaiting());
+    QApplication::setActiveWindow(&window());
+    QTest::keyClick(&window(), Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_TRUE(waitFor([&] { return unitState().gain() == 7; })) << "a key command went through the wait";
     EXPECT_TRUE(window().menuBar()->isEnabled() && window().centralWidget()->isEnabled() &&
                 window().toolBar()->isEnabled());
     EXPECT_NE(Qt::WaitCursor, window().cursor().shape());
