@@ -1,5 +1,7 @@
 #include "console/GainSpin.h"
 
+#include <QWheelEvent>
+
 namespace quorvex::console {
 
 GainSpin::GainSpin(std::function<void(int delta)> onDelta, QWidget* parent)
@@ -15,6 +17,10 @@ void GainSpin::stepBy(int steps) {
 
 QAbstractSpinBox::StepEnabled GainSpin::stepEnabled() const {
     return isEnabled() ? (StepUpEnabled | StepDownEnabled) : StepNone;
+}
+
+void GainSpin::wheelEvent(QWheelEvent* event) {
+    event->ignore();
 }
 
 }  // namespace quorvex::console

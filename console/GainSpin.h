@@ -18,6 +18,9 @@ public:
 
 protected:
     StepEnabled stepEnabled() const override;
+    // A turn of the wheel over the arrows is the operator scrolling past, not a command: the
+    // control never takes focus, so the wheel never changes the unit's gain.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     std::function<void(int)> onDelta_;

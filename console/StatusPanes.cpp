@@ -7,7 +7,7 @@ namespace quorvex::console {
 
 PaneImage connectionPaneOf(bool connected, bool bluetoothDevice, bool radioPresent) {
     if (!bluetoothDevice) {
-        return {connected ? "connection-serial-on" : "connection-serial-off", std::nullopt};
+        return {connected ? "connection-serial-on" : "connection-serial-off", ""};
     }
     if (connected) {
         return {"bluetooth-connected", "Connected"};
@@ -18,7 +18,7 @@ PaneImage connectionPaneOf(bool connected, bool bluetoothDevice, bool radioPrese
 
 BatteryPaneState batteryPaneOf(bool connected, double level) {
     if (!connected) {
-        return {{"battery-unknown", std::nullopt}, false};
+        return {{"battery-unknown", ""}, false};
     }
     if (level >= 8.0) {
         return {{"battery-full", "Fully charged"}, false};
@@ -37,7 +37,7 @@ BatteryPaneState batteryPaneOf(bool connected, double level) {
 
 PaneImage gpsPaneOf(bool connected, std::uint8_t quality) {
     if (!connected) {
-        return {"gps-none", std::nullopt};
+        return {"gps-none", ""};
     }
     switch (quality) {
         case 1:

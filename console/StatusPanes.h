@@ -2,16 +2,16 @@
 
 #include <cstdint>
 #include <ctime>
-#include <optional>
 #include <string>
 
 namespace quorvex::console {
 
-// What a status bar pane shows: a picture by name (console/resources) and its tool-tip, which a
-// pane keeps when the rules give none.
+// What a status bar pane shows: a picture by name (console/resources) and its tool-tip ("" for
+// none). The pane shows exactly this: a tip kept from an earlier state would describe a unit or a
+// connection that is gone.
 struct PaneImage {
     std::string icon;
-    std::optional<std::string> tip;
+    std::string tip;
     bool operator==(const PaneImage&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include "console/CommandState.h"
 #include "console/ConsoleServices.h"
+#include "console/StatusPanes.h"
 #include "console/rules/ConsoleRules.h"
 #include "console/rules/IConsoleView.h"
 #include "console/widgets/ISoundPlayer.h"
@@ -17,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class IUserInterface;
 struct StreamingSample;
@@ -143,7 +145,9 @@ private:
     void applyImageButton(QAbstractButton* button, const ImageButtonState& state, const char* normal,
                           const char* alternate);
     void refreshStatusPanes();
-    void setPane(int pane, const std::string& icon, const std::optional<std::string>& tip);
+    void setPane(int pane, const PaneImage& image);
+    // The picture alone: the blinking battery keeps its tip.
+    void setPaneIcon(int pane, const std::string& icon);
     void onClockTimer();
     void onBlinkTimer();
 
@@ -200,6 +204,7 @@ private:
     int deviceIsBluetooth_ = 0;  // the kind of the last device chosen: 0 serial port, 1 Bluetooth
     QPointer<zeph::windows::discovery::DeviceSurveyDlg> survey_;  // deletes itself when it closes
     bool waiting_ = false;                                        // the wait state: one flag, not a count
+    std::vector<QPointer<QWidget>> waitingParts_;                 // the parts the wait disabled
     bool closing_ = false;  // the window is going away: nothing more is asked of a person
 
     std::map<int, QAction*> actions_;

@@ -1,5 +1,6 @@
 // TelvaneDlg: applying the command state to the actions and controls.
 #include "console/CommandIds.h"
+#include "console/CommandPrompts.h"
 #include "console/GainSpin.h"
 #include "console/TelvaneDlg.h"
 #include "console/resources/ConsoleIcon.h"
@@ -28,6 +29,14 @@ void TelvaneDlg::refreshCommandState() {
     }
     gainSpin_->setEnabled(state.items.at(ID_GAIN_SPIN).enabled);
     applyImageButton(liveButton_, state.live, "live", "pause");
+    // The live button's tip names what a press does now, as its picture does.
+    const CommandPrompt live =
+        commandPrompt(state.live.image == ButtonImage::Alternate ? ID_TRANSPORT_PAUSE : ID_TRANSPORT_LIVE);
+    const QString liveTip =
+        QString::fromUtf8(live.toolTip.data(), static_cast<qsizetype>(live.toolTip.size()));
+    if (liveButton_->toolTip() != liveTip) {
+        liveButton_->setToolTip(liveTip);
+    }
     applyImageButton(stopButton_, state.stop, "stop", "stop");
     applyImageButton(recordButton_, state.record, "record", "record-stop");
     showSelector(state.selector);

@@ -67,8 +67,8 @@ void TelvaneDlg::OnViewFilter() {
 
 void TelvaneDlg::OnForceRedraw() {
     entryTrace("TelvaneDlg::OnForceRedraw");
-    historyWindow_->update();
-    axisHistoryWindow_->update();
+    historyWindow_->redraw();
+    axisHistoryWindow_->redraw();
 }
 
 bool TelvaneDlg::debugConsoleOpen() const {

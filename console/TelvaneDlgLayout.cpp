@@ -10,7 +10,6 @@
 #include "support/platform/MessageQueue.h"
 #include "support/platform/MessageWindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -64,9 +63,6 @@ TelvaneDlg::~TelvaneDlg() {
     // window that receives it goes.
     zeph::platform::pumpMessages();
     zeph::platform::destroyWindow(messageWindow_);
-    if (waiting_) {
-        QApplication::restoreOverrideCursor();
-    }
 }
 
 void TelvaneDlg::closeEvent(QCloseEvent* event) {

@@ -25,25 +25,30 @@ void TelvaneDlg::refreshStatusPanes() {
     const bool radio =
         bluetoothUnit && !connected && zeph::windows::discovery::IBluetoothMgr::instance().hasRadio();
     const PaneImage connection = connectionPaneOf(connected, bluetoothUnit, radio);
-    setPane(ConnectionPane, connection.icon, connection.tip);
+    setPane(ConnectionPane, connection);
 
     const BatteryPaneState battery = batteryPaneOf(connected, state.batteryLevel());
     if (battery.low) {
         if (!blinkTimer_->isActive()) {
-            setPane(BatteryPane, battery.image.icon, battery.image.tip);
+            setPane(BatteryPane, battery.image);
             blinkCounter_ = 0;
             blinkTimer_->start();
         }
     } else {
         blinkTimer_->stop();
-        setPane(BatteryPane, battery.image.icon, battery.image.tip);
+        setPane(BatteryPane, battery.image);
     }
 
     const PaneImage gps = gpsPaneOf(connected, state.gps().flag);
-    setPane(GpsPane, gps.icon, gps.tip);
+    setPane(GpsPane, gps);
 }
 
-void TelvaneDlg::setPane(int pane, const std::string& icon, const std::optional<std::string>& tip) {
+void TelvaneDlg::setPane(int pane, const PaneImage& image) {
+    setPaneIcon(pane, image.icon);
+    panes_.at(pane)->setToolTip(QString::fromStdString(image.tip));
+}
+
+void TelvaneDlg::setPaneIcon(int pane, const std::string& icon) {
     QLabel* label = panes_.at(pane);
     const QString name = QString::fromStdString(icon);
     if (label->property("icon-name").toString() != name) {
@@ -54,9 +59,6 @@ void TelvaneDlg::setPane(int pane, const std::string& icon, const std::optional<
         if (!name.isEmpty()) {
             label->setAccessibleDescription(QString::fromStdString(paneStateText(icon)));
         }
-    }
-    if (tip) {
-        label->setToolTip(QString::fromStdString(*tip));
     }
 }
 
@@ -80,7 +82,7 @@ void TelvaneDlg::onClockTimer() {
 
 void TelvaneDlg::onBlinkTimer() {
     ++blinkCounter_;
-    setPane(BatteryPane, blinkCounter_ % 2 == 1 ? "battery-low" : "", std::nullopt);
+    setPaneIcon(BatteryPane, blinkCounter_ % 2 == 1 ? "battery-low" : "");
 }
 
 }  // namespace quorvex::console

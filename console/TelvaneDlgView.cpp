@@ -2,7 +2,6 @@
 #include "console/TelvaneDlg.h"
 #include "console/widgets/LogTab.h"
 
-#include <QApplication>
 #include <QLabel>
 
 namespace quorvex::console {
@@ -44,23 +43,40 @@ void TelvaneDlg::showBox(const QString& text, BoxIcon icon) {
 }
 
 void TelvaneDlg::beginWait() {
-    if (!waiting_) {
-        waiting_ = true;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        setEnabled(false);
+    if (waiting_) {
+        return;
     }
+    waiting_ = true;
+    // Only this window waits: its bars and controls. The dialogs and boxes it owns are windows of
+    // their own, which a disabled owner would grey out with it (a box already open could then
+    // never be dismissed), and the busy cursor is this window's, not the passage dialog's OK's.
+    for (QWidget* part : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!part->isWindow() && part->isEnabled()) {
+            part->setEnabled(false);
+            waitingParts_.emplace_back(part);
+        }
+    }
+    setCursor(Qt::WaitCursor);
 }
 
 void TelvaneDlg::endWait() {
-    if (waiting_ && !closing_) {
-        waiting_ = false;
-        QApplication::restoreOverrideCursor();
-        setEnabled(true);
+    if (!waiting_ || closing_) {
+        return;
     }
+    waiting_ = false;
+    for (const QPointer<QWidget>& part : waitingParts_) {
+        if (part) {
+            part->setEnabled(true);
+        }
+    }
+    waitingParts_.clear();
+    unsetCursor();
 }
 
 void TelvaneDlg::appendLogLine(const std::string& text) {
-    logTab_->append(QString::fromStdString(text), palette().color(QPalette::WindowText));
+    // The enabled colour, whatever this window's state: a line written while it waits is read
+    // long after.
+    logTab_->append(QString::fromStdString(text), palette().color(QPalette::Active, QPalette::WindowText));
 }
 
 void TelvaneDlg::connectionEnded(ConnectionOutcome, const std::string&) {

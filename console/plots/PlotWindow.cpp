@@ -18,6 +18,11 @@ void PlotWindow::refresh() {
     pacer_.request();
 }
 
+void PlotWindow::redraw() {
+    image_.invalidateBackground();
+    refresh();
+}
+
 void PlotWindow::paintEvent(QPaintEvent*) {
     const PlotContext context = plotContextOf(state_);
     const QImage& picture = image_.image(

@@ -20,6 +20,8 @@ class PlotWindow : public QWidget {
 public:
     // Asks for a repaint after the content or the unit's state changed.
     void refresh();
+    // Draws the whole picture again, background and content, from the unit's state now.
+    void redraw();
 
 protected:
     // `state` is the unit's state read when painting (may be null: nothing connected).

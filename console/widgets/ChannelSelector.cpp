@@ -7,6 +7,7 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <QWheelEvent>
 
 namespace quorvex::console {
 
@@ -46,6 +47,8 @@ ChannelSelector::ChannelSelector(const DeviceState* state, QWidget* parent)
         addItem(QString::fromStdWString(row.name), id);
     }
     setCurrentIndex(0);
+    // A combo box takes focus from the wheel by default, and then the same turn picks a channel.
+    setFocusPolicy(Qt::StrongFocus);
     connect(this, &QComboBox::activated, this, &ChannelSelector::onActivated);
 }
 
@@ -109,6 +112,14 @@ void ChannelSelector::showPopup() {
 void ChannelSelector::hidePopup() {
     listOpen_ = false;
     QComboBox::hidePopup();
+}
+
+void ChannelSelector::wheelEvent(QWheelEvent* event) {
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
 }
 
 void ChannelSelector::paintEvent(QPaintEvent*) {

@@ -40,6 +40,9 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The wheel picks a channel only on a selector the operator gave focus to: over any other it
+    // is the operator scrolling past, and a pick would be sent to the unit.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // Selects the item of the shown mode and channel.

@@ -44,9 +44,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // Every way of closing (OK, Escape, the title bar) ends here, and ends the wait.
+    // Every way of closing (OK, Return, Escape, the title bar) ends here, and ends the wait.
     void done(int result) override;
-    // Return and Enter close it as its OK does.
+    // The page's OK is the default button: Return and Enter press it.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -1,9 +1,11 @@
 // The debug console while a simulated unit streams (with a few damaged frames, so warnings and
-// errors show among the traces), and its log filter dialog.
+// errors show among the traces), its log filter dialog, and both while a passage dialog holds the
+// main window in its wait state.
 #include "console/CommandIds.h"
 #include "console/ConsoleOptions.h"
 #include "console/Telvane.h"
 #include "console/TelvaneDlg.h"
+#include "console/widgets/PigPassageDlg.h"
 #include "device/DeviceState.h"
 #include "device/IUserInterface.h"
 #include "screenshots/ScreenshotScene.h"
@@ -83,6 +85,26 @@ const RegisterScene filter("log-filter-options", [](SceneContext& context) {
         context.settle(300ms);
         QWidget* dialog = shownWindow(QStringLiteral("Log Filter Options"));
         return dialog != nullptr && context.save(*dialog, QStringLiteral("log-filter-options"));
+    });
+});
+
+// A passage dialog open: only the main window waits. The filter dialog stays usable, and the
+// log tab's line written meanwhile (an ignored event) reads like the others.
+const RegisterScene waitState("wait-state", [](SceneContext& context) {
+    return withStreamingConsole(context, [&context](Telvane& telvane) {
+        telvane.mainWindow()->action(quorvex::console::ID_VIEW_FILTER)->trigger();
+        telvane.simulatedUnit()->control("passage 2 51.507 -0.128 35");
+        if (!context.waitFor([] { return !quorvex::console::PigPassageDlg::openDialogs().empty(); })) {
+            return false;
+        }
+        telvane.simulatedUnit()->control("ignored 3");
+        context.settle(1500ms);
+        QWidget* filterDialog = shownWindow(QStringLiteral("Log Filter Options"));
+        auto* passage = quorvex::console::PigPassageDlg::openDialogs().front();
+        return telvane.mainWindow()->isWaiting() && filterDialog != nullptr && filterDialog->isEnabled() &&
+               context.save(*telvane.mainWindow(), QStringLiteral("wait-state-main-window")) &&
+               context.save(*filterDialog, QStringLiteral("wait-state-filter")) &&
+               context.save(*passage, QStringLiteral("wait-state-passage"));
     });
 });
 

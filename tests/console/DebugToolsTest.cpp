@@ -1,14 +1,23 @@
+#include "console/DesktopServices.h"
+#include "console/widgets/LogTab.h"
+#include "console/widgets/PigPassageDlg.h"
 #include "support/logconsole/LogFilterOptionsDlg.h"
 #include "support/ui/ApplicationProfile.h"
 #include "tests/console/DebugToolsFixture.h"
 
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
 
 namespace {
 
 using namespace quorvex::console;
 using namespace zeph::windows::logging;
+using quorvex::test::DebugToolsTest;
 
 class DebugTools : public quorvex::test::DebugToolsTest {
 protected:
@@ -107,6 +116,71 @@ TEST_F(DebugTools, TheMainWindowTakesItsDebugToolsWithIt) {
     // The filter's place was saved as it went.
     const QSettings profile(zeph::windows::ui::ApplicationProfile::fileName(), QSettings::IniFormat);
     EXPECT_TRUE(profile.contains("Log Filter Dialog/Rectangle"));
+}
+
+// The colour a log-tab line containing the text was written in.
+QColor logLineColour(const TelvaneDlg& window, const QString& text) {
+    const auto* edit = window.findChild<LogTab*>()->findChild<QTextEdit*>();
+    for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
+        if (block.text().contains(text)) {
+            return block.begin().fragment().charFormat().foreground().color();
+        }
+    }
+    return {};
+}
+
+// While a passage dialog is open only the main window waits: the filter dialog and a box already
+// on screen stay usable, the busy cursor is the main window's alone, and a log-tab line written
+// meanwhile is as readable as any other.
+TEST_F(DebugToolsTest, WhileAPassageDialogIsOpenOnlyTheMainWindowWaits) {
+    start({"-debug", "--simulate", "--records", "1", "--battery-period", "0", "--gain", "8"});
+    ASSERT_TRUE(waitForStreaming());
+    trigger(ID_VIEW_CONSOLE);
+    trigger(ID_VIEW_FILTER);
+    auto* filter = shownWindow<LogFilterOptionsDlg>("Log Filter Options");
+    ASSERT_NE(filter, nullptr);
+
+    bool boxUsable = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        control("passage 1");
+        boxUsable = waitFor([&] { return window().isWaiting(); }) && box != nullptr && box->isEnabled();
+        if (box != nullptr) {
+            box->close();
+        }
+    });
+    DesktopServices().show(&window(), QStringLiteral("Failed to connect!"), BoxIcon::Error);
+    EXPECT_TRUE(boxUsable) << "a box on screen when the wait began must stay usable";
+    ASSERT_TRUE(window().isWaiting());
+    const auto passages = PigPassageDlg::openDialogs();
+    ASSERT_EQ(1u, passages.size());
+
+    EXPECT_FALSE(window().menuBar()->isEnabled() || window().centralWidget()->isEnabled() ||
+                 window().toolBar()->isEnabled())
+        << "the main window waits";
+    EXPECT_TRUE(filter->isEnabled());
+    EXPECT_TRUE(filter->findChild<QPushButton*>("updateVerbosity")->isEnabled());
+    EXPECT_EQ(nullptr, QApplication::overrideCursor()) << "the busy cursor would cover every window";
+    EXPECT_EQ(Qt::WaitCursor, window().cursor().shape());
+    EXPECT_NE(Qt::WaitCursor, passages[0]->cursor().shape());
+
+    control("ignored");
+    ASSERT_TRUE(waitFor([&] { return window().ignoredCount() == 1; }));
+    const QRgb written = logLineColour(window(), QStringLiteral("Event ignored.")).rgba();
+    EXPECT_EQ(window().palette().color(QPalette::Active, QPalette::WindowText).rgba(), written);
+    EXPECT_NE(window().palette().color(QPalette::Disabled, QPalette::WindowText).rgba(), written);
+
+    QApplication::setActiveWindow(&window());
+    QTest::keyClick(&window(), Qt::Key_Plus, Qt::KeypadModifier);  // Increase gain, dead while waiting
+
+    passages[0]->accept();
+    EXPECT_FALSE(window().isWaiting());
+    QApplication::setActiveWindow(&window());
+    QTest::keyClick(&window(), Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_TRUE(waitFor([&] { return unitState().gain() == 7; })) << "a key command went through the wait";
+    EXPECT_TRUE(window().menuBar()->isEnabled() && window().centralWidget()->isEnabled() &&
+                window().toolBar()->isEnabled());
+    EXPECT_NE(Qt::WaitCursor, window().cursor().shape());
 }
 
 }  // namespace

@@ -6,8 +6,9 @@ namespace {
 
 using namespace quorvex::console;
 
+// Not connected, the battery and GPS panes have no tip: the last reading's would be stale.
 TEST(StatusPanesTest, TheBatteryPaneByLevelBlinksOnlyBelowFiveAndAQuarter) {
-    EXPECT_EQ((PaneImage{"battery-unknown", std::nullopt}), batteryPaneOf(false, 1.0).image);
+    EXPECT_EQ((PaneImage{"battery-unknown", ""}), batteryPaneOf(false, 1.0).image);
     EXPECT_FALSE(batteryPaneOf(false, 1.0).low) << "no blinking while not connected";
     const std::pair<double, PaneImage> rows[] = {
         {47.0, {"battery-full", "Fully charged"}}, {8.0, {"battery-full", "Fully charged"}},
@@ -23,7 +24,7 @@ TEST(StatusPanesTest, TheBatteryPaneByLevelBlinksOnlyBelowFiveAndAQuarter) {
 }
 
 TEST(StatusPanesTest, TheGpsPaneBySignalQuality) {
-    EXPECT_EQ((PaneImage{"gps-none", std::nullopt}), gpsPaneOf(false, 4));
+    EXPECT_EQ((PaneImage{"gps-none", ""}), gpsPaneOf(false, 4));
     EXPECT_EQ((PaneImage{"gps-none", "Disconnected"}), gpsPaneOf(true, 0));
     EXPECT_EQ((PaneImage{"gps-poor", "Poor"}), gpsPaneOf(true, 1));
     EXPECT_EQ((PaneImage{"gps-fair", "Fair"}), gpsPaneOf(true, 2));
@@ -32,9 +33,10 @@ TEST(StatusPanesTest, TheGpsPaneBySignalQuality) {
     EXPECT_EQ((PaneImage{"gps-none", "Disconnected"}), gpsPaneOf(true, 5));
 }
 
-TEST(StatusPanesTest, TheConnectionPaneKeepsItsTipForASerialUnit) {
-    EXPECT_EQ((PaneImage{"connection-serial-off", std::nullopt}), connectionPaneOf(false, false, true));
-    EXPECT_EQ((PaneImage{"connection-serial-on", std::nullopt}), connectionPaneOf(true, false, false));
+// A cable unit's pane has no tip of its own: a Bluetooth unit's "Connected" must not stay on it.
+TEST(StatusPanesTest, TheConnectionPaneHasATipOnlyForABluetoothUnit) {
+    EXPECT_EQ((PaneImage{"connection-serial-off", ""}), connectionPaneOf(false, false, true));
+    EXPECT_EQ((PaneImage{"connection-serial-on", ""}), connectionPaneOf(true, false, false));
     EXPECT_EQ((PaneImage{"bluetooth-connected", "Connected"}), connectionPaneOf(true, true, false));
     EXPECT_EQ((PaneImage{"bluetooth-enabled", "Enabled"}), connectionPaneOf(false, true, true));
     EXPECT_EQ((PaneImage{"bluetooth-disabled", "Disabled"}), connectionPaneOf(false, true, false));

@@ -1,10 +1,12 @@
 #include "console/CommandIds.h"
 #include "console/GainSpin.h"
+#include "console/widgets/ChannelSelector.h"
 #include "tests/console/ConsoleFixture.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QStatusTipEvent>
+#include <QWheelEvent>
 
 namespace {
 
@@ -36,6 +38,32 @@ TEST_F(ConsoleTest, TheGainCommandsAndTheSpinChangeTheUnitsGain) {
     ASSERT_TRUE(waitFor([&] { return unitState().gain() == 7; }));
     window().action(ID_GAIN_INCREASE)->trigger();
     ASSERT_TRUE(waitFor([&] { return unitState().gain() == 8; }));
+}
+
+// A wheel turned over the channel selector or the gain arrows without focus is the operator
+// scrolling past: nothing reaches the unit, and an M410 shows no refusal box.
+TEST_F(ConsoleTest, TheWheelOverAnUnfocusedSelectorOrGainControlSendsNothing) {
+    start(quietUnit + QStringList{"--model", "M410", "--gain", "8"});
+    ASSERT_TRUE(waitForStreaming());
+    auto* selector = window().findChild<ChannelSelector*>();
+    auto* spin = window().findChild<GainSpin*>();
+    ASSERT_TRUE(selector != nullptr && spin != nullptr);
+    ASSERT_TRUE(unitState().autoSelect());
+    // Down the list towards "QUORVEX 3"; up the gain.
+    for (const auto& [control, notch] :
+         {std::pair<QWidget*, int>{selector, -120}, std::pair<QWidget*, int>{spin, 120}}) {
+        for (int turn = 0; turn < 3; ++turn) {
+            QWheelEvent wheel(QPointF(5, 5), control->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, notch),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(control, &wheel);
+        }
+    }
+    // The unit answers in order: whatever the wheel sent is answered before this.
+    window().action(ID_GAIN_DECREASE)->trigger();
+    ASSERT_TRUE(waitFor([&] { return unitState().gain() == 7; })) << "the wheel changed the gain";
+    EXPECT_TRUE(answers_.boxes.empty());
+    EXPECT_TRUE(unitState().autoSelect()) << "the wheel picked a channel";
+    EXPECT_EQ(QStringLiteral("Auto Select"), selector->currentText());
 }
 
 TEST_F(ConsoleTest, TheWorkingFolderMenuNamesTheUnitsFoldersAndChoosesOne) {

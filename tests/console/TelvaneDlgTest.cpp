@@ -2,14 +2,15 @@
 #include "simulator/UnitSimulator.h"
 #include "tests/console/ConsoleFixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
 
-#include <filesystem>
 #include <QFile>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QToolBar>
 #include <QWidgetAction>
+#include <filesystem>
 
 namespace {
 
@@ -168,6 +169,37 @@ TEST_F(ConsoleTest, TheGpsPaneFollowsTheSignalQualityOfTheTwoSecondPoll) {
     EXPECT_EQ(QStringLiteral("Good"), window().paneTip(TelvaneDlg::GpsPane));
     control("gps 51.5 -0.1 20 1.2 1");
     ASSERT_TRUE(waitFor([this] { return window().paneIcon(TelvaneDlg::GpsPane) == "gps-poor"; }));
+}
+
+// A tip says what is shown now: the live button's names what a press does, and after a
+// disconnection no pane tells of the unit that was there.
+TEST_F(ConsoleTest, TipsFollowThePicturesAndGoStaleNeitherOnPauseNorOnDisconnection) {
+    start({"--simulate", "--records", "1", "--battery-period", "0"});
+    ASSERT_TRUE(waitForStreaming());
+    window().refreshCommandState();
+    const QAbstractButton* live = nullptr;
+    for (const QAbstractButton* button : window().findChildren<QAbstractButton*>()) {
+        live = button->property("icon-name") == QStringLiteral("pause") ? button : live;
+    }
+    ASSERT_NE(nullptr, live) << "the playing stream's live button shows the pause picture";
+    EXPECT_EQ(QStringLiteral("Pause"), live->toolTip());
+    control("gps 51.5 -0.1 20 1.2 3");
+    ASSERT_TRUE(waitFor([this] { return window().paneTip(TelvaneDlg::GpsPane) == "Good"; }));
+
+    window().OnLive();  // pauses
+    ASSERT_TRUE(waitFor([this] { return unitState().streamingState() == StreamingState::Paused; }));
+    window().refreshCommandState();
+    EXPECT_EQ(QStringLiteral("live"), live->property("icon-name").toString());
+    EXPECT_EQ(QStringLiteral("Start"), live->toolTip());
+
+    window().OnDisconnect();
+    ASSERT_TRUE(waitFor([this] {
+        return unitState().connectionState() == ConnectionState::Disconnected && !window().isWaiting();
+    }));
+    window().refreshCommandState();
+    for (const int pane : {TelvaneDlg::ConnectionPane, TelvaneDlg::BatteryPane, TelvaneDlg::GpsPane}) {
+        EXPECT_EQ(QString(), window().paneTip(pane)) << pane;
+    }
 }
 
 TEST_F(ConsoleTest, PassagesAndIgnoredEventsAreLoggedCountedAndSavedAsUtf16) {

@@ -56,14 +56,25 @@ protected:
     DeviceState state_;
 };
 
-TEST_F(PlotWindowTest, StreamingHistoryLooksLikeItsReference) {
+// Force Redraw then draws the picture again from the unit's state now, where a repaint would
+// copy the cached one.
+TEST_F(PlotWindowTest, StreamingHistoryLooksLikeItsReferenceAndRedrawRebuildsIt) {
     HistoryWnd window(&state_);
     window.resize(495, 194);
     window.reset(495);
     for (int i = 0; i < 200; ++i) {
         window.addSample(passSample(i));
     }
-    EXPECT_TRUE(test::matchesReference(window.grab().toImage(), QStringLiteral("history-streaming")));
+    const QImage streaming = window.grab().toImage();
+    EXPECT_TRUE(test::matchesReference(streaming, QStringLiteral("history-streaming")));
+
+    state_.setConnectionState(ConnectionState::Disconnected);  // nothing drawn but frame and grid
+    ASSERT_EQ(streaming, window.grab().toImage()) << "the cache is what a repaint shows";
+    window.redraw();
+    HistoryWnd fresh(&state_);
+    fresh.resize(495, 194);
+    fresh.reset(495);
+    EXPECT_EQ(fresh.grab().toImage(), window.grab().toImage());
 }
 
 TEST_F(PlotWindowTest, MagneticHistoryLooksLikeItsReference) {

@@ -4,6 +4,8 @@
 #include "tests/console/support/ConsoleTestApp.h"
 #include "tests/console/support/ReferenceImage.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QWidget>
@@ -74,6 +76,19 @@ TEST_F(PassageTest, EveryPassageHasItsOwnDialogAndClosingAnyEndsTheWait) {
     EXPECT_FALSE(first.isNull());
     first->reject();
     ASSERT_TRUE(test::waitUntil([&] { return first.isNull(); }));
+}
+
+// OK is the dialog's default button: Return (or Enter), typed where the focus is, closes it.
+TEST_F(PassageTest, ReturnOrEnterPressesTheDefaultOk) {
+    QWidget parent;
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QPointer<PigPassageDlg> dialog = openPassage(&parent);
+        ASSERT_TRUE(waiting_);
+        QKeyEvent press(QEvent::KeyPress, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QApplication::sendEvent(dialog->findChild<QTextBrowser*>(), &press);
+        EXPECT_FALSE(waiting_) << key;
+        ASSERT_TRUE(test::waitUntil([&] { return dialog.isNull(); })) << key;
+    }
 }
 
 TEST_F(PassageTest, APassageDialogGoesWithItsOwner) {
