@@ -12,6 +12,15 @@ namespace quorvex::console {
 
 namespace {
 
+// "COM0" or "COM999999": a COM port by its form, though no port has that number. Such a port is
+// told in the window (a desktop shortcut shows no standard error), as one that leads nowhere is.
+bool looksLikeComPort(const std::string& port) {
+    const std::string_view name = std::string_view(port).substr(port.starts_with("\\\\.\\") ? 4 : 0);
+    return name.size() > 3 && (name[0] == 'C' || name[0] == 'c') && (name[1] == 'O' || name[1] == 'o') &&
+           (name[2] == 'M' || name[2] == 'm') &&
+           name.find_first_not_of("0123456789", 3) == std::string_view::npos;
+}
+
 struct ConsoleParser {
     QCommandLineParser parser;
     QCommandLineOption debug{QStringLiteral("debug"),
@@ -93,7 +102,7 @@ std::string parseConsoleOptions(const std::vector<std::string>& arguments, Conso
     if (options.port && options.simulate) {
         return "give either --port PORT or --simulate, not both";
     }
-    if (options.port) {
+    if (options.port && !looksLikeComPort(*options.port)) {
         if (std::string error = quorvex::program::portOptionError(*options.port); !error.empty()) {
             return error;
         }

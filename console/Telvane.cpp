@@ -10,6 +10,9 @@
 
 #include <QApplication>
 
+#include <cctype>
+#include <utility>
+
 namespace quorvex::console {
 
 IUserInterface& deviceStack() {
@@ -18,9 +21,13 @@ IUserInterface& deviceStack() {
     return *static_cast<IUserInterface*>(device);
 }
 
-Telvane::Telvane(IUserInterface& device, ConsoleServices services) : device_(device), services_(services) {}
+Telvane::Telvane(IUserInterface& device, ConsoleServices services) : device_(device), services_(services) {
+    log_.setProblemReport([this](const std::string& text) { tellLogProblem(text); });
+}
 
 Telvane::~Telvane() {
+    // The log outlives the window and its last lines are written after it is gone.
+    log_.setProblemReport(nullptr);
     dialog_.reset();
     bridge_.reset();
     unit_.reset();
@@ -38,11 +45,12 @@ std::string Telvane::initInstance(const ConsoleOptions& options) {
     }
     dialog_ = std::make_unique<TelvaneDlg>(device_, services_, options.debug);
     dialog_->show();
-    if (std::string error = presetPort(options); !error.empty()) {
-        return error;
+    for (const std::string& text : std::exchange(untoldLogProblems_, {})) {
+        tellLogProblem(text);
     }
+    presetPort(options);
     // A simulated unit is connected at once, as a choice in the device survey is.
-    if (options.connect || options.simulate) {
+    if ((options.connect || options.simulate) && !dialog_->serialSettings().devicePath().empty()) {
         dialog_->OnConnect();
     }
     return {};
@@ -52,19 +60,34 @@ void Telvane::initializeLog() {
     if (const auto opened = log_.initialize(); opened != 0) {
         // The console runs on without its file; the operator is told where it failed.
         qWarning("quorvex-console: the debug log cannot be opened in $TEMP (error %u)", opened);
+        tellLogProblem(DebugLog::unavailableReason(opened));
     }
 }
 
-std::string Telvane::presetPort(const ConsoleOptions& options) {
+void Telvane::tellLogProblem(const std::string& text) {
+    if (!dialog_) {
+        untoldLogProblems_.push_back(text);
+        return;
+    }
+    // The operator reads it as a sentence.
+    std::string sentence = text + ".";
+    sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+    dialog_->reportProblem(sentence);
+}
+
+void Telvane::presetPort(const ConsoleOptions& options) {
     const std::string port = unit_ ? unit_->portName() : options.port.value_or("");
     if (port.empty()) {
-        return {};
+        return;
     }
-    if (std::string error = quorvex::program::portOptionError(port); !error.empty()) {
-        return error;
+    const auto settings = quorvex::program::serialSettingsOf(port);
+    if (settings.devicePath().empty()) {
+        // Said in the window: started from the desktop, the console has no standard error to read.
+        dialog_->reportProblem("--port " + port +
+                               ": there is no such COM port; choose the unit in View > Devices.");
+        return;
     }
-    dialog_->setSerialSettings(quorvex::program::serialSettingsOf(port));
-    return {};
+    dialog_->setSerialSettings(settings);
 }
 
 }  // namespace quorvex::console

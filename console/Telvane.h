@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class IUserInterface;
 
@@ -44,7 +45,11 @@ public:
     const DebugLog& debugLog() const { return log_; }
 
 private:
-    std::string presetPort(const ConsoleOptions& options);
+    // Gives the window the port of --port or of the simulated unit; a port that cannot be is
+    // said in the window.
+    void presetPort(const ConsoleOptions& options);
+    // Shows a problem with the debug log in the window, or keeps it until the window exists.
+    void tellLogProblem(const std::string& text);
 
     IUserInterface& device_;
     ConsoleServices services_;
@@ -52,6 +57,7 @@ private:
     std::unique_ptr<quorvex::simulator::SimulatedUnit> unit_;
     std::unique_ptr<QtMessageBridge> bridge_;
     std::unique_ptr<TelvaneDlg> dialog_;
+    std::vector<std::string> untoldLogProblems_;  // found before the window existed
 };
 
 }  // namespace quorvex::console

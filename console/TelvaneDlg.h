@@ -39,6 +39,7 @@ class GainMeter;
 class GainSpin;
 class HistoryWnd;
 class LogTab;
+class PigPassageDlg;
 
 // The main window, "QUORVEX Telvane": menus, tool bar, status bar, plots, tabs, transport
 // buttons and counters. Every operator command becomes a call on the device stack, whose
@@ -75,6 +76,10 @@ public:
     QString paneTip(int pane) const;
     bool batteryBlinking() const;
 
+    // A problem the operator must see though no box is asked for: the status bar, the log tab and
+    // the debug log say it.
+    void reportProblem(const std::string& text);
+
     // Recomputes every command's and control's state from the unit and applies it.
     void refreshCommandState();
 
@@ -96,6 +101,9 @@ public:
     void OnHelp();
     void OnAbout();
     void OnSelChangeChannelSelector(int pendingChannel);
+
+    // The most passage dialogs open at once.
+    static constexpr std::size_t MaxPassageDialogs = 20;
 
     // Pane ids, as the status bar numbers them.
     static constexpr int ConnectionPane = 103;
@@ -236,6 +244,10 @@ private:
     QWidget* axisHistoryTab_ = nullptr;
     AxisHistoryWnd* axisHistoryWindow_ = nullptr;
     DeviceInfoTab* deviceInfoTab_ = nullptr;
+
+    // The passage dialog opened last, which counts the passages beyond the limit.
+    QPointer<PigPassageDlg> newestPassage_;
+    int passagesBeyondDialogs_ = 0;  // passages that got no dialog of their own since the limit was met
 
     // Debug tools: the live console while it is open, and its filter dialog while it is shown.
     std::unique_ptr<zeph::windows::logging::LogConsoleListener> consoleListener_;

@@ -3,26 +3,29 @@
 #include "console/EntryTrace.h"
 #include "console/QuickStart.h"
 #include "console/TelvaneDlg.h"
+#include "console/widgets/LogTab.h"
 #include "device/DeviceState.h"
 #include "device/IUserInterface.h"
+#include "support/logging/LogBeacon.h"
+#include "support/platform/FileReplacement.h"
+#include "support/platform/SystemText.h"
 #include "support/version/Version.h"
 
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
-#include "console/widgets/LogTab.h"
 
 namespace quorvex::console {
 
 namespace {
 
 // The text as UTF-16 little-endian code units, without a byte-order mark.
-QByteArray utf16LittleEndian(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size() * 2);
+std::string utf16LittleEndian(const QString& text) {
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(text.size()) * 2);
     for (const QChar unit : text) {
-        bytes.append(static_cast<char>(unit.unicode() & 0xFF));
-        bytes.append(static_cast<char>(unit.unicode() >> 8));
+        bytes.push_back(static_cast<char>(unit.unicode() & 0xFF));
+        bytes.push_back(static_cast<char>(unit.unicode() >> 8));
     }
     return bytes;
 }
@@ -110,11 +113,17 @@ void TelvaneDlg::OnSave() {
     if (!name) {
         return;
     }
-    QFile file(*name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(utf16LittleEndian(logTab_->plainText())) < 0) {
-        showBox(QStringLiteral("The log could not be saved to %1: %2").arg(*name, file.errorString()),
-                BoxIcon::Error);
+    // A full disk must not leave half a log in place of the file the operator had.
+    const zeph::platform::DWORD error = zeph::platform::replaceFileContents(
+        QFile::encodeName(*name).toStdString(), utf16LittleEndian(logTab_->plainText()));
+    if (error != 0) {
+        using namespace zeph::windows::logging;
+        LogBeacon::log("TelvaneDlg::OnSave", Error, L"The log could not be saved to %s, [%d].",
+                       name->toStdWString(), error);
+        LogBeacon::logSystemError("TelvaneDlg::OnSave", error);
+        const QString reason =
+            QString::fromStdWString(zeph::platform::systemText(error).value_or(L"")).trimmed();
+        showBox(QStringLiteral("The log could not be saved to %1: %2").arg(*name, reason), BoxIcon::Error);
     }
 }
 

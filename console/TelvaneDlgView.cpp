@@ -1,6 +1,7 @@
 // TelvaneDlg: what the console's rules show — the message pane, boxes, the wait state, log lines.
 #include "console/TelvaneDlg.h"
 #include "console/widgets/LogTab.h"
+#include "support/logging/LogBeacon.h"
 
 #include <QLabel>
 
@@ -77,6 +78,13 @@ void TelvaneDlg::appendLogLine(const std::string& text) {
     // The enabled colour, whatever this window's state: a line written while it waits is read
     // long after.
     logTab_->append(QString::fromStdString(text), palette().color(QPalette::Active, QPalette::WindowText));
+}
+
+void TelvaneDlg::reportProblem(const std::string& text) {
+    zeph::windows::logging::LogBeacon::log("TelvaneDlg::reportProblem", zeph::windows::logging::Error, L"%hs",
+                                           text);
+    showStatus(text);
+    appendLogLine(text + "\n");
 }
 
 void TelvaneDlg::connectionEnded(ConnectionOutcome, const std::string&) {

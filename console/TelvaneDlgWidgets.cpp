@@ -224,6 +224,22 @@ void TelvaneDlg::playSound(SoundEvent event) {
 }
 
 void TelvaneDlg::openPassageDialog(zeph::platform::LPARAM record) {
+    const std::vector<PigPassageDlg*> open = PigPassageDlg::openDialogs();
+    if (open.empty()) {
+        passagesBeyondDialogs_ = 0;
+    }
+    // A flood of passages would bury the desktop in windows and keep the main window waiting for
+    // good. Past the limit, and until the operator has closed them all, the newest dialog counts
+    // the passages instead (the log tab and the counter still have every one), and opening none
+    // leaves the main window, with Stop and Disconnect, usable once any dialog is closed.
+    if (passagesBeyondDialogs_ > 0 || open.size() >= MaxPassageDialogs) {
+        ++passagesBeyondDialogs_;
+        if (newestPassage_ == nullptr || !newestPassage_->isVisible()) {
+            newestPassage_ = open.back();
+        }
+        newestPassage_->showLaterPassages(passagesBeyondDialogs_);
+        return;
+    }
     const auto& passage = *reinterpret_cast<const PassageRecord*>(record);
     const DeviceState& state = *device_.getDeviceState();
     const std::size_t folder = state.folderValues()[5];
@@ -232,6 +248,7 @@ void TelvaneDlg::openPassageDialog(zeph::platform::LPARAM record) {
     dialog->setData(passageUtcTime(passage), passage.latitude, passage.longitude, passage.elevation,
                     folder < names.size() ? fromUnit(names[folder]) : QString());
     dialog->showModeless();
+    newestPassage_ = dialog;
 }
 
 }  // namespace quorvex::console

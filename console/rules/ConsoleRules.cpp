@@ -1,5 +1,6 @@
 #include "console/rules/ConsoleRules.h"
 
+#include "console/rules/ConnectFailureCause.h"
 #include "console/rules/ConsoleLogBlocks.h"
 #include "console/rules/ConsoleTexts.h"
 #include "console/rules/EventTexts.h"
@@ -103,6 +104,7 @@ bool ConsoleRules::connect(platform::HWND window,
     LogBeacon::log(context, Error, L"Failed to connect! Reason [%d].", error);
     LogBeacon::logSystemError(context, error);
     const std::string advice = connectFailureAdvice(error);
+    reportConnectFailure(context, portFailureCause(port_, error));
     view_.showMessageBox(withAdvice(FailedToConnectText, "\n\n", advice), BoxIcon::Error);
     view_.connectionEnded(
         ConnectionOutcome::ConnectFailed,
@@ -127,6 +129,12 @@ std::string ConsoleRules::connectFailureAdvice(platform::DWORD error) const {
         }
     }
     return {};
+}
+
+void ConsoleRules::reportConnectFailure(const char* context, const std::string& cause) {
+    // Said before the box, which the operator reads while the status bar is in view.
+    LogBeacon::log(context, Error, L"Failed to connect: %hs.", cause);
+    view_.showStatus(std::string(FailedToConnectCauseText) + cause + ".");
 }
 
 void ConsoleRules::disconnect() {
@@ -164,8 +172,8 @@ void ConsoleRules::onConnected(platform::LPARAM error) {
         const auto code = static_cast<platform::DWORD>(error);
         const std::string advice = connectFailureAdvice(code);
         view_.endWait();
+        reportConnectFailure("TelvaneDlg::OnQuorvexConnectEvt", portFailureCause(port_, code));
         view_.showMessageBox(withAdvice(FailedToConnectText, "\n\n", advice), BoxIcon::Error);
-        view_.showStatus(ReadyText);
         view_.updateWorkingFolderMenu();
         view_.connectionEnded(
             ConnectionOutcome::ConnectFailed,
@@ -186,7 +194,10 @@ void ConsoleRules::onDisconnected(platform::LPARAM error) {
     if (code != 0) {
         view_.showMessageBox(systemTextOf(code), BoxIcon::Error);
     }
-    view_.showStatus(ReadyText);
+    // A unit that never answered keeps its cause in view.
+    if (pendingEnd_ != ConnectionOutcome::ConnectFailed) {
+        view_.showStatus(ReadyText);
+    }
     view_.endWait();
     view_.updateWorkingFolderMenu();
     setModel(L"M450");
@@ -209,8 +220,8 @@ void ConsoleRules::onCommunicationsFailure(platform::UINT message, const Failure
     if (isCommand(notice, CommandDescriptor::RequestInit)) {
         endConnection(ConnectionOutcome::ConnectFailed, FailedToConnectText);
         view_.endWait();
+        reportConnectFailure("TelvaneDlg::OnQuorvexCommunicationsFailure", unitSilentCause(port_));
         view_.showMessageBox(FailedToConnectText, BoxIcon::Error);
-        view_.showStatus(ReadyText);
     } else if (isCommand(notice, CommandDescriptor::RequestGPS)) {
         endConnection(ConnectionOutcome::UnitRefused, UnitSilentText);
         view_.showMessageBox(UnitSilentText, BoxIcon::Error);

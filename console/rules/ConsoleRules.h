@@ -69,6 +69,8 @@ public:
 private:
     // Disconnects because of what the unit did, and remembers why for the disconnection event.
     void endConnection(ConnectionOutcome outcome, const std::string& text);
+    // Why the connection could not be made, in the log and the status bar.
+    void reportConnectFailure(const char* context, const std::string& cause);
     // The fix to add to "Failed to connect!" when the port's group is what keeps it closed.
     std::string connectFailureAdvice(zeph::platform::DWORD error) const;
 

@@ -75,6 +75,19 @@ DebugLog::~DebugLog() {
     listener_.close();
 }
 
+void DebugLog::tellFailure(const LogFileStatus& status) const {
+    const std::string path = zeph::platform::narrow(status.path);
+    const std::string text = status.error != 0
+                                 ? "writing the debug log " + path + " failed: " + describe(status.error) +
+                                       "; lines are lost until it can be written again"
+                                 : "the debug log " + path + " is written again; " +
+                                       std::to_string(status.linesLost) + " lines were lost";
+    std::cerr << program_invocation_short_name << ": " << text << std::endl;
+    if (problemReport_) {
+        problemReport_(text);
+    }
+}
+
 zeph::platform::DWORD DebugLog::initialize() {
     LogBeacon::instance();
     bool wanted = false;
@@ -85,11 +98,7 @@ zeph::platform::DWORD DebugLog::initialize() {
     const std::wstring stamp = timestamp();
     listener_.setFilter(static_cast<std::uint16_t>(listener_.getFilter() & ~AppSpecificLevels));
     listener_.setLimits(LogFileLimits::configured());
-    listener_.setFailureReport([](const LogFileStatus& status) {
-        std::cerr << program_invocation_short_name << ": writing the debug log "
-                  << zeph::platform::narrow(status.path) << " failed: " << describe(status.error)
-                  << "; lines are lost until it can be written again" << std::endl;
-    });
+    listener_.setFailureReport([this](const LogFileStatus& status) { tellFailure(status); });
     if (const auto opened = listener_.open(L"%TEMP%", L"QUORVEX_DEBUG-" + stamp); opened != 0) {
         return opened;
     }

@@ -2,6 +2,7 @@
 
 #include "support/logfile/LogFileListener.h"
 
+#include <functional>
 #include <string>
 
 namespace quorvex::console {
@@ -9,7 +10,8 @@ namespace quorvex::console {
 // The debug log file as the console keeps it: opened at start-up in "%TEMP%" with the
 // configuration banner, written by the background writer, and closed at exit with nothing lost.
 // Its size limits come from the configuration; a write failure (a full disk) is told on standard
-// error once. Lives on the thread that runs the message loop.
+// error and to the problem report once, and its end once more with the lines it cost. Lives on
+// the thread that runs the message loop.
 class DebugLog {
 public:
     DebugLog() = default;
@@ -18,6 +20,10 @@ public:
     // Stops the writer, delivers what the log still holds and closes the file.
     ~DebugLog();
 
+    // Where a failure to write the log is told, besides standard error (a window shows it).
+    void setProblemReport(std::function<void(const std::string&)> report) {
+        problemReport_ = std::move(report);
+    }
     // Opens and starts the log when the configuration asks for it; 0, or the open's error code.
     zeph::platform::DWORD initialize();
     // The file's path; empty when no file was opened.
@@ -28,7 +34,10 @@ public:
     static std::string unavailableReason(zeph::platform::DWORD code);
 
 private:
+    void tellFailure(const zeph::windows::logging::LogFileStatus& status) const;
+
     zeph::windows::logging::LogFileListener listener_;
+    std::function<void(const std::string&)> problemReport_;
 };
 
 }  // namespace quorvex::console

@@ -3,7 +3,10 @@
 #include <QColor>
 #include <QWidget>
 
-class QTextEdit;
+#include <deque>
+
+class QPlainTextEdit;
+class QTimer;
 
 namespace quorvex::console {
 
@@ -12,11 +15,14 @@ QString logTimePrefix();
 
 // The "Log" tab: what happened to the unit, one time-stamped line per event. A day of events
 // must not exhaust memory, so the tab keeps the newest MaxLines lines and lets older ones go
-// (about a megabyte of text at most); Clear and Connect empty it.
+// (about a megabyte of text at most); Clear and Connect empty it. A flood of events must not
+// starve the window: lines are stamped when they come and put on screen together a few times a
+// second, in a plain-text document that drops its oldest lines by whole blocks.
 class LogTab : public QWidget {
     Q_OBJECT
 public:
     static constexpr int MaxLines = 10000;
+    static constexpr int AppendIntervalMs = 50;
 
     explicit LogTab(QWidget* parent = nullptr);
 
@@ -24,11 +30,20 @@ public:
     // scrolls to the end.
     void append(const QString& text, const QColor& colour);
     void clear();
-    // The whole text, for saving.
+    // The whole text, for saving (lines not yet on screen included).
     QString plainText() const;
 
 private:
-    QTextEdit* edit_;
+    struct Line {
+        QString text;
+        QColor colour;
+    };
+    // Puts the lines that came since the last time on screen, in one edit.
+    void showPending() const;
+
+    QPlainTextEdit* edit_;
+    QTimer* appendTimer_;
+    mutable std::deque<Line> pending_;
 };
 
 }  // namespace quorvex::console

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -34,7 +35,11 @@ QString fillElementsById(QString html, const std::map<QString, QString>& texts) 
 }
 
 PigPassageDlg::PigPassageDlg(WaitState wait, QWidget* owner)
-    : QDialog(nullptr), owner_(owner), wait_(std::move(wait)), browser_(new QTextBrowser(this)) {
+    : QDialog(nullptr),
+      owner_(owner),
+      wait_(std::move(wait)),
+      browser_(new QTextBrowser(this)),
+      laterPassages_(new QLabel(this)) {
     // Closing the main window ends the program even while passage dialogs are open.
     setAttribute(Qt::WA_QuitOnClose, false);
     if (owner != nullptr) {
@@ -50,6 +55,13 @@ PigPassageDlg::PigPassageDlg(WaitState wait, QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
+    laterPassages_->setWordWrap(true);
+    laterPassages_->setContentsMargins(8, 4, 8, 6);
+    QFont bold = laterPassages_->font();
+    bold.setBold(true);
+    laterPassages_->setFont(bold);
+    laterPassages_->hide();
+    layout->addWidget(laterPassages_);
     resize(360, 240);
 }
 
@@ -80,6 +92,17 @@ void PigPassageDlg::showModeless() {
         windowHandle()->setTransientParent(owner_->window()->windowHandle());
     }
     show();
+}
+
+void PigPassageDlg::showLaterPassages(int count) {
+    laterPassages_->setText(
+        count == 1 ? tr("1 more passage arrived; the Log tab lists every passage.")
+                   : tr("%1 more passages arrived; the Log tab lists every passage.").arg(count));
+    laterPassages_->show();
+}
+
+QString PigPassageDlg::laterPassagesText() const {
+    return laterPassages_->isHidden() ? QString() : laterPassages_->text();
 }
 
 std::vector<PigPassageDlg*> PigPassageDlg::openDialogs() {

@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 
+class QLabel;
 class QTextBrowser;
 
 namespace quorvex::console {
@@ -39,6 +40,10 @@ public:
                  const QString& fileLocation);
     // Shows it beside the main window; it deletes itself when closed.
     void showModeless();
+    // The passages that came while as many passage dialogs were open as the operator can close:
+    // how many, below the passage this dialog shows.
+    void showLaterPassages(int count);
+    QString laterPassagesText() const;
 
     QString pageHtml() const;
 
@@ -55,6 +60,7 @@ private:
     bool waiting_ = false;
     std::map<QString, QString> texts_;
     QTextBrowser* browser_;
+    QLabel* laterPassages_;
 };
 
 }  // namespace quorvex::console

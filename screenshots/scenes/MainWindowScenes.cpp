@@ -58,4 +58,18 @@ const RegisterScene streaming("main-window-streaming", [](SceneContext& context)
            context.save(*telvane.mainWindow(), QStringLiteral("main-window-streaming"));
 });
 
+// A port that is no serial port: the box has been answered and the status bar says why.
+const RegisterScene connectFailure("main-window-connect-failure", [](SceneContext& context) {
+    SilentServices services;
+    Telvane telvane(quorvex::console::deviceStack(), services.services());
+    if (!startConsole(telvane, {"--port", "/dev/null", "--connect"})) {
+        return false;
+    }
+    const bool told = context.waitFor([&] {
+        return telvane.mainWindow()->messageText().startsWith(QStringLiteral("Failed to connect: "));
+    });
+    context.settle(300ms);
+    return told && context.save(*telvane.mainWindow(), QStringLiteral("main-window-connect-failure"));
+});
+
 }  // namespace

@@ -95,4 +95,24 @@ const RegisterScene passageDialog("passage-dialog", [](SceneContext& context) {
     });
 });
 
+// More passages than dialogs: the newest dialog counts the passages beyond them.
+const RegisterScene passageFlood("passage-flood", [](SceneContext& context) {
+    return withStreamingConsole(context, [&](Telvane& telvane, TelvaneDlg& window) {
+        const int passages = static_cast<int>(TelvaneDlg::MaxPassageDialogs) + 12;
+        for (int i = 0; i < passages; ++i) {
+            telvane.simulatedUnit()->control("passage 2 51.507 -0.128 35");
+        }
+        quorvex::console::PigPassageDlg* counting = nullptr;
+        const bool shown = context.waitFor([&] {
+            for (auto* dialog : quorvex::console::PigPassageDlg::openDialogs()) {
+                counting = dialog->laterPassagesText().startsWith(QStringLiteral("12 ")) ? dialog : counting;
+            }
+            return counting != nullptr && window.passageCount() == passages;
+        });
+        context.settle(500ms);
+        return shown && context.save(*counting, QStringLiteral("passage-flood-dialog")) &&
+               context.save(window, QStringLiteral("passage-flood-main-window"));
+    });
+});
+
 }  // namespace

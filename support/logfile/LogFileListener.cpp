@@ -67,6 +67,7 @@ platform::DWORD LogFileListener::open(const std::wstring& folder, const std::wst
     }
     stream_ = std::move(stream);
     failuresReported_ = 0;
+    failureTold_ = false;
     writeOwnEntry(Information, kOpenContext, "Log file opened");
     if (stream_->firstNumber() > 1) {
         writeOwnEntry(Warning, kOpenContext,
@@ -138,11 +139,22 @@ void LogFileListener::writeOwnEntry(const LogVerbosity& level, const char* conte
 }
 
 void LogFileListener::reportFailure() {
+    if (stream_->failure() == 0) {
+        // The failure told is over: told once more, with the lines it cost.
+        if (failureTold_) {
+            failureTold_ = false;
+            if (failureReport_) {
+                failureReport_(status());
+            }
+        }
+        return;
+    }
     const std::uint64_t failures = stream_->failures();
-    if (failures == failuresReported_ || stream_->failure() == 0) {
+    if (failures == failuresReported_) {
         return;
     }
     failuresReported_ = failures;
+    failureTold_ = true;
     static constexpr const char* context = "zeph::windows::logging::LogFileListener::write";
     const platform::DWORD error = stream_->failure();
     LogBeacon::log(context, Error, L"Writing the log file %s failed, [%d].", stream_->path(), error);

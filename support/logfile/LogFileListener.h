@@ -70,7 +70,7 @@ private:
     void writeOwnEntry(const LogVerbosity& level, const char* context, std::string_view message);
     // Writes out what the writer still holds and goes on in direct mode.
     void drainWriter();
-    // Tells of a write failure once, when it begins.
+    // Tells of a write failure once when it begins, and once when it ends (status error 0).
     void reportFailure();
 
     bool background_ = false;                // queued mode; read and written on the window thread only
@@ -78,6 +78,7 @@ private:
     LogFileLimits limits_;
     platform::DWORD openError_ = 0;
     std::uint64_t failuresReported_ = 0;
+    bool failureTold_ = false;  // a failure was reported and has not ended yet
     FailureReport failureReport_;
     system::threading::ThreadImpl<LogFileWriteThread> writer_;
 };

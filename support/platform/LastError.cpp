@@ -60,6 +60,7 @@ DWORD win32FromErrno(int errnoValue) {
             return ERROR_BROKEN_PIPE;
         case ENOSPC:
         case EDQUOT:
+        case EFBIG:  // the file size limit of the process: to the operator the same as a full disk
             return ERROR_DISK_FULL;
         case ENOSYS:
             return ERROR_CALL_NOT_IMPLEMENTED;

@@ -9,7 +9,9 @@ namespace zeph::windows::ui {
 
 // The application profile: small per-user settings in sections, kept as an INI file in the
 // user's configuration folder ($XDG_CONFIG_HOME/quorvex/quorvex-console.ini). A profile that is
-// missing, unreadable or damaged reads as empty: every read gives its default.
+// missing, unreadable or damaged reads as empty: every read gives its default. Only a regular
+// file (or a link to one) of at most 1 MB is read or written; anything else at its path (a FIFO,
+// a device, a folder) and a damaged profile are left untouched, and the log says so once.
 class ApplicationProfile {
 public:
     static std::wstring getProfileString(const std::wstring& section, const std::wstring& entry,

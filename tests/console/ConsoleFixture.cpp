@@ -12,8 +12,10 @@
 
 namespace quorvex::test {
 
-void AnsweringServices::show(QWidget*, const QString& text, console::BoxIcon icon) {
-    boxes.push_back({text, icon, QThread::currentThread() == QApplication::instance()->thread()});
+void AnsweringServices::show(QWidget* parent, const QString& text, console::BoxIcon icon) {
+    const auto* window = qobject_cast<const console::TelvaneDlg*>(parent);
+    boxes.push_back({text, icon, QThread::currentThread() == QApplication::instance()->thread(),
+                     window != nullptr ? window->messageText() : QString()});
 }
 
 std::optional<QString> AnsweringServices::askFileName(QWidget*, const QString& askedFilter) {

@@ -34,6 +34,7 @@ public:
         QString text;
         console::BoxIcon icon;
         bool onWindowThread;
+        QString status;  // what the main window's status bar said while the box was up
     };
 
     void show(QWidget* parent, const QString& text, console::BoxIcon icon) override;

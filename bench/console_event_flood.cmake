@@ -1,0 +1,1 @@
+quorvex_benchmark(console_event_flood LIBS quorvex_console)
