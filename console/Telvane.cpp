@@ -3,6 +3,8 @@
 #include "cli/CliOptions.h"
 #include "console/QtMessageBridge.h"
 #include "console/TelvaneDlg.h"
+#include "console/journal/Journal.h"
+#include "console/journal/JournalLocation.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
 #include "simulator/SimulatedUnit.h"
@@ -24,6 +26,7 @@ Telvane::Telvane(IUserInterface& device, ConsoleServices services) : device_(dev
 
 Telvane::~Telvane() {
     dialog_.reset();
+    journal_.reset();
     bridge_.reset();
     unit_.reset();
 }
@@ -39,6 +42,7 @@ std::string Telvane::initInstance(const ConsoleOptions& options) {
         }
     }
     dialog_ = std::make_unique<TelvaneDlg>(device_, services_, options.debug);
+    openJournal(options);
     dialog_->show();
     if (std::string error = presetPort(options); !error.empty()) {
         return error;
@@ -55,6 +59,20 @@ void Telvane::initializeLog() {
         // The console runs on without its file; the operator is told where it failed.
         qWarning("quorvex-console: the debug log cannot be opened in $TEMP (error %u)", opened);
     }
+}
+
+void Telvane::openJournal(const ConsoleOptions& options) {
+    const auto path = quorvex::journal::journalPath(options.journal, options.noJournal);
+    if (!path) {
+        return;
+    }
+    quorvex::journal::JournalSettings settings;
+    settings.path = *path;
+    settings.notify = [window = dialog_->messageWindow()](const std::string& text) {
+        TelvaneDlg::postJournalNotice(window, text);
+    };
+    journal_ = std::make_unique<quorvex::journal::Journal>(std::move(settings));
+    dialog_->setJournal(journal_.get());
 }
 
 std::string Telvane::presetPort(const ConsoleOptions& options) {

@@ -13,6 +13,10 @@ namespace quorvex::simulator {
 class SimulatedUnit;
 }
 
+namespace quorvex::journal {
+class Journal;
+}
+
 namespace quorvex::console {
 
 // The device stack's command interface, which the console holds for the life of the process.
@@ -45,6 +49,7 @@ public:
 
 private:
     std::string presetPort(const ConsoleOptions& options);
+    void openJournal(const ConsoleOptions& options);
 
     IUserInterface& device_;
     ConsoleServices services_;
@@ -52,6 +57,8 @@ private:
     std::unique_ptr<quorvex::simulator::SimulatedUnit> unit_;
     std::unique_ptr<QtMessageBridge> bridge_;
     std::unique_ptr<TelvaneDlg> dialog_;
+    // Outlives the window, so the rows of its last moments are still written.
+    std::unique_ptr<quorvex::journal::Journal> journal_;
 };
 
 }  // namespace quorvex::console

@@ -63,8 +63,11 @@ void TelvaneDlg::appendLogLine(const std::string& text) {
     logTab_->append(QString::fromStdString(text), palette().color(QPalette::WindowText));
 }
 
-void TelvaneDlg::connectionEnded(ConnectionOutcome, const std::string&) {
+void TelvaneDlg::connectionEnded(ConnectionOutcome outcome, const std::string& reason) {
     // The window shows the end of a connection through the boxes and panes already.
+    if (journalFeed_) {
+        journalFeed_->onConnectionEnded(outcome, reason);
+    }
 }
 
 }  // namespace quorvex::console

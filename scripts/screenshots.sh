@@ -18,12 +18,12 @@ if [ ${#scenes[@]} -eq 0 ]; then
   mapfile -t scenes < <("$program" --list)
 fi
 # Each scene in its own process: the device stack and the debug log live once per process.
-# The debug logs go to a folder of their own.
+# The debug logs and the passage journal go to a folder of their own.
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 status=0
 for scene in "${scenes[@]}"; do
-  if ! TEMP="$logs" QUORVEX_PORT_DIR="$logs/ports" \
+  if ! TEMP="$logs" QUORVEX_PORT_DIR="$logs/ports" XDG_DATA_HOME="$logs" \
       xvfb-run -a -s "-screen 0 1280x1024x24" "$program" "$scene" "$output"; then
     echo "scene $scene failed" >&2
     status=1
