@@ -23,13 +23,14 @@ bool fillJournal(const std::string& path) {
     settings.path = path;
     Journal journal(settings);
     const Microseconds morning = Microseconds{1796630400} * 1000000;  // 2026-12-07 08:00 UTC
+    const Microseconds minute = 60000000;
     for (int session = 0; session < 2; ++session) {
-        const SessionToken token = journal.beginSession({morning + session * 7200000000, "/dev/rfcomm0"});
+        const SessionToken token = journal.beginSession({morning + session * 120 * minute, "/dev/rfcomm0"});
         journal.describeUnit(token, {"M450", "123456", "0.0096"});
         for (int i = 0; i < 6; ++i) {
             EventRow row;
             row.kind = i == 4 ? EventKind::Ignored : EventKind::Passage;
-            row.unitTime = morning + session * 7200000000 + i * 600000000 + 250000;
+            row.unitTime = morning + session * 120 * minute + i * 10 * minute + 250000;
             row.received = *row.unitTime + 40000;
             row.channel = 3;
             row.channelName = row.kind == EventKind::Passage ? "QUORVEX 3" : "";
@@ -42,7 +43,7 @@ bool fillJournal(const std::string& path) {
             row.note = i == 1 ? "Valve station 7" : i == 3 ? "Late by 4 min" : "";
             journal.addEvent(token, row);
         }
-        journal.endSession(token, {morning + session * 7200000000 + 3600000000, "operator", ""});
+        journal.endSession(token, {morning + session * 120 * minute + 60 * minute, "operator", ""});
     }
     return journal.waitUntilWritten(10s);
 }
