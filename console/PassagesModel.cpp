@@ -14,7 +14,7 @@ using namespace quorvex::journal;
 QString localTime(Microseconds time) {
     return QDateTime::fromMSecsSinceEpoch(time / 1000)
         .toLocalTime()
-        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 QString position(const EventRow& event) {
@@ -88,7 +88,8 @@ QString PassagesModel::text(const JournalEntry& entry, int column) const {
         case LocalTime:
             return localTime(time);
         case UtcTime:
-            return QString::fromStdString(isoUtc(time));
+            // To the millisecond, as the passage dialog shows it.
+            return QString::fromStdString(isoUtc(time)).left(23) + u'Z';
         case Kind:
             return QString::fromStdString(std::string(kindName(event.kind)));
         case Channel:
