@@ -32,6 +32,11 @@ struct ConsoleParser {
         QStringLiteral("simulate"),
         QStringLiteral("Connect at start to a simulated unit in this process; the unit "
                        "options below apply.")};
+    QCommandLineOption journal{QStringLiteral("journal"),
+                               QStringLiteral("The passage journal (default: $QUORVEX_JOURNAL, else "
+                                              "$XDG_DATA_HOME/quorvex/journal.sqlite3)."),
+                               QStringLiteral("FILE")};
+    QCommandLineOption noJournal{QStringLiteral("no-journal"), QStringLiteral("Keep no passage journal.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this text.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Show the program's version.")};
@@ -40,15 +45,15 @@ struct ConsoleParser {
         // "-debug" is one option, not five letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral("The QUORVEX operator console."));
-        parser.addOptions({debug, port, connect, simulate, help, version});
+        parser.addOptions({debug, port, connect, simulate, journal, noJournal, help, version});
     }
 
     // Whether an argument is the console's own (the rest belong to the simulated unit).
     static bool isOwn(const QString& argument) {
-        static const QStringList own{QStringLiteral("-debug"),    QStringLiteral("--debug"),
-                                     QStringLiteral("--connect"), QStringLiteral("--simulate"),
-                                     QStringLiteral("-h"),        QStringLiteral("--help"),
-                                     QStringLiteral("-v"),        QStringLiteral("--version")};
+        static const QStringList own{
+            QStringLiteral("-debug"),     QStringLiteral("--debug"),   QStringLiteral("--connect"),
+            QStringLiteral("--simulate"), QStringLiteral("-h"),        QStringLiteral("--help"),
+            QStringLiteral("-v"),         QStringLiteral("--version"), QStringLiteral("--no-journal")};
         return own.contains(argument);
     }
 };
@@ -60,19 +65,31 @@ std::string parseConsoleOptions(const std::vector<std::string>& arguments, Conso
     const auto text = [](const std::string& argument) { return QString::fromLocal8Bit(argument); };
     QStringList own{text(arguments.empty() ? std::string() : arguments.front())};
     std::optional<std::string> port;
+    std::optional<std::string> journal;
     std::vector<std::string> unitArgs;
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
+    // A path option keeps its value's bytes; Qt's parser only sees that it was given.
+    const auto takePath = [&](const std::string& name, std::size_t& i, std::optional<std::string>& value) {
         const std::string& argument = arguments[i];
-        if (argument == "--port") {
+        if (argument == name) {
             own << text(argument);
             if (i + 1 < arguments.size()) {
-                port = arguments[++i];
-                own << text(*port);
+                value = arguments[++i];
+                own << text(*value);
             }
-        } else if (argument.starts_with("--port=")) {
-            port = argument.substr(std::string_view("--port=").size());
+        } else if (argument.starts_with(name + "=")) {
+            value = argument.substr(name.size() + 1);
             own << text(argument);
-        } else if (ConsoleParser::isOwn(text(argument))) {
+        } else {
+            return false;
+        }
+        return true;
+    };
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (takePath("--port", i, port) || takePath("--journal", i, journal)) {
+            continue;
+        }
+        if (ConsoleParser::isOwn(text(argument))) {
             own << text(argument);
         } else {
             unitArgs.push_back(argument);
@@ -93,6 +110,10 @@ std::string parseConsoleOptions(const std::vector<std::string>& arguments, Conso
     if (console.parser.isSet(console.port)) {
         options.port = port;
     }
+    if (console.parser.isSet(console.journal)) {
+        options.journal = journal;
+    }
+    options.noJournal = console.parser.isSet(console.noJournal);
     if (options.help || options.version) {
         return {};
     }
@@ -106,6 +127,9 @@ std::string parseConsoleOptions(const std::vector<std::string>& arguments, Conso
         if (std::string error = quorvex::program::portOptionError(*options.port); !error.empty()) {
             return error;
         }
+    }
+    if (options.journal && options.noJournal) {
+        return "give either --journal FILE or --no-journal, not both";
     }
     if (options.connect && !options.port) {
         return "--connect needs --port PORT";

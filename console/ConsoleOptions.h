@@ -15,6 +15,8 @@ struct ConsoleOptions {
     bool connect = false;                       // --connect: connect to --port at start
     bool simulate = false;                      // --simulate: a simulated unit in this process
     quorvex::simulator::SimulatorOptions unit;  // with --simulate
+    std::optional<std::string> journal;         // --journal FILE: the passage journal (bytes)
+    bool noJournal = false;                     // --no-journal
     bool help = false;
     bool version = false;
 };

@@ -2,6 +2,8 @@
 
 #include "console/QtMessageBridge.h"
 #include "console/TelvaneDlg.h"
+#include "console/journal/Journal.h"
+#include "console/journal/JournalLocation.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
 #include "simulator/SimulatedUnit.h"
@@ -29,6 +31,7 @@ Telvane::~Telvane() {
     // The log outlives the window and its last lines are written after it is gone.
     log_.setProblemReport(nullptr);
     dialog_.reset();
+    journal_.reset();
     bridge_.reset();
     unit_.reset();
 }
@@ -44,6 +47,7 @@ std::string Telvane::initInstance(const ConsoleOptions& options) {
         }
     }
     dialog_ = std::make_unique<TelvaneDlg>(device_, services_, options.debug);
+    openJournal(options);
     dialog_->show();
     for (const std::string& text : std::exchange(untoldLogProblems_, {})) {
         tellLogProblem(text);
@@ -73,6 +77,20 @@ void Telvane::tellLogProblem(const std::string& text) {
     std::string sentence = text + ".";
     sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
     dialog_->reportProblem(sentence);
+}
+
+void Telvane::openJournal(const ConsoleOptions& options) {
+    const auto path = quorvex::journal::journalPath(options.journal, options.noJournal);
+    if (!path) {
+        return;
+    }
+    quorvex::journal::JournalSettings settings;
+    settings.path = *path;
+    settings.notify = [window = dialog_->messageWindow()](const std::string& text) {
+        TelvaneDlg::postJournalNotice(window, text);
+    };
+    journal_ = std::make_unique<quorvex::journal::Journal>(std::move(settings));
+    dialog_->setJournal(journal_.get());
 }
 
 void Telvane::presetPort(const ConsoleOptions& options) {

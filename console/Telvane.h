@@ -14,6 +14,10 @@ namespace quorvex::simulator {
 class SimulatedUnit;
 }
 
+namespace quorvex::journal {
+class Journal;
+}
+
 namespace quorvex::console {
 
 // The device stack's command interface, which the console holds for the life of the process.
@@ -50,6 +54,7 @@ private:
     void presetPort(const ConsoleOptions& options);
     // Shows a problem with the debug log in the window, or keeps it until the window exists.
     void tellLogProblem(const std::string& text);
+    void openJournal(const ConsoleOptions& options);
 
     IUserInterface& device_;
     ConsoleServices services_;
@@ -58,6 +63,8 @@ private:
     std::unique_ptr<QtMessageBridge> bridge_;
     std::unique_ptr<TelvaneDlg> dialog_;
     std::vector<std::string> untoldLogProblems_;  // found before the window existed
+    // Outlives the window, so the rows of its last moments are still written.
+    std::unique_ptr<quorvex::journal::Journal> journal_;
 };
 
 }  // namespace quorvex::console

@@ -3,6 +3,7 @@
 #include "console/CommandState.h"
 #include "console/ConsoleServices.h"
 #include "console/StatusPanes.h"
+#include "console/journal/JournalFeed.h"
 #include "console/rules/ConsoleRules.h"
 #include "console/rules/IConsoleView.h"
 #include "console/widgets/ISoundPlayer.h"
@@ -18,6 +19,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class IUserInterface;
@@ -40,6 +43,7 @@ class GainSpin;
 class HistoryWnd;
 class LogTab;
 class PigPassageDlg;
+class PassagesTab;
 
 // The main window, "QUORVEX Telvane": menus, tool bar, status bar, plots, tabs, transport
 // buttons and counters. Every operator command becomes a call on the device stack, whose
@@ -82,6 +86,18 @@ public:
 
     // Recomputes every command's and control's state from the unit and applies it.
     void refreshCommandState();
+
+    // The passage journal (TelvaneDlgJournal.cpp): rows of the unit's events go to it; its
+    // messages, which any thread may hand over, are shown once in the log tab, and the status
+    // bar says while rows wait or nothing is journaled.
+    void setJournal(quorvex::journal::Journal* journal);
+    // From any thread, even after the window has gone (then on standard error).
+    static void postJournalNotice(zeph::platform::HWND window, const std::string& text);
+    QString journalStatusText() const;
+    // The Passages tab, when there is a journal.
+    PassagesTab* passagesTab() const { return passagesTab_; }
+    // File > Export Passages...: the tab's rows (this session or all) as CSV, GPX or GeoJSON.
+    void OnExportPassages();
 
     // Commands.
     void OnDevices();
@@ -200,6 +216,10 @@ private:
     void endWait() override;
     void appendLogLine(const std::string& text) override;
     void connectionEnded(ConnectionOutcome outcome, const std::string& reason) override;
+    // Feeds a device message to the journal; true for a journal's own message (then shown).
+    bool journalMessage(zeph::platform::UINT message, zeph::platform::LPARAM lParam);
+    void showJournalNotice(const std::string& text);
+    void refreshJournalStatus();
     void setMessageText(const QString& text);
     void showBox(const QString& text, BoxIcon icon);
 
@@ -252,6 +272,10 @@ private:
     // Debug tools: the live console while it is open, and its filter dialog while it is shown.
     std::unique_ptr<zeph::windows::logging::LogConsoleListener> consoleListener_;
     std::unique_ptr<zeph::windows::logging::LogFilterOptionsDlg> filterDlg_;
+    quorvex::journal::Journal* journal_ = nullptr;
+    std::optional<quorvex::journal::JournalFeed> journalFeed_;
+    QLabel* journalPane_ = nullptr;
+    PassagesTab* passagesTab_ = nullptr;
 };
 
 }  // namespace quorvex::console

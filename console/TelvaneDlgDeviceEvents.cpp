@@ -49,6 +49,9 @@ platform::LRESULT TelvaneDlg::onMessage(platform::UINT message, platform::WPARAM
     if (message == WM_QUORVEX_SHOW_ERROR_BOX) {
         return OnQuorvexShowErrorBox(wParam, lParam);
     }
+    if (journalMessage(message, lParam)) {
+        return 0;
+    }
     for (const auto& [id, handler] : handlers) {
         if (id == message) {
             (this->*handler)(wParam, lParam);

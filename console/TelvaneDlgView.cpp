@@ -87,8 +87,11 @@ void TelvaneDlg::reportProblem(const std::string& text) {
     appendLogLine(text + "\n");
 }
 
-void TelvaneDlg::connectionEnded(ConnectionOutcome, const std::string&) {
+void TelvaneDlg::connectionEnded(ConnectionOutcome outcome, const std::string& reason) {
     // The window shows the end of a connection through the boxes and panes already.
+    if (journalFeed_) {
+        journalFeed_->onConnectionEnded(outcome, reason);
+    }
 }
 
 }  // namespace quorvex::console

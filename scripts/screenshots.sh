@@ -19,7 +19,7 @@ if [ ${#scenes[@]} -eq 0 ]; then
   mapfile -t scenes < <("$program" --list)
 fi
 # Each scene in its own process: the device stack and the debug log live once per process.
-# The debug logs go to a folder of their own.
+# The debug logs and the passage journal go to a folder of their own.
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 status=0
@@ -31,7 +31,7 @@ for scene in "${scenes[@]}"; do
       scale-200) run=(env QT_SCALE_FACTOR=2 "$program" "$scene" "$output/scale-200") ;;
       dark) run=(env "$program" --dark "$scene" "$output/dark") ;;
     esac
-    if ! TEMP="$logs" QUORVEX_PORT_DIR="$logs/ports" \
+    if ! TEMP="$logs" QUORVEX_PORT_DIR="$logs/ports" XDG_DATA_HOME="$logs" \
         xvfb-run -a -s "-screen 0 2560x2048x24" "${run[@]}"; then
       echo "scene $scene ($variant) failed" >&2
       status=1

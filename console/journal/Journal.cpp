@@ -81,6 +81,12 @@ JournalStatus Journal::status() const {
     return queue_->status;
 }
 
+std::optional<std::int64_t> Journal::sessionRow(SessionToken session) const {
+    const std::lock_guard lock(queue_->mutex);
+    const auto found = queue_->sessionRows.find(session);
+    return found != queue_->sessionRows.end() ? std::optional(found->second) : std::nullopt;
+}
+
 bool Journal::waitUntilWritten(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(queue_->mutex);
     return queue_->changed.wait_for(lock, timeout, [this] { return queue_->pending.empty(); });

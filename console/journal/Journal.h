@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -32,6 +33,8 @@ public:
     void editNote(std::int64_t eventId, std::string note);
 
     JournalStatus status() const;
+    // The journal's row of a session, once it is on disk.
+    std::optional<std::int64_t> sessionRow(SessionToken session) const;
     // Whether everything asked for so far has been committed (or dropped) within the time.
     bool waitUntilWritten(std::chrono::milliseconds timeout) const;
     const std::string& path() const { return settings_.path; }

@@ -52,6 +52,7 @@ void JournalFeed::onDeviceMessage(platform::UINT message, platform::LPARAM lPara
     if (message == WM_QUORVEX_ON_CONNECT && lParam == 0) {
         lastFix_.reset();
         session_ = journal_->beginSession({journalNow(), platform::narrow(port)});
+        latest_ = session_;
     } else if (!session_ || (lParam == 0 && message != WM_QUORVEX_ON_INIT_EVT)) {
         return;
     } else if (message == WM_QUORVEX_ON_INIT_EVT) {

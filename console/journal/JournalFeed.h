@@ -29,6 +29,8 @@ public:
 
     // The session under way, if any.
     std::optional<SessionToken> session() const { return session_; }
+    // The session under way, else the last one of this run.
+    std::optional<SessionToken> latestSession() const { return latest_; }
 
 private:
     void addEvent(EventKind kind, const PassageRecord* passage, int channel);
@@ -36,6 +38,7 @@ private:
     Journal* journal_;
     IUserInterface& device_;
     std::optional<SessionToken> session_;
+    std::optional<SessionToken> latest_;
     // The last GPS fix of this session, for the quality and HDOP beside a passage.
     std::optional<GpsRecord> lastFix_;
 };

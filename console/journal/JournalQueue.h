@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 
@@ -19,6 +20,7 @@ struct JournalQueue {
     std::condition_variable changed;
     std::deque<JournalOperation> pending;  // oldest first; removed once committed
     JournalStatus status;
+    std::map<SessionToken, std::int64_t> sessionRows;  // each committed session's row
     bool stopping = false;
     bool finished = false;  // the writer thread has returned
 

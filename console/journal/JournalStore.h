@@ -38,6 +38,8 @@ public:
     int write(std::span<const JournalOperation> operations);
     // What went wrong last, for a person.
     std::string message() const { return message_; }
+    // The row of each session begun by this process and committed.
+    const std::map<SessionToken, std::int64_t>& sessions() const { return sessions_; }
     // The version found in a file refused as newer.
     int foundVersion() const { return foundVersion_; }
 

@@ -126,6 +126,9 @@ void JournalWriter::settle(std::size_t committed, bool ok) {
         status.written += committed;
         status.waiting = queue_.pending.size();
         status.state = off_ ? JournalState::Off : ok ? JournalState::Writing : JournalState::Waiting;
+        if (ok) {
+            queue_.sessionRows = store_.sessions();
+        }
         queue_.changed.notify_all();
     }
     retrying_ = !ok && !off_;

@@ -2,6 +2,22 @@
 
 namespace quorvex::journal {
 
+namespace {
+
+// The first column of the first row, read by `read`; `result` is SQLITE_OK when there is one.
+template <typename Value, typename Read>
+std::optional<Value> firstValue(const SqliteConnection& connection, const char* sql, int& result, Read read) {
+    SqliteStatement statement(connection, sql);
+    result = statement.prepared() != SQLITE_OK ? statement.prepared() : statement.step();
+    if (result != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    result = SQLITE_OK;
+    return read(statement);
+}
+
+}  // namespace
+
 int SqliteConnection::open(const std::string& path, int flags) {
     close();
     const int result = sqlite3_open_v2(path.c_str(), &handle_, flags, nullptr);
@@ -24,23 +40,13 @@ int SqliteConnection::execute(const char* sql) {
 }
 
 std::optional<std::int64_t> SqliteConnection::queryInteger(const char* sql, int& result) {
-    SqliteStatement statement(*this, sql);
-    result = statement.prepared() != SQLITE_OK ? statement.prepared() : statement.step();
-    if (result != SQLITE_ROW) {
-        return std::nullopt;
-    }
-    result = SQLITE_OK;
-    return statement.integer(0);
+    return firstValue<std::int64_t>(*this, sql, result,
+                                    [](const SqliteStatement& row) { return row.integer(0); });
 }
 
 std::optional<std::string> SqliteConnection::queryText(const char* sql, int& result) {
-    SqliteStatement statement(*this, sql);
-    result = statement.prepared() != SQLITE_OK ? statement.prepared() : statement.step();
-    if (result != SQLITE_ROW) {
-        return std::nullopt;
-    }
-    result = SQLITE_OK;
-    return statement.text(0);
+    return firstValue<std::string>(*this, sql, result,
+                                   [](const SqliteStatement& row) { return row.text(0); });
 }
 
 std::string SqliteConnection::message() const {

@@ -37,6 +37,8 @@ ConsoleTest::ConsoleTest() {
     // The debug log goes to %TEMP%, the simulated unit's port links to the port directory.
     ::setenv("TEMP", temp_.path().c_str(), 1);
     ::setenv("QUORVEX_PORT_DIR", (temp_.path() / "ports").c_str(), 1);
+    // The passage journal's default place is the test's folder, never the user's own.
+    ::setenv("XDG_DATA_HOME", temp_.path().c_str(), 1);
     telvane_ = std::make_unique<console::Telvane>(console::deviceStack(), answers_.services());
 }
 
@@ -50,6 +52,7 @@ ConsoleTest::~ConsoleTest() {
     // The folder is removed next; a later test in this process makes its own.
     ::unsetenv("TEMP");
     ::unsetenv("QUORVEX_PORT_DIR");
+    ::unsetenv("XDG_DATA_HOME");
 }
 
 void ConsoleTest::start(const QStringList& options) {

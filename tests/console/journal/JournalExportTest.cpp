@@ -161,7 +161,8 @@ TEST_F(JournalExportTest, GpsbabelReadsEveryWaypointWithItsTimeAndPosition) {
 TEST_F(JournalExportTest, AGermanNumericLocaleChangesNoByteOfAnyExport) {
     const auto locales = folder_.path() / "locales";
     std::filesystem::create_directories(locales);
-    ASSERT_EQ("", run("localedef -i de_DE -f UTF-8 " + quoted(locales / "de_DE.UTF-8")));
+    // localedef may warn about the locale's sources; whether the locale loads below is what counts.
+    run("localedef -c -i de_DE -f UTF-8 " + quoted(locales / "de_DE.UTF-8"));
     std::vector<std::string> plain;
     for (const auto format : {ExportFormat::Csv, ExportFormat::Gpx, ExportFormat::GeoJson}) {
         plain.push_back(fileText(exportTo("plain", format)));

@@ -1,0 +1,148 @@
+#include "console/PassagesModel.h"
+
+#include "console/journal/ExportText.h"
+#include "console/journal/Journal.h"
+
+#include <QDateTime>
+
+namespace quorvex::console {
+
+namespace {
+
+using namespace quorvex::journal;
+
+QString localTime(Microseconds time) {
+    return QDateTime::fromMSecsSinceEpoch(time / 1000)
+        .toLocalTime()
+        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString position(const EventRow& event) {
+    if (!event.latitude || !event.longitude) {
+        return {};
+    }
+    QString text = QString::number(*event.latitude, 'f', 6) + QStringLiteral(", ") +
+                   QString::number(*event.longitude, 'f', 6);
+    return event.elevation ? text + QStringLiteral(", ") + QString::number(*event.elevation, 'f', 1) + u'm'
+                           : text;
+}
+
+}  // namespace
+
+PassagesModel::PassagesModel(std::string path, Journal* writer, QObject* parent)
+    : QAbstractTableModel(parent), path_(std::move(path)), writer_(writer) {}
+
+void PassagesModel::setSession(std::optional<std::int64_t> session) {
+    filter_.session = session;
+    reload();
+}
+
+void PassagesModel::reload() {
+    beginResetModel();
+    rows_.clear();
+    exhausted_ = false;
+    endResetModel();
+    fetchMore({});
+}
+
+int PassagesModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int PassagesModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+bool PassagesModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && !exhausted_;
+}
+
+void PassagesModel::fetchMore(const QModelIndex& parent) {
+    if (parent.isValid() || exhausted_) {
+        return;
+    }
+    // The journal may not exist yet when the window opens: it is looked for again each time.
+    if (!opened_) {
+        error_ = reader_.open(path_);
+        opened_ = error_.empty();
+    }
+    std::vector<JournalEntry> page;
+    if (opened_) {
+        const auto after = rows_.empty() ? std::nullopt : std::optional(rows_.back().id);
+        error_ = reader_.page(filter_, true, after, PageSize, page);
+    }
+    exhausted_ = page.size() < PageSize;
+    if (page.empty()) {
+        return;
+    }
+    const int first = static_cast<int>(rows_.size());
+    beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
+    rows_.insert(rows_.end(), std::make_move_iterator(page.begin()), std::make_move_iterator(page.end()));
+    endInsertRows();
+}
+
+QString PassagesModel::text(const JournalEntry& entry, int column) const {
+    const EventRow& event = entry.event;
+    const Microseconds time = event.unitTime.value_or(event.received);
+    switch (column) {
+        case LocalTime:
+            return localTime(time);
+        case UtcTime:
+            // To the millisecond, as the passage dialog shows it.
+            return QString::fromStdString(isoUtc(time)).left(23) + u'Z';
+        case Kind:
+            return QString::fromStdString(std::string(kindName(event.kind)));
+        case Channel:
+            return event.channelName.empty() && event.channel ? QString::number(*event.channel)
+                                                              : QString::fromStdString(event.channelName);
+        case Position:
+            return position(event);
+        case Folder:
+            return QString::fromStdString(validUtf8(event.folder));
+        case Unit:
+            return QString::fromStdString(validUtf8(entry.model + " " + entry.serialNumber)).trimmed();
+        case Note:
+            return QString::fromStdString(event.note);
+        default:
+            return {};
+    }
+}
+
+QVariant PassagesModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        return text(rows_[static_cast<std::size_t>(index.row())], index.column());
+    }
+    return {};
+}
+
+QVariant PassagesModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    static const QStringList titles{QStringLiteral("Time (local)"), QStringLiteral("Time (UTC)"),
+                                    QStringLiteral("Kind"),         QStringLiteral("Channel"),
+                                    QStringLiteral("Position"),     QStringLiteral("Folder"),
+                                    QStringLiteral("Unit"),         QStringLiteral("Note")};
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount) {
+        return titles[section];
+    }
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags PassagesModel::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    return index.column() == Note && writer_ != nullptr ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool PassagesModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || index.column() != Note || writer_ == nullptr || index.row() >= rowCount()) {
+        return false;
+    }
+    JournalEntry& entry = rows_[static_cast<std::size_t>(index.row())];
+    entry.event.note = value.toString().toStdString();
+    writer_->editNote(entry.id, entry.event.note);
+    emit dataChanged(index, index);
+    return true;
+}
+
+}  // namespace quorvex::console

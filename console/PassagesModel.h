@@ -1,0 +1,61 @@
+#pragma once
+
+#include "console/journal/JournalReader.h"
+
+#include <QAbstractTableModel>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvex::journal {
+class Journal;
+}
+
+namespace quorvex::console {
+
+// The journal's rows, newest first, read a page at a time as the view scrolls (fetchMore), so a
+// journal of 100,000 rows opens as fast as one of ten. The note is edited in place and written
+// through the journal's writer. Lives on the window thread.
+class PassagesModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { LocalTime, UtcTime, Kind, Channel, Position, Folder, Unit, Note, ColumnCount };
+    static constexpr int PageSize = 200;
+
+    PassagesModel(std::string path, quorvex::journal::Journal* writer, QObject* parent = nullptr);
+
+    // Only this session's rows, or (nullopt) all.
+    void setSession(std::optional<std::int64_t> session);
+    std::optional<std::int64_t> session() const { return filter_.session; }
+    // Reads the newest rows again, from the first page.
+    void reload();
+    const quorvex::journal::JournalEntry& entry(int row) const {
+        return rows_.at(static_cast<std::size_t>(row));
+    }
+    // What went wrong reading the journal, or "".
+    const std::string& error() const { return error_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+private:
+    QString text(const quorvex::journal::JournalEntry& entry, int column) const;
+
+    std::string path_;
+    quorvex::journal::Journal* writer_;
+    quorvex::journal::JournalReader reader_;
+    bool opened_ = false;
+    quorvex::journal::JournalFilter filter_;
+    std::vector<quorvex::journal::JournalEntry> rows_;
+    bool exhausted_ = false;
+    std::string error_;
+};
+
+}  // namespace quorvex::console
