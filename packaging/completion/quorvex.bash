@@ -1,4 +1,4 @@
-# bash completion for quorvex-console, quorvex-cli and quorvex-sim. The options are read from the
+# bash completion for quorvex-console, quorvex-cli, quorvex-sim and quorvex-export. The options are read from the
 # program's own --help, so they follow the program; the values of the options that name things
 # on this machine (ports, files, models) are offered here.
 
@@ -29,7 +29,7 @@ _quorvex() {
             [[ $cur == /* ]] && _filedir
             return
             ;;
-        --device | --scenario)
+        --device | --scenario | --journal)
             _filedir
             return
             ;;
@@ -45,9 +45,13 @@ _quorvex() {
             COMPREPLY=($(compgen -W 'auto' -- "$cur"))
             return
             ;;
+        --format)
+            COMPREPLY=($(compgen -W 'csv gpx geojson' -- "$cur"))
+            return
+            ;;
         --serial | --firmware | --rate | --records | --gain | --clipping | --battery | \
             --battery-period | --battery-duration | --gps | --retries | --reply-timeout | --wake | \
-            --passage-every)
+            --passage-every | --battery-drain | --from | --to | --session)
             return
             ;;
     esac
@@ -57,4 +61,4 @@ _quorvex() {
         COMPREPLY=($(compgen -W '$(_quorvex_options "$1")' -- "$cur"))
     fi
 }
-complete -F _quorvex quorvex-console quorvex-cli quorvex-sim
+complete -F _quorvex quorvex-console quorvex-cli quorvex-sim quorvex-export
