@@ -126,6 +126,11 @@ const FrameCase frameCases[] = {
     in(rejected("good_gps_information", ERROR_INVALID_DATA, None, ERROR_NOT_READY), Connecting),
     in(rejected("good_adc_polling_begin", ERROR_INVALID_DATA, None, ERROR_NOT_READY), Connecting),
     {"wake_bytes_gain", Disconnected, Firmware091, ERROR_INVALID_DATA, 3, None, 0, 0, ERROR_NOT_READY},
+    // A unit still streaming for an earlier console: its frames are dropped unanswered, whatever
+    // layout the unknown firmware gives them (a NAK each would end the connection).
+    in(rejected("good_streaming_3x66", ERROR_INVALID_DATA, None, ERROR_NOT_READY), Connecting, 0),
+    in(rejected("good_streaming_2x62", ERROR_INVALID_DATA, None, ERROR_NOT_READY), Connecting),
+    in(rejected("gain_short", ERROR_INVALID_DATA, None, ERROR_NOT_READY), Disconnected),
     {"good_initialization", Connecting, Firmware091, FRAME_ACCEPTED, 167, Ack, 4, 162, FRAME_ACCEPTED, true,
      true},
     {"init_gps_gain", Disconnected, Firmware091, FRAME_ACCEPTED, 194, Ack, 4, 189, FRAME_ACCEPTED, true,
