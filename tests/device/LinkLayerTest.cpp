@@ -112,10 +112,11 @@ TEST_F(LinkLayerTest, EachReplyFeedsTheHealthCountersAndLogsItsOutgoingMessageAn
     const auto logged = [&](const std::wstring& text) {
         return std::find(messages.begin(), messages.end(), text) != messages.end();
     };
+    // The reply's control byte is written escaped: a raw one would be a control character in the log.
     for (const wchar_t* text : {
-             L"Outgoing message [Acknowledge] [\x06] [0x06 0x0A]",
-             L"Outgoing message [Ack ADC Battery Poll] [\x07] [0x07 0x0A]",
-             L"Outgoing message [Negative Ack] [\x15] [0x15 0x0A]",
+             L"Outgoing message [Acknowledge] [\\x06] [0x06 0x0A]",
+             L"Outgoing message [Ack ADC Battery Poll] [\\x07] [0x07 0x0A]",
+             L"Outgoing message [Negative Ack] [\\x15] [0x15 0x0A]",
              L"Resizing buffer.",
              L"Resizing of buffer succeeded.",
              L"Data written : 0x06 0x0A",
