@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libudev-dev libcanberra-dev
   xvfb xauth fonts-dejavu-core dbus python3-dbusmock
-  sox libsox-fmt-base dpkg-dev appstream desktop-file-utils file
+  sox libsox-fmt-base dpkg-dev appstream desktop-file-utils file locales
   "$@"
 )
 
