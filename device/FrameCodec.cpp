@@ -108,8 +108,11 @@ FrameVerdict FrameCodec::parse(std::span<const std::uint8_t> bytes, const Connec
     verdict.payload = pretranslate(frame.subspan(PayloadOffset, length), connection, firmwareWord);
     switch (verdict.payload.result) {
         case zeph::platform::ERROR_NOT_READY:
-            // Before the connection exists a frame gets no reply at all.
-            return rejected(verdict, zeph::platform::ERROR_INVALID_DATA, LinkReply::None);
+            // Before the connection exists a frame gets no reply at all. Only this frame is dropped:
+            // purging the line would also lose the Initialization Message right behind it.
+            verdict.result = zeph::platform::ERROR_SUCCESS;
+            verdict.consumed = skipped + length + FrameOverhead;
+            return verdict;
         case FRAME_ACCEPTED:
             verdict.reply = LinkReply::Acknowledge;
             break;
