@@ -18,11 +18,14 @@ public:
 
     // Whether the locale is in force (formatting 0.5 with "%.1f" gives "0,5").
     bool active() const { return active_; }
+    // Why it is not, for the test's message.
+    const std::string& failure() const { return failure_; }
 
 private:
     TemporaryFolder folder_;
     std::string previous_;
     bool active_ = false;
+    std::string failure_;
 };
 
 }  // namespace quorvex::test

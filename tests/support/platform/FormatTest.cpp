@@ -152,7 +152,7 @@ TEST(FormatTest, FloatingConversions) {
 // Qt sets the operator's locale at start-up; a log line still reads as machines read it.
 TEST(FormatTest, FloatingConversionsIgnoreTheUsersLocale) {
     const quorvex::test::CommaDecimalLocale german;
-    ASSERT_TRUE(german.active()) << "the de_DE locale could not be made (package locales)";
+    ASSERT_TRUE(german.active()) << german.failure();
     EXPECT_EQ(formatMessage(L"%f, %.2e, %g, %d", 51.5, 1234.5, 0.25, 1000),
               L"51.500000, 1.23e+03, 0.25, 1000");
 }
