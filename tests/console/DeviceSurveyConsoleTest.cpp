@@ -7,6 +7,7 @@
 #include "tests/console/ConsoleFixture.h"
 #include "tests/discovery/support/FakeBluez.h"
 #include "tests/discovery/support/TemporaryMachine.h"
+#include "tests/helpers/PseudoTerminal.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -22,6 +23,7 @@ using namespace quorvex::console;
 using namespace zeph::windows::discovery;
 using quorvex::test::ConsoleTest;
 using quorvex::test::FakeBluez;
+using quorvex::test::PseudoTerminal;
 using quorvex::test::TemporaryMachine;
 
 constexpr const char* kUnitAddress = "00:1A:7D:DA:71:13";
@@ -135,7 +137,9 @@ TEST_F(SurveyConsoleTest, WithoutARadioTheSurveyStillPicksASerialPortAndConnects
 
 TEST_F(ConsoleTest, SerialConfigurationReplacesTheSettingsOnlyOnOk) {
     TemporaryMachine machine;
-    const int port = machine.addSerialPort("/dev/null");
+    // A serial line: the lists show no other node (/dev/null is none).
+    const PseudoTerminal line;
+    const int port = machine.addSerialPort(line.slaveName());
     ::setenv("QUORVEX_PORT_DIR", machine.ports().folder().c_str(), 1);
     start({"-debug"});
     zeph::windows::communication::SerialSettings before;
