@@ -4,6 +4,7 @@
 #include "console/StatusPanes.h"
 #include "console/TelvaneDlg.h"
 #include "console/resources/ConsoleIcon.h"
+#include "console/widgets/LiteralMenuText.h"
 #include "device/DeviceState.h"
 #include "device/IUserInterface.h"
 #include "support/config/ConfigMgr.h"
@@ -263,7 +264,8 @@ void TelvaneDlg::updateWorkingFolderMenu() {
     workingFolderMenu_->setEnabled(true);
     const WorkingFolderNames names = state.workingFolderNames();
     for (int i = 0; i < 5; ++i) {
-        action(ID_WORKING_FOLDER_1 + i)->setText(QString::fromLocal8Bit(names[i].substr(0, 259)));
+        action(ID_WORKING_FOLDER_1 + i)
+            ->setText(literalMenuText(QString::fromLocal8Bit(names[i].substr(0, 259))));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "device/EventDescriptor.h"
 #include "device/FirmwareMilestones.h"
+#include "support/logging/LogBeacon.h"
 
 #include <algorithm>
 #include <bit>
@@ -35,6 +36,19 @@ private:
 template <std::size_t N>
 void copyField(char (&target)[N], std::span<const std::uint8_t> field) {
     std::memcpy(target, field.data(), std::min(N, field.size()));
+}
+
+// A sub-second part outside one second is the unit's fault: it would print five-digit
+// milliseconds. It is held within the second and the fault is logged.
+std::int32_t subSecondMicroseconds(std::int32_t sent) {
+    constexpr std::int32_t LastMicrosecond = 999'999;
+    const std::int32_t kept = std::clamp(sent, 0, LastMicrosecond);
+    if (kept != sent) {
+        zeph::windows::logging::LogBeacon::log("EventBlockDecoder::passage", zeph::windows::logging::Warning,
+                                               L"Passage time microseconds [%d] out of range, taken as [%d].",
+                                               sent, kept);
+    }
+    return kept;
 }
 
 }  // namespace
@@ -130,7 +144,7 @@ PassageRecord passage(std::span<const std::uint8_t> block) {
     const BlockReader in(block);
     PassageRecord record;
     record.seconds = in.s32(0);
-    record.microseconds = in.s32(4);
+    record.microseconds = subSecondMicroseconds(in.s32(4));
     record.value = static_cast<float>(in.u32(8));
     record.flag = in.u8(12);
     for (std::size_t i = 0; i < 4; ++i) {

@@ -42,6 +42,12 @@ PayloadVerdict lengthMismatch(PayloadVerdict verdict, std::size_t received, std:
     return verdict;
 }
 
+PayloadVerdict notEstablished(PayloadVerdict verdict) {
+    LogBeacon::log(PretranslateContext, Warning, L"Ignoring message - Connection not established.");
+    verdict.result = zeph::platform::ERROR_NOT_READY;
+    return verdict;
+}
+
 }  // namespace
 
 std::span<const std::uint8_t> replyBytes(LinkReply reply) {
@@ -102,8 +108,11 @@ FrameVerdict FrameCodec::parse(std::span<const std::uint8_t> bytes, const Connec
     verdict.payload = pretranslate(frame.subspan(PayloadOffset, length), connection, firmwareWord);
     switch (verdict.payload.result) {
         case zeph::platform::ERROR_NOT_READY:
-            // Before the connection exists a frame gets no reply at all.
-            return rejected(verdict, zeph::platform::ERROR_INVALID_DATA, LinkReply::None);
+            // Before the connection exists a frame gets no reply at all. Only this frame is dropped:
+            // purging the line would also lose the Initialization Message right behind it.
+            verdict.result = zeph::platform::ERROR_SUCCESS;
+            verdict.consumed = skipped + length + FrameOverhead;
+            return verdict;
         case FRAME_ACCEPTED:
             verdict.reply = LinkReply::Acknowledge;
             break;
@@ -131,6 +140,13 @@ PayloadVerdict FrameCodec::pretranslate(std::span<const std::uint8_t> payload,
     }
     verdict.eventMask = readMask(payload);
     LogBeacon::log(PretranslateContext, DebugLevel4, L"Event mask: 0x%.8X.", verdict.eventMask);
+    // Until the Initialization Message tells the firmware, a streaming block's size is unknown:
+    // a frame of a unit still streaming for an earlier console is dropped unjudged, never NAKed
+    // (three NAKs would end the connection before the unit is even asked to initialise).
+    const bool initialization = (verdict.eventMask & EventDescriptor::Initialization) != 0;
+    if (!initialization && connection != ConnectionState::Connected) {
+        return notEstablished(verdict);
+    }
     const bool streaming = (verdict.eventMask & EventDescriptor::StreamingData) != 0;
     if (streaming && payload.size() <= MaskSize) {
         return lengthMismatch(verdict, payload.size(),
@@ -143,18 +159,9 @@ PayloadVerdict FrameCodec::pretranslate(std::span<const std::uint8_t> payload,
         return lengthMismatch(verdict, payload.size(), expected);
     }
 
-    if ((verdict.eventMask & EventDescriptor::Initialization) != 0) {
-        verdict.becomesConnected = true;
-        verdict.signalsResponse = true;
-    }
-    if (!verdict.becomesConnected && connection != ConnectionState::Connected) {
-        LogBeacon::log(PretranslateContext, Warning, L"Ignoring message - Connection not established.");
-        verdict.result = zeph::platform::ERROR_NOT_READY;
-        return verdict;
-    }
-    if ((verdict.eventMask & EventDescriptor::GpsInformation) != 0) {
-        verdict.signalsResponse = true;
-    }
+    verdict.becomesConnected = initialization;
+    verdict.signalsResponse =
+        (verdict.eventMask & (EventDescriptor::Initialization | EventDescriptor::GpsInformation)) != 0;
     const bool pollBegins = (verdict.eventMask & EventDescriptor::AdcPollingBegin) != 0;
     verdict.result = pollBegins ? zeph::platform::ERROR_SUCCESS : FRAME_ACCEPTED;
     return verdict;

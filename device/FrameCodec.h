@@ -40,7 +40,8 @@ struct PayloadVerdict {
 
 // What the link layer does about the bytes at the start of the read buffer.
 struct FrameVerdict {
-    // FRAME_ACCEPTED, ERROR_MORE_DATA, ERROR_INVALID_DATA or FRAME_CHECKSUM_ERROR.
+    // FRAME_ACCEPTED, ERROR_MORE_DATA, ERROR_INVALID_DATA or FRAME_CHECKSUM_ERROR; ERROR_SUCCESS
+    // for a whole frame dropped unanswered before the connection (consumed, not queued).
     zeph::platform::DWORD result = zeph::platform::ERROR_MORE_DATA;
     std::size_t consumed = 0;  // bytes the caller may drop: wake bytes, plus the frame once accepted
     LinkReply reply = LinkReply::None;

@@ -1,6 +1,7 @@
 #include "discovery/ComPortInfo.h"
 
 #include "support/communication/PortDirectory.h"
+#include "support/communication/SerialDeviceNode.h"
 #include "support/platform/LastError.h"
 #include "support/platform/TextConversion.h"
 
@@ -74,7 +75,8 @@ bool enumerateComPorts(const DiscoveryEnvironment& environment, std::vector<ComP
     }
     const std::unique_ptr<udev, UdevDeleter> context(udev_new());
     for (const auto& link : directory.links()) {
-        if (fs::exists(link.link, error)) {
+        // Only serial lines: not a link to /dev/zero, a FIFO, a folder or a file left there.
+        if (communication::isSerialDeviceNode(link.link, environment.sysRoot)) {
             ports.push_back(ComPortInfo{link.number, describe(context.get(), link.link, link.target)});
         }
     }

@@ -14,7 +14,7 @@ struct ComPortInfo {
     std::wstring description;
 };
 
-// The COM ports of the port directory whose devices are present, by number, each described
+// The COM ports of the port directory that lead to a serial line, by number, each described
 // from udev (vendor and model), "Bluetooth serial link" for an RFCOMM tty, else "Serial port".
 // False (with the last error) when the port directory cannot be read.
 bool enumerateComPorts(const DiscoveryEnvironment& environment, std::vector<ComPortInfo>& ports);

@@ -4,6 +4,7 @@
 
 #include "device/ChannelRegistry.h"
 #include "device/EventRecords.h"
+#include "support/platform/CLocaleScope.h"
 
 #include <cstdio>
 
@@ -12,6 +13,7 @@ namespace quorvex::console {
 std::string passageText(const PassageRecord& passage) {
     const zeph::platform::SYSTEMTIME utc = passageUtcTime(passage);
     char text[256];
+    const zeph::platform::CLocaleScope cLocale;
     std::snprintf(
         text, sizeof text,
         "Pig passage detected at %02d:%02d:%02d.%03d, Latitude = %f, Longitude = %f, Elevation = %f.",

@@ -75,8 +75,9 @@ void PigPassageDlg::done(int result) {
 
 void PigPassageDlg::setData(const zeph::platform::SYSTEMTIME& utc, double latitude, double longitude,
                             double elevation, const QString& fileLocation) {
-    texts_ = {{QStringLiteral("timestamp"), QString::asprintf("%02d:%02d:%02d.%03d", utc.wHour, utc.wMinute,
-                                                              utc.wSecond, utc.wMilliseconds)},
+    // The unit's clock is UTC; said so, since the operator's clock beside it is local time.
+    texts_ = {{QStringLiteral("timestamp"), QString::asprintf("%02d:%02d:%02d.%03d UTC", utc.wHour,
+                                                              utc.wMinute, utc.wSecond, utc.wMilliseconds)},
               {QStringLiteral("latitude"), QString::asprintf("%f", latitude)},
               {QStringLiteral("longitude"), QString::asprintf("%f", longitude)},
               {QStringLiteral("elevation"), QString::asprintf("%f", elevation)},

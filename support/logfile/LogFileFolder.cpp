@@ -1,5 +1,6 @@
 #include "support/logfile/LogFileFolder.h"
 
+#include "support/logfile/OpenFileCensus.h"
 #include "support/platform/LastError.h"
 
 #include <dirent.h>
@@ -35,14 +36,26 @@ bool isOwnRegularFile(int fd) {
     return ::fstat(fd, &attributes) == 0 && S_ISREG(attributes.st_mode) && attributes.st_uid == ::geteuid();
 }
 
+int lock(int fd, int operation) {
+    int result = -1;
+    do {
+        result = ::flock(fd, operation);
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
 // Another program (a second console, the client) may still be writing an old file under the same
-// user: it holds a shared lock on it for as long as it writes, and that file is left alone.
-bool deleteUnlessInUse(int folder, const std::string& name) {
+// user: it holds a shared lock on it for as long as it writes, and that file is left alone. Where
+// the file system takes no locks (or the writer took none) the processes' open files tell.
+bool deleteUnlessInUse(int folder, const std::string& name, const OpenFileCensus& census) {
     const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
-    const bool unused = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    struct stat attributes {};
+    const bool lockedByWriter = lock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    const bool unused = !lockedByWriter && ::fstat(fd, &attributes) == 0 &&
+                        !census.holds(attributes.st_dev, attributes.st_ino);
     const bool deleted = unused && ::unlinkat(folder, name.c_str(), 0) == 0;
     ::close(fd);
     return deleted;
@@ -74,8 +87,9 @@ platform::DWORD LogFileFolder::create(const std::string& stem, unsigned number, 
             return platform::ERROR_ACCESS_DENIED;
         }
         ::fcntl(fd, F_SETFL, 0);  // writes to a full disk fail rather than return EAGAIN
-        ::flock(fd, LOCK_SH);     // in use while open: another logger's clean-up leaves it alone
-        created = {fd, std::move(name), number};
+        // In use while open: another logger's clean-up leaves it alone. Where the file system
+        // takes no lock, the clean-up finds the file open in this process instead.
+        created = {fd, std::move(name), number, lock(fd, LOCK_SH) == 0};
         return platform::ERROR_SUCCESS;
     }
     return platform::ERROR_FILE_EXISTS;
@@ -106,12 +120,13 @@ std::vector<std::string> LogFileFolder::prune(const std::string& keep, std::uint
     }
     std::sort(files.begin(), files.end(),
               [](const Candidate& a, const Candidate& b) { return a.age < b.age; });
+    const OpenFileCensus census = total > limit ? OpenFileCensus::take() : OpenFileCensus();
     std::vector<std::string> deleted;
     for (const Candidate& file : files) {
         if (total <= limit) {
             break;
         }
-        if (deleteUnlessInUse(::dirfd(directory.get()), file.name)) {
+        if (deleteUnlessInUse(::dirfd(directory.get()), file.name, census)) {
             total -= file.size;
             deleted.push_back(file.name);
         }

@@ -18,6 +18,7 @@ public:
         int fd = -1;
         std::string name;     // the file's name in the folder
         unsigned number = 1;  // 1, or the number of the suffix that made the name free
+        bool locked = false;  // holds the shared lock that marks it in use (false: no locks here)
     };
 
     LogFileFolder(std::string folder, LogFileNaming naming);
@@ -28,8 +29,8 @@ public:
     platform::DWORD create(const std::string& stem, unsigned number, CreatedFile& created) const;
 
     // Deletes this user's files of the pattern, oldest first, until they and `reserve` more
-    // bytes fit in `limit`. The file named `keep` is counted but never deleted. Returns the
-    // names deleted.
+    // bytes fit in `limit`. The file named `keep` is counted but never deleted, nor is a file
+    // another program still writes (locked, or held open). Returns the names deleted.
     std::vector<std::string> prune(const std::string& keep, std::uint64_t reserve, std::uint64_t limit) const;
 
     const std::string& path() const { return folder_; }

@@ -2,6 +2,7 @@
 
 #include "support/config/ConfigMgr.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <exception>
@@ -44,6 +45,10 @@ LogFileLimits LogFileLimits::configured() {
         limits.totalBytes = *mib * kMiB;
     }
     return limits;
+}
+
+LogFileLimits LogFileLimits::fileWithinTotal() const {
+    return {std::min(fileBytes, totalBytes), totalBytes};
 }
 
 }  // namespace zeph::windows::logging

@@ -17,6 +17,8 @@ struct LogFileLimits {
     // (QUORVEX_LOG_FILE_MB, QUORVEX_LOG_TOTAL_MB). Values that are no positive number of MiB are
     // ignored.
     static LogFileLimits configured();
+    // A file may not be larger than the whole log: the file limit held to the total.
+    LogFileLimits fileWithinTotal() const;
 };
 
 }  // namespace zeph::windows::logging

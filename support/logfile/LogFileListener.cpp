@@ -74,7 +74,26 @@ platform::DWORD LogFileListener::open(const std::wstring& folder, const std::wst
                       platform::narrow(baseName) + ".log was taken; the log is written to " +
                           platform::narrow(stream_->path()) + ".");
     }
+    tellOpeningNotes();
     return platform::ERROR_SUCCESS;
+}
+
+// What open did besides creating the file, told after its first line.
+void LogFileListener::tellOpeningNotes() {
+    if (const std::uint64_t fileBytes = stream_->limits().fileBytes; fileBytes < limits_.fileBytes) {
+        writeOwnEntry(Warning, kOpenContext,
+                      "The log's total limit of " + std::to_string(fileBytes) +
+                          " bytes is below its file limit of " + std::to_string(limits_.fileBytes) +
+                          " bytes: each file is held to the total limit.");
+    }
+    if (!stream_->locked()) {
+        writeOwnEntry(
+            Warning, kOpenContext,
+            "The log file cannot be locked here: other programs tell it is in use by its open handle.");
+    }
+    for (const std::string& deleted : stream_->takePrunedAtOpen()) {
+        writeOwnEntry(Information, kOpenContext, LogFileStream::oldFileDeletedText(deleted));
+    }
 }
 
 void LogFileListener::close() {
@@ -113,7 +132,7 @@ void LogFileListener::writeBatch(LogBatch entries) {
     std::string lines;
     for (const LogEntry& entry : entries) {
         if (passes(entry.verbosity())) {
-            appendLogLine(lines, entry);
+            formatLine(lines, entry);
         }
     }
     if (!lines.empty()) {

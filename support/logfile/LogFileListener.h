@@ -68,6 +68,7 @@ public:
 
 private:
     void writeOwnEntry(const LogVerbosity& level, const char* context, std::string_view message);
+    void tellOpeningNotes();
     // Writes out what the writer still holds and goes on in direct mode.
     void drainWriter();
     // Tells of a write failure once when it begins, and once when it ends (status error 0).

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 namespace zeph::windows::logging {
 
@@ -48,11 +49,13 @@ platform::DWORD LogFileStream::open(const std::wstring& folder, const std::wstri
         return result;
     }
     folder_.emplace(std::move(files));
-    limits_ = limits;
+    limits_ = limits.fileWithinTotal();
     stem_ = stem;
     firstNumber_ = created.number;
+    locked_ = created.locked;
     buffer_.clear();
     startFile(std::move(created));
+    prunedAtOpen_ = makeRoom();
     return platform::ERROR_SUCCESS;
 }
 
@@ -81,18 +84,41 @@ void LogFileStream::close() {
     open_.store(false, std::memory_order_release);
 }
 
-// A new file: its header, and room for it within the total limit.
 void LogFileStream::startFile(LogFileFolder::CreatedFile&& created) {
     fd_ = created.fd;
     open_.store(true, std::memory_order_release);
     name_ = std::move(created.name);
     number_ = created.number;
     size_ = 0;
+    writeHeader();
+}
+
+// Room for a whole new file within the total limit.
+std::vector<std::string> LogFileStream::makeRoom() {
+    return folder_->prune(name_, limits_.fileBytes, limits_.totalBytes);
+}
+
+std::string LogFileStream::oldFileDeletedText(const std::string& name) {
+    return "Old log file deleted to keep the log files within their total limit: " + name;
+}
+
+std::vector<std::string> LogFileStream::takePrunedAtOpen() {
+    const std::lock_guard lock(mutex_);
+    return std::exchange(prunedAtOpen_, {});
+}
+
+bool LogFileStream::locked() const {
+    const std::lock_guard lock(mutex_);
+    return locked_;
+}
+
+LogFileLimits LogFileStream::limits() const {
+    const std::lock_guard lock(mutex_);
+    return limits_;
+}
+
+void LogFileStream::writeHeader() {
     writeAll(kLogFileHeader);
-    for (const std::string& deleted : folder_->prune(name_, limits_.fileBytes, limits_.totalBytes)) {
-        writeOwnLine(Information.value(), kRotateContext,
-                     "Old log file deleted to keep the log files within their total limit: " + deleted);
-    }
 }
 
 void LogFileStream::flushLocked() {
@@ -109,10 +135,10 @@ void LogFileStream::writeOut(std::string_view lines) {
         writeRun(lines, 0);
         return;
     }
-    std::string noted = formatLogLine(Warning.value(), platform::getLocalTime(),
-                                      "zeph::windows::logging::LogFileStream::write",
-                                      "Log file writing resumed; " + std::to_string(lostSinceFailure_) +
-                                          " lines were lost while it failed.");
+    std::string noted =
+        formatLine(Warning.value(), platform::getLocalTime(), "zeph::windows::logging::LogFileStream::write",
+                   "Log file writing resumed; " + std::to_string(lostSinceFailure_) +
+                       " lines were lost while it failed.");
     const std::size_t noteLength = noted.size();
     noted += lines;
     if (writeRun(noted, noteLength)) {
@@ -172,11 +198,14 @@ platform::DWORD LogFileStream::rotate() {
     stem_ = stem;
     startFile(std::move(created));
     writeOwnLine(Information.value(), kRotateContext, "Log file continued from " + previous);
+    for (const std::string& deleted : makeRoom()) {
+        writeOwnLine(Information.value(), kRotateContext, oldFileDeletedText(deleted));
+    }
     return platform::ERROR_SUCCESS;
 }
 
 bool LogFileStream::writeOwnLine(std::uint32_t level, const char* context, std::string_view message) {
-    return writeAll(formatLogLine(level, platform::getLocalTime(), context, message));
+    return writeAll(formatLine(level, platform::getLocalTime(), context, message));
 }
 
 // Writes the bytes whole, or not at all: a write that fails part way is taken back, so that no

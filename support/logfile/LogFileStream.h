@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zeph::windows::logging {
 
@@ -27,10 +28,19 @@ public:
     ~LogFileStream();
 
     // Creates folder/baseName.log (or the next free name "baseName-<n>.log") for this user alone,
-    // writes the header line and makes room within the total limit. 0, ERROR_INVALID_PARAMETER
-    // when a file is open, or the system's code.
+    // writes the header line and makes room within the total limit (a file limit above the
+    // total is held to the total). 0, ERROR_INVALID_PARAMETER when a file is open, or the
+    // system's code.
     platform::DWORD open(const std::wstring& folder, const std::wstring& baseName,
                          const LogFileLimits& limits);
+    // The old files open deleted, once: the opener tells of them after its first line.
+    std::vector<std::string> takePrunedAtOpen();
+    static std::string oldFileDeletedText(const std::string& name);
+    // Whether the first file holds the shared lock that marks it in use (false where the file
+    // system takes none: other loggers then find it open instead).
+    bool locked() const;
+    // The limits in force.
+    LogFileLimits limits() const;
     bool isOpen() const;
     // Writes what is buffered, then closes; nothing when closed.
     void close();
@@ -78,6 +88,9 @@ private:
     // of the failure to create it (the current file then stays).
     platform::DWORD rotate();
     void startFile(LogFileFolder::CreatedFile&& created);
+    std::vector<std::string> makeRoom();
+    // The first line of every file: "Date|Time|Verbosity|Context|Message".
+    void writeHeader();
     bool writeOwnLine(std::uint32_t level, const char* context, std::string_view message);
     bool writeAll(std::string_view bytes);
     void lose(std::string_view lines, platform::DWORD error);
@@ -89,6 +102,8 @@ private:
     std::string stem_;     // the current file's stem and number: rotation in the same second
     unsigned number_ = 1;  // goes on from the next number
     unsigned firstNumber_ = 1;
+    bool locked_ = false;
+    std::vector<std::string> prunedAtOpen_;
     std::string name_;
     std::uint64_t size_ = 0;  // bytes in the current file
     std::string buffer_;

@@ -178,9 +178,9 @@ void LogFileWriteThread::writeQueuedLocked() {
     queueMutex_->release();
     if (dropped != 0) {
         batch.write(
-            formatLogLine(Warning.value(), platform::getLocalTime(),
-                          "zeph::windows::logging::LogFileWriteThread::queueLines",
-                          std::to_string(dropped) + " log lines were dropped: the log writer fell behind."));
+            formatLine(Warning.value(), platform::getLocalTime(),
+                       "zeph::windows::logging::LogFileWriteThread::queueLines",
+                       std::to_string(dropped) + " log lines were dropped: the log writer fell behind."));
     }
     for (const std::string& line : lines) {
         batch.write(line);

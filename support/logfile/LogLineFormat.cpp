@@ -9,8 +9,8 @@ namespace zeph::windows::logging {
 // The date and time fields are rendered here as strftime renders them, not by the wide-printf
 // formatter of the log calls: there every '%' is a conversion of an argument.
 
-void appendLogLine(std::string& out, std::uint32_t level, const platform::SYSTEMTIME& time,
-                   std::string_view context, std::string_view message) {
+void formatLine(std::string& out, std::uint32_t level, const platform::SYSTEMTIME& time,
+                std::string_view context, std::string_view message) {
     const platform::SYSTEMTIME t = time.wYear < 1900 ? platform::localTimeAt(0) : time;
     char stamp[96];
     const int length = std::snprintf(stamp, sizeof stamp, "%02u/%02u/%04u|%02u:%02u:%02u.%03u|%u|", t.wMonth,
@@ -22,10 +22,10 @@ void appendLogLine(std::string& out, std::uint32_t level, const platform::SYSTEM
     out += '\n';
 }
 
-std::string formatLogLine(std::uint32_t level, const platform::SYSTEMTIME& time, std::string_view context,
-                          std::string_view message) {
+std::string formatLine(std::uint32_t level, const platform::SYSTEMTIME& time, std::string_view context,
+                       std::string_view message) {
     std::string line;
-    appendLogLine(line, level, time, context, message);
+    formatLine(line, level, time, context, message);
     return line;
 }
 

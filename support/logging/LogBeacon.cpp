@@ -1,5 +1,6 @@
 #include "support/logging/LogBeacon.h"
 
+#include "support/logging/LogArgumentEscape.h"
 #include "support/logging/LogListener.h"
 #include "support/logging/LogNotificationWnd.h"
 #include "support/platform/LocalTime.h"
@@ -46,7 +47,9 @@ void LogBeacon::post(const char* context, const LogVerbosity& verbosity, const w
     }
     try {
         const platform::SYSTEMTIME time = platform::getLocalTime();
-        const std::wstring message = platform::formatArgs(format ? format : L"", args);
+        std::deque<std::wstring> escapedTexts;
+        const std::wstring message =
+            platform::formatArgs(format ? format : L"", escapeLogArguments(args, escapedTexts));
         rendered_.fetch_add(1, std::memory_order_relaxed);
         window_->post(LogEntry(*registered, time, context ? context : "", message));
     } catch (const std::exception&) {

@@ -1,5 +1,6 @@
 #include "support/platform/Format.h"
 
+#include "support/platform/CLocaleScope.h"
 #include "support/platform/FormatConversion.h"
 #include "support/platform/TextConversion.h"
 
@@ -304,6 +305,8 @@ void appendFloating(std::wstring& out, const FormatConversion& conversion, const
     const bool hexadecimal = conversion.conversion == L'a' || conversion.conversion == L'A';
     const int precision = conversion.precision < 0 && hexadecimal ? 13 : conversion.precision;
     const double value = arg.asFloating();
+    // Windows programs format in the C locale unless they ask otherwise; a log line is read by machines.
+    const CLocaleScope cLocale;
     const int length = std::snprintf(nullptr, 0, format.c_str(), conversion.width, precision, value);
     if (length <= 0) {
         return;

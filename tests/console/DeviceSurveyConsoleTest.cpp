@@ -8,6 +8,7 @@
 #include "tests/console/ConsoleFixture.h"
 #include "tests/discovery/support/FakeBluez.h"
 #include "tests/discovery/support/TemporaryMachine.h"
+#include "tests/helpers/PseudoTerminal.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -26,6 +27,7 @@ using namespace quorvex::console;
 using namespace zeph::windows::discovery;
 using quorvex::test::ConsoleTest;
 using quorvex::test::FakeBluez;
+using quorvex::test::PseudoTerminal;
 using quorvex::test::TemporaryMachine;
 
 constexpr const char* kUnitAddress = "00:1A:7D:DA:71:13";
@@ -148,7 +150,9 @@ TEST_F(SerialPortSurveyTest, WithoutARadioTheSurveyStillPicksASerialPortAndConne
 
 TEST_F(ConsoleTest, SerialConfigurationReplacesTheSettingsOnlyOnOk) {
     TemporaryMachine machine;
-    const int port = machine.addSerialPort("/dev/null");
+    // A serial line: the lists show no other node (/dev/null is none).
+    const PseudoTerminal line;
+    const int port = machine.addSerialPort(line.slaveName());
     ::setenv("QUORVEX_PORT_DIR", machine.ports().folder().c_str(), 1);
     start({"-debug"});
     zeph::windows::communication::SerialSettings before;

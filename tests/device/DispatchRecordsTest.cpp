@@ -11,10 +11,10 @@ using DispatchRecords = DispatchTest;
 
 // A passage block: 1700000000.250000 s, value 4000000000, flag 9, values 11 12 13, channel code 4,
 // detail -5, then latitude, longitude, elevation and a fourth value.
-std::vector<std::uint8_t> passagePayload(std::uint32_t mask) {
+std::vector<std::uint8_t> passagePayload(std::uint32_t mask, std::uint32_t microseconds = 250000) {
     return PayloadBuilder(mask)
         .u32(1700000000)
-        .u32(250000)
+        .u32(microseconds)
         .u32(4000000000u)
         .u8(9)
         .u16(11)
@@ -51,6 +51,38 @@ TEST_F(DispatchRecords, APassageRemapsItsChannelAndEndsRecording) {
     EXPECT_EQ(130.75, record.elevation);
     EXPECT_EQ(0.5, record.fourth);
     EXPECT_FALSE(stack_.deviceState_.recording());
+}
+
+// Microseconds past a second (or below zero) would print as five-digit milliseconds: the fault
+// is held within the second and logged once.
+TEST_F(DispatchRecords, OutOfRangeMicrosecondsAreClampedAndLogged) {
+    setUnit("M450 1", firmwareWord(96));
+    const struct {
+        std::uint32_t sent;
+        std::int32_t kept;
+    } rows[] = {{999'999, 999'999},
+                {0, 0},
+                {1'000'000, 999'999},
+                {64'536'000, 999'999},
+                {static_cast<std::uint32_t>(-1), 0},
+                {0x80000000u, 0}};
+    for (const auto& row : rows) {
+        for (const std::uint32_t mask : {0x0040u, 0x0080u}) {
+            const auto posted = dispatch(passagePayload(mask, row.sent));
+            ASSERT_EQ(1u, posted.size());
+            EXPECT_EQ(row.kept, recordOf<PassageRecord>(posted[0]).microseconds) << row.sent;
+        }
+    }
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"Passage time microseconds [1000000] out of range, taken as [999999].",
+                                   L"Passage time microseconds [1000000] out of range, taken as [999999].",
+                                   L"Passage time microseconds [64536000] out of range, taken as [999999].",
+                                   L"Passage time microseconds [64536000] out of range, taken as [999999].",
+                                   L"Passage time microseconds [-1] out of range, taken as [0].",
+                                   L"Passage time microseconds [-1] out of range, taken as [0].",
+                                   L"Passage time microseconds [-2147483648] out of range, taken as [0].",
+                                   L"Passage time microseconds [-2147483648] out of range, taken as [0]."}),
+        logAt(Warning));
 }
 
 TEST_F(DispatchRecords, AnIgnoredEventKeepsItsChannelAsSent) {

@@ -67,6 +67,11 @@ FrameCase rejected(std::string file, DWORD result, LinkReply reply,
     return {std::move(file), Connected, Firmware091, result, 0, reply, 0, 0, payloadResult};
 }
 
+FrameCase dropped(std::string file, std::size_t frameLength, const ConnectionState* connection,
+                  std::uint16_t firmware = Firmware091) {
+    return {std::move(file), connection, firmware, ERROR_SUCCESS, frameLength, None, 0, 0, ERROR_NOT_READY};
+}
+
 FrameCase in(FrameCase row, const ConnectionState* connection, std::uint16_t firmware = Firmware091) {
     row.connection = connection;
     row.firmware = firmware;
@@ -120,12 +125,18 @@ const FrameCase frameCases[] = {
     rejected("streaming_mask_only", ERROR_INVALID_DATA, Nak),
     rejected("streaming_gain_mask_only", ERROR_INVALID_DATA, Nak),
     rejected("gain_short", ERROR_INVALID_DATA, Nak),
-    // Before the connection exists only the Initialization Message gets through.
-    in(rejected("good_gain_indicator", ERROR_INVALID_DATA, None, ERROR_NOT_READY), Connecting),
-    in(rejected("good_gain_indicator", ERROR_INVALID_DATA, None, ERROR_NOT_READY), Disconnected),
-    in(rejected("good_gps_information", ERROR_INVALID_DATA, None, ERROR_NOT_READY), Connecting),
-    in(rejected("good_adc_polling_begin", ERROR_INVALID_DATA, None, ERROR_NOT_READY), Connecting),
-    {"wake_bytes_gain", Disconnected, Firmware091, ERROR_INVALID_DATA, 3, None, 0, 0, ERROR_NOT_READY},
+    // Before the connection exists only the Initialization Message gets through; any other whole
+    // frame is dropped alone, unanswered (the bytes behind it are parsed on).
+    dropped("good_gain_indicator", 11, Connecting),
+    dropped("good_gain_indicator", 11, Disconnected),
+    dropped("good_gps_information", 34, Connecting),
+    dropped("good_adc_polling_begin", 9, Connecting),
+    dropped("wake_bytes_gain", 14, Disconnected),
+    // A unit still streaming for an earlier console: its frames are dropped unanswered, whatever
+    // layout the unknown firmware gives them (a NAK each would end the connection).
+    dropped("good_streaming_3x66", 208, Connecting, 0),
+    dropped("good_streaming_2x62", 134, Connecting),
+    dropped("gain_short", 10, Disconnected),
     {"good_initialization", Connecting, Firmware091, FRAME_ACCEPTED, 167, Ack, 4, 162, FRAME_ACCEPTED, true,
      true},
     {"init_gps_gain", Disconnected, Firmware091, FRAME_ACCEPTED, 194, Ack, 4, 189, FRAME_ACCEPTED, true,

@@ -46,8 +46,21 @@ TEST_F(LinkLayerTest, FramesBeforeTheInitializationMessageGetNoReply) {
     EXPECT_TRUE(unit_.receive(1, std::chrono::milliseconds(300)).empty());
     EXPECT_EQ(ConnectionState::Connecting, stack_.deviceState_.connectionState());
 
-    // The buffer was discarded: the Initialization Message that follows is answered on its own.
+    // The Initialization Message that follows is answered on its own.
     unit_.send(readTestDataHex("frames/good_initialization.hex"));
+    EXPECT_EQ(ack, unit_.receive(2));
+    EXPECT_TRUE(unit_.receive(1, std::chrono::milliseconds(200)).empty());
+    EXPECT_EQ(ConnectionState::Connected, stack_.deviceState_.connectionState());
+}
+
+// A unit still streaming for an earlier console: its frame, whose layout the unknown firmware
+// cannot tell, is dropped unanswered, and the Initialization Message read with it still connects.
+TEST_F(LinkLayerTest, AStreamingFrameBeforeTheInitializationMessageIsDroppedAlone) {
+    connect();
+    std::vector<std::uint8_t> both = readTestDataHex("frames/good_streaming_3x66.hex");
+    const std::vector<std::uint8_t> init = readTestDataHex("frames/good_initialization.hex");
+    both.insert(both.end(), init.begin(), init.end());
+    unit_.send(both);
     EXPECT_EQ(ack, unit_.receive(2));
     EXPECT_TRUE(unit_.receive(1, std::chrono::milliseconds(200)).empty());
     EXPECT_EQ(ConnectionState::Connected, stack_.deviceState_.connectionState());
@@ -112,10 +125,11 @@ TEST_F(LinkLayerTest, EachReplyFeedsTheHealthCountersAndLogsItsOutgoingMessageAn
     const auto logged = [&](const std::wstring& text) {
         return std::find(messages.begin(), messages.end(), text) != messages.end();
     };
+    // The reply's control byte is written escaped: a raw one would be a control character in the log.
     for (const wchar_t* text : {
-             L"Outgoing message [Acknowledge] [\x06] [0x06 0x0A]",
-             L"Outgoing message [Ack ADC Battery Poll] [\x07] [0x07 0x0A]",
-             L"Outgoing message [Negative Ack] [\x15] [0x15 0x0A]",
+             L"Outgoing message [Acknowledge] [\\x06] [0x06 0x0A]",
+             L"Outgoing message [Ack ADC Battery Poll] [\\x07] [0x07 0x0A]",
+             L"Outgoing message [Negative Ack] [\\x15] [0x15 0x0A]",
              L"Resizing buffer.",
              L"Resizing of buffer succeeded.",
              L"Data written : 0x06 0x0A",

@@ -13,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <fstream>
 
 namespace quorvex::test {
 namespace {
@@ -29,8 +32,15 @@ TEST(EnumerateComPortsTest, PortsOfTheDirectoryAreListedByNumberWithTheirDescrip
     int linkPort = 0;
     ASSERT_EQ(
         0u, machine.ports().addLink(machine.bindRfcomm(0, "00:1A:7D:DA:71:13", link.slaveName()), linkPort));
-    // A link whose device is gone is no present port.
+    // A link whose device is gone is no present port, nor is anything that is no serial line.
     std::filesystem::create_symlink("/dev/quorvex-no-such-tty", machine.ports().linkPath(9));
+    std::filesystem::create_symlink("/dev/zero", machine.ports().linkPath(10));
+    std::filesystem::create_symlink("/dev/tty", machine.ports().linkPath(11));
+    std::filesystem::create_symlink("/dev/ptmx", machine.ports().linkPath(12));
+    ASSERT_EQ(0, ::mkfifo(machine.ports().linkPath(13).c_str(), 0600));
+    std::filesystem::create_directory(machine.ports().linkPath(14));
+    std::ofstream(machine.ports().linkPath(15)) << "not a port";
+    std::filesystem::create_symlink(machine.ports().folder(), machine.ports().linkPath(16));
 
     std::vector<ComPortInfo> ports;
     ASSERT_TRUE(enumerateComPorts(machine.environment(), ports));

@@ -1,6 +1,7 @@
 #include "console/rules/EventTexts.h"
 #include "console/rules/FirmwareWindow.h"
 #include "device/EventRecords.h"
+#include "tests/helpers/CommaDecimalLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -41,8 +42,35 @@ TEST(ConsoleTextsTest, TheOperatorsTextsOfPassagesAndTriggers) {
         "Pig passage detected at 22:13:20.123, Latitude = 51.500000, Longitude = -0.125000, "
         "Elevation = 35.000000.",
         passageText(passage));
-    passage.microseconds = 999'600;  // rounds up to the next thousand, as the console shows it
-    EXPECT_NE(std::string::npos, passageText(passage).find("22:13:20.1000"));
+    // Rounded to milliseconds, the sub-second part carries into the seconds (and the day).
+    const struct {
+        std::int32_t seconds;
+        std::int32_t microseconds;
+        const char* time;
+    } times[] = {
+        {1'700'000'000, 999'600, "22:13:21.000"}, {1'700'000'000, 999'499, "22:13:20.999"},
+        {1'700'000'000, 500, "22:13:20.001"},     {1'700'000'000, 499, "22:13:20.000"},
+        {1'700'006'399, 999'999, "00:00:00.000"}, {1'700'000'000, 1'000'000, "22:13:21.000"},
+        {1'700'000'000, -1'000, "22:13:19.999"},
+    };
+    for (const auto& row : times) {
+        passage.seconds = row.seconds;
+        passage.microseconds = row.microseconds;
+        EXPECT_NE(std::string::npos, passageText(passage).find(std::string(" at ") + row.time + ","))
+            << row.microseconds << ": " << passageText(passage);
+    }
+
+    {
+        // In the operator's own locale, as Qt sets it, the line still reads as the machines do.
+        const quorvex::test::CommaDecimalLocale german;
+        ASSERT_TRUE(german.active()) << german.failure();
+        passage.seconds = 1'700'000'000;
+        passage.microseconds = 123'456;
+        EXPECT_EQ(
+            "Pig passage detected at 22:13:20.123, Latitude = 51.500000, Longitude = -0.125000, "
+            "Elevation = 35.000000.",
+            passageText(passage));
+    }
 
     RecordTriggeredRecord trigger;
     trigger.channel = 8;

@@ -3,6 +3,7 @@
 #include "support/logging/LogBeacon.h"
 #include "tests/console/support/ConsoleTestApp.h"
 #include "tests/console/support/ReferenceImage.h"
+#include "tests/helpers/CommaDecimalLocale.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -42,10 +43,13 @@ protected:
 
 TEST_F(PassageTest, FillsTheFiveElementsByIdAndEscapesTheText) {
     QWidget parent;
+    // The operator's locale changes no digit: the dialog shows what the log line says.
+    const test::CommaDecimalLocale german;
+    ASSERT_TRUE(german.active()) << german.failure();
     PigPassageDlg* dialog = openPassage(&parent);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("QUORVEX - Pig Passage Detected!"));
     const QString html = dialog->pageHtml();
-    EXPECT_TRUE(html.contains(QStringLiteral("id=\"timestamp\">09:05:07.042<")));
+    EXPECT_TRUE(html.contains(QStringLiteral("id=\"timestamp\">09:05:07.042 UTC<")));
     EXPECT_TRUE(html.contains(QStringLiteral("id=\"latitude\">57.123456<")));
     EXPECT_TRUE(html.contains(QStringLiteral("id=\"longitude\">-2.500000<")));
     EXPECT_TRUE(html.contains(QStringLiteral("id=\"elevation\">101.250000<")));

@@ -24,13 +24,13 @@ SYSTEMTIME march6th() {
 }
 
 TEST(LogFileLine, FieldsAreDateTimeMillisecondsLevelContextMessage) {
-    EXPECT_EQ(formatLogLine(Error.value(), march6th(), "Serial::openPort", "::CreateFileW() failed, [2]."),
+    EXPECT_EQ(formatLine(Error.value(), march6th(), "Serial::openPort", "::CreateFileW() failed, [2]."),
               "03/06/2026|09:05:03.007|64|Serial::openPort|::CreateFileW() failed, [2].\n");
-    EXPECT_EQ(formatLogLine(AppSpecific4.value(), march6th(), "", ""), "03/06/2026|09:05:03.007|2048||\n");
+    EXPECT_EQ(formatLine(AppSpecific4.value(), march6th(), "", ""), "03/06/2026|09:05:03.007|2048||\n");
 }
 
 TEST(LogFileLine, MessagesAreWrittenAsRendered) {
-    EXPECT_EQ(formatLogLine(16, march6th(), "a|b", "100% %d %s\nnext|line"),
+    EXPECT_EQ(formatLine(16, march6th(), "a|b", "100% %d %s\nnext|line"),
               "03/06/2026|09:05:03.007|16|a|b|100% %d %s\nnext|line\n")
         << "a message is never formatted again, and its breaks and bars stay";
 }
@@ -42,7 +42,7 @@ TEST(LogFileLine, AnEntryBefore1900GetsTheTimeOfTimeValueZero) {
     char expected[64];
     std::snprintf(expected, sizeof expected, "%02d/%02d/%04d|%02d:%02d:%02d.000|1|c|m\n", epoch.wMonth,
                   epoch.wDay, epoch.wYear, epoch.wHour, epoch.wMinute, epoch.wSecond);
-    EXPECT_EQ(formatLogLine(1, early, "c", "m"), expected);
+    EXPECT_EQ(formatLine(1, early, "c", "m"), expected);
 }
 
 TEST(LogFileLine, FileTimeStamp) {

@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -194,6 +200,102 @@ TEST_F(LogFileTest, AFileAnotherLoggerIsStillWritingIsNotDeletedForTheTotalLimit
         << "the file of the logger still running was deleted under it";
     running.close();
     later.close();
+}
+
+// Old files pruned at start-up are told after "Log file opened" (the file's second line), under
+// the context that opened it; a total limit below the file limit holds every file to the total,
+// said once.
+TEST_F(LogFileTest, StartUpPruningFollowsTheOpeningLineAndFilesKeepWithinTheTotal) {
+    const struct {
+        std::uint64_t fileBytes;
+        std::uint64_t totalBytes;
+        bool clamped;
+    } rows[] = {{kFileLimit, 4 * kFileLimit, false}, {4 * kFileLimit, kFileLimit, true}};
+    const std::string opened = "16|zeph::windows::logging::LogFileListener::open|";
+    for (const auto& row : rows) {
+        const TemporaryFolder folder;
+        for (const char* name : {"QUORVEX_DEBUG-20200101_000000.log", "QUORVEX_DEBUG-20200102_000000.log"}) {
+            std::ofstream(folder.path() / name) << std::string(3 * kFileLimit, 'x');
+        }
+        LogFileListener listener;
+        listener.setLimits({row.fileBytes, row.totalBytes});
+        ASSERT_EQ(listener.open(zeph::platform::widen(folder.path().string()), zeph::platform::widen(kBase)),
+                  0u);
+        const auto lines = readLines(folder.path() / (std::string(kBase) + ".log"));
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ(afterTime(lines[1]), opened + "Log file opened");
+        std::size_t at = 2;
+        if (row.clamped) {
+            EXPECT_EQ(
+                afterTime(lines[at++]),
+                "32|zeph::windows::logging::LogFileListener::open|The log's total limit of 4096 bytes is "
+                "below its file limit of 16384 bytes: each file is held to the total limit.");
+        }
+        EXPECT_EQ(afterTime(lines[at++]),
+                  opened +
+                      "Old log file deleted to keep the log files within their total limit: "
+                      "QUORVEX_DEBUG-20200101_000000.log");
+        EXPECT_EQ(afterTime(lines[at++]),
+                  opened +
+                      "Old log file deleted to keep the log files within their total limit: "
+                      "QUORVEX_DEBUG-20200102_000000.log");
+        ASSERT_EQ(listener.attach(), 0u);
+        for (int n = 0; n < kLines; ++n) {
+            LogBeacon::log("Test::rotation", Information, L"%hs", numbered(n));
+        }
+        listener.close();
+        std::uint64_t total = 0;
+        int clampNotes = 0;
+        for (const auto& entry : fs::directory_iterator(folder.path())) {
+            EXPECT_LE(entry.file_size(), std::min(row.fileBytes, row.totalBytes)) << entry.path();
+            total += entry.file_size();
+            for (const std::string& line : readLines(entry.path())) {
+                clampNotes += line.find("each file is held to the total limit") != std::string::npos ? 1 : 0;
+            }
+        }
+        EXPECT_LE(total, row.totalBytes);
+        EXPECT_LE(clampNotes, 1) << "said once, at open; never on rotation";
+    }
+}
+
+// A program that writes an old file of the log without a lock (a file system without locks, or
+// one that took none) still keeps it: the clean-up finds the file open and leaves it.
+TEST_F(LogFileTest, AFileAnotherProgramHoldsOpenWithoutALockIsNotDeleted) {
+    const std::string held = "QUORVEX_DEBUG-20200101_000000.log";
+    const std::string finished = "QUORVEX_DEBUG-20200102_000000.log";
+    for (const std::string& name : {held, finished}) {
+        std::ofstream(folder_.path() / name) << std::string(4000, 'x');
+    }
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        const int fd = ::open((folder_.path() / held).c_str(), O_RDONLY);
+        ::dup2(fd, 0);
+        ::execlp("sleep", "sleep", "60", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // The holder has the file open once its standard input is the file.
+    const fs::path input = fs::path("/proc") / std::to_string(holder) / "fd" / "0";
+    bool opened = false;
+    for (int i = 0; i < 500 && !opened; ++i) {
+        std::error_code error;
+        opened = fs::equivalent(input, folder_.path() / held, error);
+        if (!opened) {
+            ::usleep(10000);
+        }
+    }
+    ASSERT_TRUE(opened);
+
+    LogFileStream later;
+    ASSERT_EQ(later.open(zeph::platform::widen(folder_.path().string()), zeph::platform::widen(kBase),
+                         {kFileLimit, kFileLimit + 1000}),
+              0u);
+    EXPECT_TRUE(fs::exists(folder_.path() / held)) << "a file another program holds open was deleted";
+    EXPECT_FALSE(fs::exists(folder_.path() / finished)) << "a file nobody holds goes";
+    EXPECT_TRUE(later.locked());
+    later.close();
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(DirectAndQueued, LogFileRotation, ::testing::Bool(),

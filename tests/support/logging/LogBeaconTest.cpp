@@ -150,6 +150,29 @@ TEST_F(LogBeaconTest, TextIsAlwaysAFormatAndContextIsWidened) {
     EXPECT_EQ(journal_[2].message, L"");
 }
 
+// Text from outside (a unit's serial number or folder, a port path) cannot forge a line or a
+// field of the log: its control characters and '|' are escaped; the format's own stay.
+TEST_F(LogBeaconTest, TextArgumentsCannotForgeLinesOrFields) {
+    RecordingListener listener("listener", journal_);
+    ASSERT_EQ(listener.attach(), 0u);
+
+    const std::string forged = "123\n12/07/2026|00:00:00.000|64|Forged|Unit exploded";
+    LogBeacon::log("Owner::narrow", Information, L"Serial : %hs", forged);
+    LogBeacon::log("Owner::wide", Information, L"Folder [%s]", L"a\x1B[2J\x07\r\tb\x7F\x85|");
+    LogBeacon::log("Owner::utf8", Information, L"[%hs]", "\xC2\x85\xC3\xA4\\");
+    LogBeacon::log("Owner::nul", Information, L"[%hs]", std::string("a|\0b", 4));
+    LogBeacon::log("Owner::format", Information, L"Failed to open port [COM%d].\n(EV_ERR | EV_TXEMPTY)", 3);
+    LogBeacon::log("Owner::plain", Information, L"[%s] [%hs] %d", L"COM3 <USB Serial>", "/dev/ttyUSB0", 7);
+    beacon_->flush();
+
+    ASSERT_EQ(
+        messagesOf(journal_),
+        (std::vector<std::wstring>{
+            L"Serial : 123\\x0A12/07/2026\\x7C00:00:00.000\\x7C64\\x7CForged\\x7CUnit exploded",
+            L"Folder [a\\x1B[2J\\x07\\x0D\\x09b\\x7F\\x85\\x7C]", L"[\\x85\u00E4\\]", L"[a\\x7C]",
+            L"Failed to open port [COM3].\n(EV_ERR | EV_TXEMPTY)", L"[COM3 <USB Serial>] [/dev/ttyUSB0] 7"}));
+}
+
 TEST_F(LogBeaconTest, EntriesAreDeliveredAsTheRegisteredLevelOfTheirValue) {
     RecordingListener listener("listener", journal_);
     ASSERT_EQ(listener.attach(), 0u);

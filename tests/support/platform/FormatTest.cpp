@@ -1,4 +1,5 @@
 #include "support/platform/Format.h"
+#include "tests/helpers/CommaDecimalLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -146,6 +147,14 @@ TEST(FormatTest, FloatingConversions) {
               L"[     3.142][2.0       ][+1.000000][ 1.0][-000003.14]");
     EXPECT_EQ(formatMessage(L"%f|%Lf", 0.5f, 0.25L), L"0.500000|0.250000");
     EXPECT_EQ(formatMessage(L"%a", 1.0), L"0x1.0000000000000p+0");
+}
+
+// Qt sets the operator's locale at start-up; a log line still reads as machines read it.
+TEST(FormatTest, FloatingConversionsIgnoreTheUsersLocale) {
+    const quorvex::test::CommaDecimalLocale german;
+    ASSERT_TRUE(german.active()) << german.failure();
+    EXPECT_EQ(formatMessage(L"%f, %.2e, %g, %d", 51.5, 1234.5, 0.25, 1000),
+              L"51.500000, 1.23e+03, 0.25, 1000");
 }
 
 TEST(FormatTest, StarTakesWidthAndPrecisionArguments) {
