@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libudev-dev libcanberra-dev
   xvfb xauth fonts-dejavu-core dbus python3-dbusmock
   sox libsox-fmt-base dpkg-dev appstream desktop-file-utils file
+  libmosquitto-dev mosquitto mosquitto-clients openssl
   "$@"
 )
 
