@@ -21,7 +21,8 @@ namespace program_options = boost::program_options;
 program_options::options_description cliOptionTable() {
     program_options::options_description table;
     table.add_options()("help,h", "")("version", "")("simulate", "")(
-        "port", program_options::value<std::string>()->value_name("a port: COMn or a device path"), "");
+        "port", program_options::value<std::string>()->value_name("a port: COMn or a device path"), "")(
+        "journal", program_options::value<std::string>()->value_name("a file"), "")("no-journal", "");
     table.add(quorvex::simulator::unitOptionTable());
     return table;
 }
@@ -36,6 +37,10 @@ bool applyOwnOption(const program_options::option& option, CliOptions& options) 
         options.simulate = true;
     } else if (option.string_key == "port") {
         options.port = option.value.front();
+    } else if (option.string_key == "journal") {
+        options.journal = option.value.front();
+    } else if (option.string_key == "no-journal") {
+        options.noJournal = true;
     } else {
         return false;
     }
@@ -46,7 +51,8 @@ bool applyOwnOption(const program_options::option& option, CliOptions& options) 
 
 std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& options) {
     std::vector<program_options::option> read;
-    if (std::string error = quorvex::simulator::readCommandLine(args, cliOptionTable(), read); !error.empty()) {
+    if (std::string error = quorvex::simulator::readCommandLine(args, cliOptionTable(), read);
+        !error.empty()) {
         return error;
     }
     std::vector<program_options::option> unitOptions;
@@ -57,6 +63,9 @@ std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& 
     }
     if (options.help || options.version) {
         return {};
+    }
+    if (options.journal && options.noJournal) {
+        return "give either --journal FILE or --no-journal";
     }
     if (options.port.has_value() == options.simulate) {
         return "give either --port PORT or --simulate";
@@ -90,6 +99,9 @@ log is written to $TEMP (else $TMPDIR, else /tmp) as QUORVEX_DEBUG-<date>_<time>
                   such as /dev/ttyUSB0 or /dev/pts/7
   --simulate      connect to a simulated unit in this process, on a new pseudo-terminal;
                   the unit options below apply
+  --journal FILE  the passage journal to write (default: $QUORVEX_JOURNAL, else
+                  $XDG_DATA_HOME/quorvex/journal.sqlite3); its faults on standard error
+  --no-journal    keep no journal
   -h, --help      this text
   --version       the program's version
 

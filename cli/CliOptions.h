@@ -14,6 +14,8 @@ struct CliOptions {
     std::optional<std::string> port;  // "COM3" or a device path
     bool simulate = false;
     quorvex::simulator::SimulatorOptions unit;  // with --simulate
+    std::optional<std::string> journal;         // --journal PATH (bytes)
+    bool noJournal = false;                     // --no-journal
     bool help = false;
     bool version = false;
 };

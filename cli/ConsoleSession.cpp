@@ -61,6 +61,9 @@ platform::LRESULT ConsoleSession::onMessage(platform::UINT message, platform::WP
         clockTick();
     } else if (message == WM_CLI_INTERRUPT) {
         interrupt();
+    } else if (message == WM_CLI_JOURNAL) {
+        const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
+        err_ << "quorvex-cli: " << *text << std::endl;
     } else if (!eventNameOf(message).empty()) {
         onDeviceMessage(message, wParam, lParam);
     }
@@ -70,6 +73,9 @@ platform::LRESULT ConsoleSession::onMessage(platform::UINT message, platform::WP
 void ConsoleSession::onDeviceMessage(platform::UINT message, platform::WPARAM wParam,
                                      platform::LPARAM lParam) {
     const quorvex::console::PostedRecord record(message, lParam);
+    if (journal_) {
+        journal_->onDeviceMessage(message, lParam, rules_.port());
+    }
     JsonObject line;
     line.text("event", eventNameOf(message)).object("data", describeRecord(message, wParam, lParam));
     emit(line.object("state", describeState(*device_.getDeviceState())));
@@ -200,7 +206,17 @@ void ConsoleSession::showMessageBox(const std::string& text, BoxIcon icon) {
              .text("text", text));
 }
 
+void ConsoleSession::reportJournal(const std::string& text) {
+    auto* posted = new std::string(text);
+    if (!platform::postMessage(window_, WM_CLI_JOURNAL, 0, reinterpret_cast<platform::LPARAM>(posted))) {
+        delete posted;
+    }
+}
+
 void ConsoleSession::connectionEnded(ConnectionOutcome outcome, const std::string& reason) {
+    if (journal_) {
+        journal_->onConnectionEnded(outcome, reason);
+    }
     finish(sessionEndOf(outcome), reason);
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/JsonObject.h"
 #include "cli/OperatorCommand.h"
+#include "console/journal/JournalFeed.h"
 #include "console/rules/ConsoleRules.h"
 #include "console/rules/IConsoleView.h"
 #include "device/IUserInterface.h"
@@ -51,6 +52,11 @@ public:
         unitControl_ = std::move(control);
     }
 
+    // The journal the session's passages go to; its messages are printed on the error stream.
+    void setJournal(quorvex::journal::Journal* journal) { journal_.emplace(journal, device_); }
+    // A message of the journal's, from any thread: printed by the session's thread.
+    void reportJournal(const std::string& text);
+
     // Set once the session is over; the message loop has then been asked to quit.
     std::optional<SessionEnd> end() const { return end_; }
 
@@ -58,6 +64,7 @@ public:
     static constexpr zeph::platform::UINT WM_CLI_COMMAND = 0x8001;  // lParam: heap std::string
     static constexpr zeph::platform::UINT WM_CLI_CLOCK = 0x8002;
     static constexpr zeph::platform::UINT WM_CLI_INTERRUPT = 0x8003;
+    static constexpr zeph::platform::UINT WM_CLI_JOURNAL = 0x8004;  // lParam: heap std::string
 
 private:
     zeph::platform::LRESULT onMessage(zeph::platform::UINT message, zeph::platform::WPARAM wParam,
@@ -92,6 +99,7 @@ private:
     bool outputClosed_ = false;
     std::optional<SessionEnd> end_;
     std::function<std::string(std::string_view)> unitControl_;
+    std::optional<quorvex::journal::JournalFeed> journal_;
 };
 
 }  // namespace quorvex::cli

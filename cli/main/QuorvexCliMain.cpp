@@ -3,6 +3,8 @@
 #include "cli/ClockTicker.h"
 #include "cli/ConsoleSession.h"
 #include "cli/InputReader.h"
+#include "console/journal/Journal.h"
+#include "console/journal/JournalLocation.h"
 #include "console/rules/DebugLog.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
@@ -78,6 +80,14 @@ int main(int argc, char** argv) {
     if (unit) {
         session.setUnitControl([&unit](std::string_view line) { return unit->control(line); });
     }
+    std::unique_ptr<quorvex::journal::Journal> journal;
+    if (const auto path = quorvex::journal::journalPath(options.journal, options.noJournal)) {
+        quorvex::journal::JournalSettings settings;
+        settings.path = *path;
+        settings.notify = [&session](const std::string& text) { session.reportJournal(text); };
+        journal = std::make_unique<quorvex::journal::Journal>(std::move(settings));
+        session.setJournal(journal.get());
+    }
     std::cout << JsonObject()
                      .text("event", "started")
                      .text("port", port)
@@ -103,5 +113,12 @@ int main(int argc, char** argv) {
     }
     // As the main window does when it closes: the stack disconnects and stops its workers.
     device.exit();
+    // The journal writes its last rows; what it says about them is printed before the end.
+    journal.reset();
+    zeph::platform::MSG message{};
+    while (zeph::platform::peekMessage(message, session.window(), ConsoleSession::WM_CLI_JOURNAL,
+                                       ConsoleSession::WM_CLI_JOURNAL, zeph::platform::PM_REMOVE)) {
+        zeph::platform::dispatchMessage(message);
+    }
     return exitCode;
 }

@@ -77,7 +77,10 @@ void JournalFeed::addEvent(EventKind kind, const PassageRecord* passage, int cha
     row.kind = kind;
     row.received = journalNow();
     row.channel = channel;
-    if (const ChannelRecord* record = ChannelRegistry::find(channel)) {
+    // An ignored event's channel is the unit's own code, which the stack does not renumber: it
+    // has no name of the console's.
+    const ChannelRecord* record = kind != EventKind::Ignored ? ChannelRegistry::find(channel) : nullptr;
+    if (record != nullptr) {
         row.channelName = platform::narrow(record->name);
     }
     if (passage != nullptr) {

@@ -60,6 +60,8 @@ public:
     bool gpsPolling() const { return gpsPolling_; }
     // A connect asked for whose result has not come yet.
     bool connectOutstanding() const { return connectOutstanding_; }
+    // The port of the last connect.
+    const std::wstring& port() const { return port_; }
     int passageCount() const { return passageCount_; }
     int ignoredCount() const { return ignoredCount_; }
     void clearCounters();

@@ -24,8 +24,11 @@ void CliTest::startUnit(const simulator::UnitProfile& profile) {
 void CliTest::startClient(const std::vector<std::string>& extraArgs) {
     std::vector<std::string> args{"--port", unit_->portName()};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    // The journal's default place is the test's folder, never the user's own.
     cli_ = std::make_unique<ChildProcess>(
-        QUORVEX_CLI_PROGRAM, args, std::map<std::string, std::string>{{"TEMP", logFolder_.path().string()}});
+        QUORVEX_CLI_PROGRAM, args,
+        std::map<std::string, std::string>{{"TEMP", logFolder_.path().string()},
+                                           {"XDG_DATA_HOME", logFolder_.path().string()}});
 }
 
 void CliTest::startStreamingSession(const simulator::UnitProfile& profile) {
