@@ -37,7 +37,7 @@ std::string eventPayload(const JournalEntry& entry) {
 std::string statusPayload(const UnitStatus& status, Microseconds now) {
     std::string json = "{\"connection\":" + jsonText(status.connection);
     json += ",\"model\":" + jsonText(status.model) + ",\"firmware\":" + jsonText(status.firmware);
-    json += ",\"battery\":" + jsonInteger(status.battery);
+    json += ",\"battery\":" + jsonNumber(status.battery);
     json += ",\"gps\":{\"quality\":" + jsonInteger(status.gpsQuality) +
             ",\"latitude\":" + jsonNumber(status.latitude);
     json += ",\"longitude\":" + jsonNumber(status.longitude) + "},\"updated\":" + jsonText(isoUtc(now)) + "}";

@@ -1,7 +1,10 @@
 #include "console/link/LinkUrl.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
+
+#include <unistd.h>
 
 namespace quorvex::link {
 
@@ -69,6 +72,25 @@ std::string brokerName(const LinkUrl& url) {
     const std::string user = url.user.empty() ? std::string() : url.user + "@";
     return std::string(url.secure ? "mqtts://" : "mqtt://") + user + url.host + ":" +
            std::to_string(url.port) + "/" + url.prefix;
+}
+
+void hidePassword(char* argument) {
+    const std::string_view text(argument);
+    const auto scheme = text.find("://");
+    if (!text.starts_with("mqtt") || scheme == std::string_view::npos) {
+        return;
+    }
+    const auto authorityEnd = std::min(text.find('/', scheme + 3), text.size());
+    const auto at = text.substr(0, authorityEnd).rfind('@');
+    const auto colon = text.find(':', scheme + 3);
+    for (auto i = colon + 1; at != std::string_view::npos && colon < at && i < at; ++i) {
+        argument[i] = '*';
+    }
+}
+
+std::string hostName() {
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string("laptop");
 }
 
 void applyPasswordVariable(LinkUrl& url) {

@@ -25,6 +25,13 @@ std::string parseLinkUrl(std::string_view text, LinkUrl& url);
 // The broker as shown to the operator and in the log: never the password.
 std::string brokerName(const LinkUrl& url);
 
+// Overwrites a password in a command-line argument with asterisks, so that the process list
+// shows it no longer; other arguments stay as they are.
+void hidePassword(char* argument);
+
+// This machine's name, for a client id the broker can tell from the other laptops'.
+std::string hostName();
+
 // The password of the environment variable, when it is set and the URL carries none.
 void applyPasswordVariable(LinkUrl& url);
 

@@ -12,7 +12,7 @@ struct UnitStatus {
     std::string connection;  // "connected", "disconnected" or "link lost"
     std::string model;
     std::string firmware;
-    std::optional<std::int64_t> battery;     // percent
+    std::optional<double> battery;           // as the unit reports its level
     std::optional<std::int64_t> gpsQuality;  // of the last fix; 0 is no fix
     std::optional<double> latitude;
     std::optional<double> longitude;

@@ -42,7 +42,4 @@ protected:
 bool waitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
-// The value of a field in a flat JSON payload, as written ("12", "\"text\"").
-std::string field(const std::string& payload, const std::string& name);
-
 }  // namespace quorvex::test

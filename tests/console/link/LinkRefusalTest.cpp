@@ -118,7 +118,8 @@ TEST_F(LinkTest, RefusalsAreToldOnceAndRetriedWithBackOff) {
         link::applyPasswordVariable(settings.url);
     });
     ::unsetenv(link::PasswordVariable);
-    ASSERT_TRUE(waitUntil([&] { return publisher->status().waiting == 0; })) << publisher->status().lastError;
+    ASSERT_TRUE(waitUntil([&] { return publisher->status().delivered == 1; }))
+        << publisher->status().lastError;
     EXPECT_EQ(LinkState::Online, publisher->status().state);
     EXPECT_EQ("mqtts://field@" + address.substr(0, address.find('/')) + "/quorvex",
               publisher->status().broker);
@@ -126,6 +127,7 @@ TEST_F(LinkTest, RefusalsAreToldOnceAndRetriedWithBackOff) {
     publisher = publishTo("mqtts://field:secret@" + address, caFile("other.crt"));
     ASSERT_TRUE(waitUntil([&] { return publisher->status().attempts >= 2; }));
     EXPECT_EQ(1u, countHolding(notices(), "certificate verify failed")) << publisher->status().lastError;
+    EXPECT_EQ(0u, publisher->status().delivered);
     EXPECT_NE(LinkState::Online, publisher->status().state);
 }
 

@@ -81,4 +81,26 @@ std::vector<std::string> payloadsOn(const std::vector<MqttMessage>& messages, co
     return payloads;
 }
 
+std::string jsonField(const std::string& payload, const std::string& name) {
+    const std::string key = "\"" + name + "\":";
+    const auto start = payload.find(key);
+    if (start == std::string::npos) {
+        return {};
+    }
+    const auto valueStart = start + key.size();
+    std::size_t end = valueStart;
+    bool quoted = false;
+    for (; end < payload.size(); ++end) {
+        const char c = payload[end];
+        if (c == '\\') {
+            ++end;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == ',' || c == '}')) {
+            break;
+        }
+    }
+    return payload.substr(valueStart, end - valueStart);
+}
+
 }  // namespace quorvex::test

@@ -45,4 +45,7 @@ private:
 // The payloads on a topic ending so, oldest first.
 std::vector<std::string> payloadsOn(const std::vector<MqttMessage>& messages, const std::string& topicEnd);
 
+// The value of a field in a JSON payload, as written ("12", "\"text\""): the first field of the name.
+std::string jsonField(const std::string& payload, const std::string& name);
+
 }  // namespace quorvex::test
