@@ -16,8 +16,8 @@ namespace quorvex::cli {
 namespace {
 
 namespace platform = zeph::platform;
-using quorvex::console::firmwareVersionOf;
 using quorvex::console::firmwareVersionText;
+using quorvex::console::firmwareVersionOf;
 using quorvex::console::IgnoredEventText;
 using quorvex::console::passageText;
 using quorvex::console::recordingTriggerText;

@@ -47,7 +47,7 @@ void PublisherLoop::run() {
         }
         if (session_) {
             serve();
-        } else if (ledger_.isOpen() && Clock::now() >= nextAttempt_) {
+        } else if (Clock::now() >= nextAttempt_) {
             attempt();
         } else {
             if (ledger_.isOpen() && ledger_.changed()) {
@@ -69,7 +69,7 @@ bool PublisherLoop::stopping() {
 
 // Nothing to do until the next attempt, the next look at the journal, or a stop.
 void PublisherLoop::idle() {
-    const auto until = std::min(ledger_.isOpen() ? nextAttempt_ : nextLedgerTry_, Clock::now() + IdleLook);
+    const auto until = std::min(nextAttempt_, Clock::now() + IdleLook);
     std::unique_lock lock(shared_.mutex);
     shared_.changed.wait_until(lock, until, [this] { return shared_.stopping; });
 }
@@ -83,6 +83,7 @@ void PublisherLoop::openLedger() {
         LogBeacon::log("PublisherLoop::openLedger", DebugLevel2, L"Journal not ready: %hs", error.c_str());
         return;
     }
+    maybeMore_ = true;
     updateWaiting();
 }
 
@@ -97,7 +98,8 @@ void PublisherLoop::attempt() {
     LogBeacon::log("PublisherLoop::attempt", Information, L"Connecting to %hs (attempt %hs)",
                    brokerName(settings_.url).c_str(), std::to_string(attempts).c_str());
     setState(LinkState::Connecting);
-    willSerial_ = unit.serialNumber.empty() ? ledger_.lastSerialNumber() : unit.serialNumber;
+    willSerial_ =
+        !unit.serialNumber.empty() || !ledger_.isOpen() ? unit.serialNumber : ledger_.lastSerialNumber();
     session_ = std::make_unique<MqttSession>(
         settings_,
         willSerial_.empty() ? std::string() : topicOf(settings_.url.prefix, willSerial_, "status"));
@@ -118,7 +120,7 @@ void PublisherLoop::serve() {
         drop(error);
     }
     if (session_ && online_) {
-        maybeMore_ = ledger_.changed() || maybeMore_;
+        maybeMore_ = (ledger_.isOpen() && ledger_.changed()) || maybeMore_;
         sendRows();
         sendStatus(false);
     }
@@ -173,7 +175,8 @@ void PublisherLoop::acknowledge(const std::vector<int>& messageIds) {
 }
 
 void PublisherLoop::sendRows() {
-    while (maybeMore_ && inFlight_.size() < settings_.inFlight) {
+    // Without the journal (not there yet) only the status goes out.
+    while (ledger_.isOpen() && maybeMore_ && inFlight_.size() < settings_.inFlight) {
         const std::size_t room = settings_.inFlight - inFlight_.size();
         std::vector<journal::JournalEntry> rows;
         if (const std::string error = ledger_.waitingAfter(cursor_, room, rows); !error.empty()) {
@@ -296,7 +299,7 @@ void PublisherLoop::setState(LinkState state) {
 }
 
 void PublisherLoop::updateWaiting() {
-    const auto waiting = ledger_.waitingCount();
+    const auto waiting = ledger_.isOpen() ? ledger_.waitingCount() : std::nullopt;
     if (waiting) {
         const std::lock_guard lock(shared_.mutex);
         shared_.status.waiting = *waiting;

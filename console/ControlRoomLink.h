@@ -1,0 +1,45 @@
+#pragma once
+
+#include "console/ControlRoomSettings.h"
+#include "console/link/Publisher.h"
+
+#include <QLabel>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class QTimer;
+
+namespace quorvex::console {
+
+// The console's control-room link: the publisher the settings ask for and its pane in the status
+// bar, refreshed from the publisher's status twice a second. The window thread only reads that
+// status; starting and ending a publisher never waits on the network.
+class ControlRoomLink : public QObject {
+    Q_OBJECT
+public:
+    ControlRoomLink(std::string journalPath, QWidget* statusBar);
+    ~ControlRoomLink() override;
+
+    // Stops the link there is and starts the one of the settings (none when off).
+    void apply(const ControlRoomSettings& settings);
+    QLabel* pane() const { return pane_; }
+    link::LinkStatus status() const;
+
+signals:
+    // A new error of the link's, once, for the status bar's message.
+    void errorSeen(const QString& text);
+
+private:
+    void refresh();
+
+    const std::string journalPath_;
+    std::unique_ptr<link::Publisher> publisher_;
+    QLabel* pane_;
+    QTimer* timer_;
+    std::string lastError_;
+};
+
+}  // namespace quorvex::console
