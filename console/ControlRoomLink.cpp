@@ -1,6 +1,7 @@
 #include "console/ControlRoomLink.h"
 
 #include "console/link/LinkPane.h"
+#include "console/link/UnitStatusOf.h"
 #include "support/logging/LogBeacon.h"
 
 #include <QTimer>
@@ -17,8 +18,11 @@ constexpr int RefreshMs = 500;
 
 }  // namespace
 
-ControlRoomLink::ControlRoomLink(std::string journalPath, QWidget* statusBar)
-    : journalPath_(std::move(journalPath)), pane_(new QLabel(statusBar)), timer_(new QTimer(this)) {
+ControlRoomLink::ControlRoomLink(std::string journalPath, const DeviceState& unit, QWidget* statusBar)
+    : journalPath_(std::move(journalPath)),
+      unit_(unit),
+      pane_(new QLabel(statusBar)),
+      timer_(new QTimer(this)) {
     LogBeacon::log("ControlRoomLink::ControlRoomLink", DebugLevel1, L" ");
     pane_->setAccessibleName(QStringLiteral("Control room link"));
     connect(timer_, &QTimer::timeout, this, &ControlRoomLink::refresh);
@@ -47,6 +51,9 @@ link::LinkStatus ControlRoomLink::status() const {
 }
 
 void ControlRoomLink::refresh() {
+    if (publisher_) {
+        publisher_->setUnit(link::unitStatusOf(unit_, link::connectionOf(unit_)));
+    }
     const link::LinkStatus now = status();
     const link::LinkPane pane = link::linkPaneOf(now);
     pane_->setText(QString::fromStdString(pane.text));

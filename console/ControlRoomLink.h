@@ -10,17 +10,19 @@
 #include <memory>
 #include <string>
 
+class DeviceState;
 class QTimer;
 
 namespace quorvex::console {
 
 // The console's control-room link: the publisher the settings ask for and its pane in the status
-// bar, refreshed from the publisher's status twice a second. The window thread only reads that
-// status; starting and ending a publisher never waits on the network.
+// bar, refreshed from the publisher's status twice a second, when the unit's status is handed on
+// too (sent only on change). The window thread only reads and hands over; starting and ending a
+// publisher never waits on the network.
 class ControlRoomLink : public QObject {
     Q_OBJECT
 public:
-    ControlRoomLink(std::string journalPath, QWidget* statusBar);
+    ControlRoomLink(std::string journalPath, const DeviceState& unit, QWidget* statusBar);
     ~ControlRoomLink() override;
 
     // Stops the link there is and starts the one of the settings (none when off).
@@ -36,6 +38,7 @@ private:
     void refresh();
 
     const std::string journalPath_;
+    const DeviceState& unit_;
     std::unique_ptr<link::Publisher> publisher_;
     QLabel* pane_;
     QTimer* timer_;

@@ -3,6 +3,7 @@
 #include "console/ControlRoomLink.h"
 #include "console/TelvaneDlg.h"
 #include "console/journal/JournalLocation.h"
+#include "device/IUserInterface.h"
 #include "support/logging/LogBeacon.h"
 
 #include <QStatusBar>
@@ -17,7 +18,8 @@ using namespace zeph::windows::logging;
 
 void TelvaneDlg::createControlRoomPane() {
     QStatusBar* bar = statusBar();
-    controlRoom_ = new ControlRoomLink(journal::journalPath(std::nullopt, false).value_or(""), bar);
+    controlRoom_ = new ControlRoomLink(journal::journalPath(std::nullopt, false).value_or(""),
+                                       *device_.getDeviceState(), bar);
     controlRoom_->setParent(this);
     bar->addPermanentWidget(controlRoom_->pane());
     connect(controlRoom_, &ControlRoomLink::errorSeen, this,

@@ -2,6 +2,7 @@
 #include "console/ControlRoomLink.h"
 #include "tests/console/ConsoleFixture.h"
 #include "tests/helpers/mqtt/MqttBroker.h"
+#include "tests/helpers/mqtt/MqttSubscriber.h"
 
 #include <cstdlib>
 
@@ -30,6 +31,14 @@ TEST_F(ControlRoomPaneTest, PaneShowsOffConnectingOnlineAndOfflineWithTheBrokerI
     MqttBroker broker(temp_.path());
     window().controlRoom()->apply({broker.url(), "secret", "", "", ""});
     ASSERT_TRUE(waitFor([&] { return pane() == "Control room: online"; })) << pane().toStdString();
+    // The unit's status reaches the control room, retained.
+    ASSERT_TRUE(waitForStreaming());
+    MqttSubscriber controlRoom(broker.port(), "quorvex/+/status");
+    ASSERT_TRUE(waitFor([&] {
+        const auto messages = controlRoom.messages();
+        return !messages.empty() &&
+               messages.back().payload.find("\"connection\":\"connected\"") != std::string::npos;
+    }));
     const QString tip = window().controlRoom()->pane()->toolTip();
     EXPECT_TRUE(tip.contains(QString::fromStdString("127.0.0.1:" + std::to_string(broker.port()))));
     EXPECT_FALSE(tip.contains("secret"));
