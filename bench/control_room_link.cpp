@@ -147,7 +147,7 @@ void latency(const std::filesystem::path& folder, int port, int passages) {
         }
     }
     mosquitto_disconnect(subscriber);
-    mosquitto_loop_stop(subscriber, true);
+    mosquitto_loop_stop(subscriber, false);
     mosquitto_destroy(subscriber);
     std::sort(milliseconds.begin(), milliseconds.end());
     summary("link passages arrived of " + std::to_string(passages), static_cast<double>(milliseconds.size()),

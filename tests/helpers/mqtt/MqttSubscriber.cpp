@@ -44,7 +44,8 @@ MqttSubscriber::MqttSubscriber(int port, const std::string& filter) : filter_(fi
 
 MqttSubscriber::~MqttSubscriber() {
     mosquitto_disconnect(client_);
-    mosquitto_loop_stop(client_, true);
+    // The loop ends by itself after the disconnection: cancelling its thread could leave a lock held.
+    mosquitto_loop_stop(client_, false);
     mosquitto_destroy(client_);
 }
 
