@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "cli/OperatorCommand.h"
+#include "console/link/LinkUrl.h"
 #include "simulator/CommandLine.h"
 #include "simulator/ControlCommand.h"
 #include "simulator/SimulatedUnit.h"
@@ -21,7 +22,11 @@ program_options::options_description cliOptionTable() {
     program_options::options_description table;
     table.add_options()("help,h", "")("version", "")("simulate", "")(
         "port", program_options::value<std::string>()->value_name("a port: COMn or a device path"), "")(
-        "journal", program_options::value<std::string>()->value_name("a file"), "")("no-journal", "");
+        "journal", program_options::value<std::string>()->value_name("a file"), "")("no-journal", "")(
+        "publish", program_options::value<std::string>()->value_name("a broker's URL"), "")(
+        "publish-ca", program_options::value<std::string>()->value_name("a file"), "")(
+        "publish-cert", program_options::value<std::string>()->value_name("a file"), "")(
+        "publish-key", program_options::value<std::string>()->value_name("a file"), "");
     table.add(quorvex::simulator::unitOptionTable());
     return table;
 }
@@ -40,10 +45,37 @@ bool applyOwnOption(const program_options::option& option, CliOptions& options) 
         options.journal = option.value.front();
     } else if (option.string_key == "no-journal") {
         options.noJournal = true;
+    } else if (option.string_key == "publish") {
+        options.publish = option.value.front();
+    } else if (option.string_key == "publish-ca") {
+        options.publishCa = option.value.front();
+    } else if (option.string_key == "publish-cert") {
+        options.publishCert = option.value.front();
+    } else if (option.string_key == "publish-key") {
+        options.publishKey = option.value.front();
     } else {
         return false;
     }
     return true;
+}
+
+// The control-room link publishes the journal's rows: it needs a journal and a broker it can read.
+std::string checkPublishOptions(const CliOptions& options) {
+    if (!options.publish) {
+        const bool filesGiven =
+            !options.publishCa.empty() || !options.publishCert.empty() || !options.publishKey.empty();
+        return filesGiven ? "--publish-ca, --publish-cert and --publish-key go with --publish URL" : "";
+    }
+    if (options.noJournal) {
+        return "--publish sends the journal's rows: it cannot go with --no-journal";
+    }
+    quorvex::link::LinkUrl url;
+    if (const std::string error = quorvex::link::parseLinkUrl(*options.publish, url); !error.empty()) {
+        return "--publish: " + error;
+    }
+    return options.publishCert.empty() == options.publishKey.empty()
+               ? ""
+               : "give --publish-cert and --publish-key together";
 }
 
 }  // namespace
@@ -65,6 +97,9 @@ std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& 
     }
     if (options.journal && options.noJournal) {
         return "give either --journal FILE or --no-journal";
+    }
+    if (const std::string error = checkPublishOptions(options); !error.empty()) {
+        return error;
     }
     if (options.port.has_value() == options.simulate) {
         return "give either --port PORT or --simulate";
@@ -95,6 +130,11 @@ log is written to $TEMP (else $TMPDIR, else /tmp) as QUORVEX_DEBUG-<date>_<time>
   --journal FILE  the passage journal to write (default: $QUORVEX_JOURNAL, else
                   $XDG_DATA_HOME/quorvex/journal.sqlite3); its faults on standard error
   --no-journal    keep no journal
+  --publish URL   publish the journal's passages to a control room's MQTT broker:
+                  mqtt://[user@]host[:port]/prefix or mqtts://...; the password
+                  from $QUORVEX_PUBLISH_PASSWORD
+  --publish-ca FILE    the authority that signed the broker's certificate (mqtts)
+  --publish-cert FILE  a client certificate for the broker, with --publish-key FILE
   -h, --help      this text
   --version       the program's version
 

@@ -16,6 +16,10 @@ struct CliOptions {
     quorvex::simulator::SimulatorOptions unit;  // with --simulate
     std::optional<std::string> journal;         // --journal PATH (bytes)
     bool noJournal = false;                     // --no-journal
+    std::optional<std::string> publish;         // --publish URL: the control-room broker
+    std::string publishCa;                      // --publish-ca FILE
+    std::string publishCert;                    // --publish-cert FILE
+    std::string publishKey;                     // --publish-key FILE
     bool help = false;
     bool version = false;
 };

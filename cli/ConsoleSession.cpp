@@ -1,6 +1,7 @@
 #include "cli/ConsoleSession.h"
 
 #include "cli/EventDescription.h"
+#include "console/link/UnitStatusOf.h"
 #include "console/rules/PostedRecord.h"
 #include "device/DeviceState.h"
 #include "device/EventRecords.h"
@@ -75,6 +76,10 @@ void ConsoleSession::onDeviceMessage(platform::UINT message, platform::WPARAM wP
     const quorvex::console::PostedRecord record(message, lParam);
     if (journal_) {
         journal_->onDeviceMessage(message, lParam, rules_.port());
+    }
+    if (publisher_ != nullptr) {
+        const DeviceState& state = *device_.getDeviceState();
+        publisher_->setUnit(quorvex::link::unitStatusOf(state, quorvex::link::connectionOf(state)));
     }
     JsonObject line;
     line.text("event", eventNameOf(message)).object("data", describeRecord(message, wParam, lParam));
@@ -216,6 +221,10 @@ void ConsoleSession::reportJournal(const std::string& text) {
 void ConsoleSession::connectionEnded(ConnectionOutcome outcome, const std::string& reason) {
     if (journal_) {
         journal_->onConnectionEnded(outcome, reason);
+    }
+    if (publisher_ != nullptr) {
+        publisher_->setUnit(
+            quorvex::link::unitStatusOf(*device_.getDeviceState(), quorvex::link::connectionOf(outcome)));
     }
     finish(sessionEndOf(outcome), reason);
 }

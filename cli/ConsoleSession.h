@@ -3,6 +3,7 @@
 #include "cli/JsonObject.h"
 #include "cli/OperatorCommand.h"
 #include "console/journal/JournalFeed.h"
+#include "console/link/Publisher.h"
 #include "console/rules/ConsoleRules.h"
 #include "console/rules/IConsoleView.h"
 #include "device/IUserInterface.h"
@@ -54,6 +55,8 @@ public:
 
     // The journal the session's passages go to; its messages are printed on the error stream.
     void setJournal(quorvex::journal::Journal* journal) { journal_.emplace(journal, device_); }
+    // The control-room link that the unit's status goes to.
+    void setPublisher(quorvex::link::Publisher* publisher) { publisher_ = publisher; }
     // A message of the journal's, from any thread: printed by the session's thread.
     void reportJournal(const std::string& text);
 
@@ -100,6 +103,7 @@ private:
     std::optional<SessionEnd> end_;
     std::function<std::string(std::string_view)> unitControl_;
     std::optional<quorvex::journal::JournalFeed> journal_;
+    quorvex::link::Publisher* publisher_ = nullptr;
 };
 
 }  // namespace quorvex::cli

@@ -1,5 +1,6 @@
 #include "console/Telvane.h"
 
+#include "console/ControlRoomLink.h"
 #include "console/QtMessageBridge.h"
 #include "console/TelvaneDlg.h"
 #include "console/journal/Journal.h"
@@ -82,6 +83,8 @@ void Telvane::tellLogProblem(const std::string& text) {
 void Telvane::openJournal(const ConsoleOptions& options) {
     const auto path = quorvex::journal::journalPath(options.journal, options.noJournal);
     if (!path) {
+        // The control room is fed from the journal: without one there is nothing to send.
+        dialog_->controlRoom()->useJournal({});
         return;
     }
     quorvex::journal::JournalSettings settings;

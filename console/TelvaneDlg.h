@@ -37,6 +37,7 @@ namespace quorvex::console {
 
 class AxisHistoryWnd;
 class ChannelSelector;
+class ControlRoomLink;
 class DeviceInfoTab;
 class GainMeter;
 class GainSpin;
@@ -70,6 +71,8 @@ public:
     // What the message pane shows now (a highlighted command's prompt, else the message text).
     QString shownMessage() const;
     QMenu* workingFolderMenu() const { return workingFolderMenu_; }
+    // The control-room link and its status pane.
+    ControlRoomLink* controlRoom() const { return controlRoom_; }
     QString statusText() const;
     QString logText() const;
     bool isWaiting() const { return waiting_; }
@@ -137,6 +140,8 @@ private:
     void createDebugMenu();
     void createToolBar();
     void createStatusBar();
+    void createControlRoomPane();
+    void OnControlRoom();
     void createCentralArea();
     void updateWorkingFolderMenu() override;
 
@@ -243,6 +248,7 @@ private:
     std::map<int, QLabel*> panes_;
     QLabel* clockPane_ = nullptr;
     QTimer* clockTimer_ = nullptr;
+    ControlRoomLink* controlRoom_ = nullptr;
     QTimer* blinkTimer_ = nullptr;
     int blinkCounter_ = 0;
     QTimer* idleTimer_ = nullptr;

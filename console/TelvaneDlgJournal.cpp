@@ -1,5 +1,6 @@
 // TelvaneDlg: the passage journal. Rows are handed to the journal's own thread, so the passage
 // dialog and its sound never wait on the disk; what the journal says comes back as a message.
+#include "console/ControlRoomLink.h"
 #include "console/EntryTrace.h"
 #include "console/PassagesModel.h"
 #include "console/PassagesTab.h"
@@ -35,6 +36,7 @@ const platform::UINT WM_JOURNAL_NOTICE = platform::registerWindowMessage(L"QUORV
 void TelvaneDlg::setJournal(quorvex::journal::Journal* journal) {
     journal_ = journal;
     journalFeed_.emplace(journal, device_);
+    controlRoom_->useJournal(journal->path());
     journalPane_ = new QLabel(statusBar());
     journalPane_->hide();
     statusBar()->addPermanentWidget(journalPane_);

@@ -159,6 +159,10 @@ void TelvaneDlg::createMenus() {
     if (debugMode_) {
         createDebugMenu();
     }
+    QMenu* configuration = menuBar()->addMenu(QStringLiteral("&Configuration"));
+    QAction* controlRoom = configuration->addAction(QStringLiteral("Control &Room..."));
+    controlRoom->setStatusTip(QStringLiteral("Publish passages to a control room's MQTT broker"));
+    connect(controlRoom, &QAction::triggered, this, &TelvaneDlg::OnControlRoom);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     addCommand(help, ID_HELP, QStringLiteral("Telvane &Help"), [this] { OnHelp(); });
     addCommand(help, ID_APP_ABOUT, QStringLiteral("&About Telvane..."), [this] { OnAbout(); });
@@ -231,6 +235,7 @@ void TelvaneDlg::createStatusBar() {
         bar->addPermanentWidget(label);
         panes_[pane] = label;
     }
+    createControlRoomPane();
     clockPane_ = new QLabel(QString::fromStdString(clockText(std::time(nullptr))), bar);
     bar->addPermanentWidget(clockPane_);
     clockTimer_ = new QTimer(this);

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth fonts-dejavu-core dbus python3-dbusmock
   sox libsox-fmt-base dpkg-dev appstream desktop-file-utils file lintian help2man man-db
   at-spi2-core python3-pyatspi bash-completion
+  libmosquitto-dev mosquitto mosquitto-clients openssl
   "$@"
 )
 

@@ -5,6 +5,7 @@
 #include "cli/InputReader.h"
 #include "console/journal/Journal.h"
 #include "console/journal/JournalLocation.h"
+#include "console/link/Publisher.h"
 #include "console/rules/DebugLog.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
@@ -16,6 +17,9 @@
 #include "support/program/StopSignalSet.h"
 #include "support/version/Version.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -40,10 +44,26 @@ int runMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
+quorvex::link::LinkSettings linkSettingsOf(const CliOptions& options, const std::string& journalPath,
+                                           ConsoleSession& session) {
+    quorvex::link::LinkSettings settings;
+    quorvex::link::parseLinkUrl(*options.publish, settings.url);
+    quorvex::link::applyPasswordVariable(settings.url);
+    settings.caFile = options.publishCa;
+    settings.certFile = options.publishCert;
+    settings.keyFile = options.publishKey;
+    settings.journalPath = journalPath;
+    settings.clientId = "quorvex-cli-" + quorvex::link::hostName() + "-" + std::to_string(::getpid());
+    settings.notify = [&session](const std::string& text) { session.reportJournal(text); };
+    return settings;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const std::vector<std::string> given(argv + 1, argv + argc);
+    const std::vector<std::string_view> args(given.begin(), given.end());
+    std::for_each(argv + 1, argv + argc, quorvex::link::hidePassword);
     CliOptions options;
     if (const std::string error = parseCliOptions(args, options); !error.empty()) {
         std::cerr << "quorvex-cli: " << error << "\nTry quorvex-cli --help." << std::endl;
@@ -89,6 +109,12 @@ int main(int argc, char** argv) {
         journal = std::make_unique<quorvex::journal::Journal>(std::move(settings));
         session.setJournal(journal.get());
     }
+    std::unique_ptr<quorvex::link::Publisher> publisher;
+    if (options.publish && journal) {
+        publisher =
+            std::make_unique<quorvex::link::Publisher>(linkSettingsOf(options, journal->path(), session));
+        session.setPublisher(publisher.get());
+    }
     std::cout << JsonObject()
                      .text("event", "started")
                      .text("port", port)
@@ -109,8 +135,10 @@ int main(int argc, char** argv) {
     }
     // As the main window does when it closes: the stack disconnects and stops its workers.
     device.exit();
-    // The journal writes its last rows; what it says about them is printed before the end.
+    // The journal writes its last rows; what it says about them is printed before the end. Rows
+    // the link has not sent by then wait in the journal for the next start.
     journal.reset();
+    publisher.reset();
     zeph::platform::MSG message{};
     while (zeph::platform::peekMessage(message, session.window(), ConsoleSession::WM_CLI_JOURNAL,
                                        ConsoleSession::WM_CLI_JOURNAL, zeph::platform::PM_REMOVE)) {

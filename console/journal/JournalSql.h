@@ -7,7 +7,7 @@ namespace quorvex::journal::sql {
 
 // The schema, as steps from each version to the next: step k takes user_version k to k + 1.
 // A step is never changed once released; a new schema is a new step.
-inline constexpr std::array<const char*, 2> Migrations = {
+inline constexpr std::array<const char*, 3> Migrations = {
     // 1: sessions and what the unit reported in them.
     "CREATE TABLE sessions("
     " id INTEGER PRIMARY KEY,"
@@ -36,6 +36,10 @@ inline constexpr std::array<const char*, 2> Migrations = {
     " note TEXT NOT NULL DEFAULT '');",
     // 2: one session's rows, newest first, without a full scan.
     "CREATE INDEX events_by_session ON events(session_id, id);",
+    // 3: what the control-room link has handed to its broker. A row counts as delivered once the
+    // broker acknowledged it; every row after the link's start that has no mark still waits.
+    "CREATE TABLE link_start(only INTEGER PRIMARY KEY CHECK(only = 1), after_event INTEGER NOT NULL);"
+    "CREATE TABLE link_deliveries(event_id INTEGER PRIMARY KEY, delivered_us INTEGER NOT NULL);",
 };
 
 inline constexpr const char* InsertSession = "INSERT INTO sessions(connected_us, port) VALUES(?1, ?2)";

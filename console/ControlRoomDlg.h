@@ -1,0 +1,31 @@
+#pragma once
+
+#include "console/ControlRoomSettings.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+
+namespace quorvex::console {
+
+// Configuration > Control Room...: the broker's URL, the password (never shown), and the TLS
+// files. OK is refused, with the reason beside it, for a URL the link cannot use.
+class ControlRoomDlg : public QDialog {
+    Q_OBJECT
+public:
+    ControlRoomDlg(const ControlRoomSettings& settings, QWidget* parent);
+    ControlRoomSettings settings() const;
+
+    void accept() override;
+
+private:
+    QLineEdit* url_;
+    QLineEdit* password_;
+    QLineEdit* caFile_;
+    QLineEdit* certFile_;
+    QLineEdit* keyFile_;
+    QLabel* error_;
+};
+
+}  // namespace quorvex::console

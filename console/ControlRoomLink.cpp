@@ -1,0 +1,75 @@
+#include "console/ControlRoomLink.h"
+
+#include "console/link/LinkPane.h"
+#include "console/link/UnitStatusOf.h"
+#include "support/logging/LogBeacon.h"
+
+#include <QTimer>
+
+#include <thread>
+
+namespace quorvex::console {
+
+namespace {
+
+using namespace zeph::windows::logging;
+
+constexpr int RefreshMs = 500;
+
+}  // namespace
+
+ControlRoomLink::ControlRoomLink(std::string journalPath, const DeviceState& unit, QWidget* statusBar)
+    : journalPath_(std::move(journalPath)),
+      unit_(unit),
+      pane_(new QLabel(statusBar)),
+      timer_(new QTimer(this)) {
+    LogBeacon::log("ControlRoomLink::ControlRoomLink", DebugLevel1, L" ");
+    pane_->setAccessibleName(QStringLiteral("Control room link"));
+    connect(timer_, &QTimer::timeout, this, &ControlRoomLink::refresh);
+    timer_->start(RefreshMs);
+    refresh();
+}
+
+// The last goodbye to the broker is bounded by the publisher itself.
+ControlRoomLink::~ControlRoomLink() = default;
+
+void ControlRoomLink::apply(const ControlRoomSettings& settings) {
+    LogBeacon::log("ControlRoomLink::apply", DebugLevel1, L" ");
+    if (publisher_) {
+        // Its goodbye to the broker may take a second or two: not on the window's thread.
+        std::thread([old = std::move(publisher_)]() mutable { old.reset(); }).detach();
+    }
+    lastError_.clear();
+    applied_ = settings;
+    if (auto link = linkSettingsOf(settings, journalPath_); link && !journalPath_.empty()) {
+        publisher_ = std::make_unique<link::Publisher>(std::move(*link));
+    }
+    refresh();
+}
+
+void ControlRoomLink::useJournal(const std::string& journalPath) {
+    if (journalPath != journalPath_) {
+        journalPath_ = journalPath;
+        apply(applied_);
+    }
+}
+
+link::LinkStatus ControlRoomLink::status() const {
+    return publisher_ ? publisher_->status() : link::LinkStatus{};
+}
+
+void ControlRoomLink::refresh() {
+    if (publisher_) {
+        publisher_->setUnit(link::unitStatusOf(unit_, link::connectionOf(unit_)));
+    }
+    const link::LinkStatus now = status();
+    const link::LinkPane pane = link::linkPaneOf(now);
+    pane_->setText(QString::fromStdString(pane.text));
+    pane_->setToolTip(QString::fromStdString(pane.tip));
+    if (!now.lastError.empty() && now.lastError != lastError_) {
+        lastError_ = now.lastError;
+        emit errorSeen(QStringLiteral("Control room link: ") + QString::fromStdString(now.lastError));
+    }
+}
+
+}  // namespace quorvex::console

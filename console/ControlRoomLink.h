@@ -1,0 +1,52 @@
+#pragma once
+
+#include "console/ControlRoomSettings.h"
+#include "console/link/Publisher.h"
+
+#include <QLabel>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class DeviceState;
+class QTimer;
+
+namespace quorvex::console {
+
+// The console's control-room link: the publisher the settings ask for and its pane in the status
+// bar, refreshed from the publisher's status twice a second, when the unit's status is handed on
+// too (sent only on change). The window thread only reads and hands over; starting and ending a
+// publisher never waits on the network.
+class ControlRoomLink : public QObject {
+    Q_OBJECT
+public:
+    ControlRoomLink(std::string journalPath, const DeviceState& unit, QWidget* statusBar);
+    ~ControlRoomLink() override;
+
+    // Stops the link there is and starts the one of the settings (none when off).
+    void apply(const ControlRoomSettings& settings);
+    // Publishes from this journal file from now on: the one the console writes, which --journal
+    // or $QUORVEX_JOURNAL may have put elsewhere than the default.
+    void useJournal(const std::string& journalPath);
+    QLabel* pane() const { return pane_; }
+    link::LinkStatus status() const;
+
+signals:
+    // A new error of the link's, once, for the status bar's message.
+    void errorSeen(const QString& text);
+
+private:
+    void refresh();
+
+    std::string journalPath_;
+    ControlRoomSettings applied_;
+    const DeviceState& unit_;
+    std::unique_ptr<link::Publisher> publisher_;
+    QLabel* pane_;
+    QTimer* timer_;
+    std::string lastError_;
+};
+
+}  // namespace quorvex::console

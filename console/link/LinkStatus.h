@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quorvex::link {
+
+enum class LinkState {
+    Off,         // no broker configured
+    Connecting,  // a connection is being made, not yet accepted
+    Online,      // the broker accepted us: rows go out as they come
+    Offline,     // no connection now: rows wait for the next attempt
+};
+
+struct LinkStatus {
+    LinkState state = LinkState::Off;
+    std::size_t waiting = 0;      // journal rows not yet acknowledged by the broker
+    std::uint64_t delivered = 0;  // rows acknowledged since the start
+    std::uint64_t attempts = 0;   // connections tried since the start
+    std::string broker;           // without the password
+    std::string lastError;        // "" while nothing went wrong
+};
+
+}  // namespace quorvex::link
