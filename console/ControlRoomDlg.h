@@ -9,7 +9,7 @@ class QLineEdit;
 
 namespace quorvex::console {
 
-// Configuration > Control Room...: the broker's URL, the password (never shown), and the TLS
+// File > Control Room...: the broker's URL, the password (never shown), and the TLS
 // files. OK is refused, with the reason beside it, for a URL the link cannot use.
 class ControlRoomDlg : public QDialog {
     Q_OBJECT

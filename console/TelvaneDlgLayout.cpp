@@ -113,6 +113,10 @@ void TelvaneDlg::createMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     // "Ctrl+S" is shown beside Save but is not bound to a key.
     addCommand(file, ID_FILE_SAVE, QStringLiteral("&Save\tCtrl+S"), [this] { OnSave(); });
+    // Our own setting, kept in the File menu so the menu bar stays as the operators know it.
+    QAction* controlRoom = file->addAction(QStringLiteral("Control &Room..."));
+    controlRoom->setStatusTip(QStringLiteral("Publish passages to a control room's MQTT broker"));
+    connect(controlRoom, &QAction::triggered, this, &TelvaneDlg::OnControlRoom);
     file->addSeparator();
     addCommand(file, ID_APP_EXIT, QStringLiteral("E&xit"), [this] { close(); });
 
@@ -159,10 +163,6 @@ void TelvaneDlg::createMenus() {
     if (debugMode_) {
         createDebugMenu();
     }
-    QMenu* configuration = menuBar()->addMenu(QStringLiteral("&Configuration"));
-    QAction* controlRoom = configuration->addAction(QStringLiteral("Control &Room..."));
-    controlRoom->setStatusTip(QStringLiteral("Publish passages to a control room's MQTT broker"));
-    connect(controlRoom, &QAction::triggered, this, &TelvaneDlg::OnControlRoom);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     addCommand(help, ID_HELP, QStringLiteral("Telvane &Help"), [this] { OnHelp(); });
     addCommand(help, ID_APP_ABOUT, QStringLiteral("&About Telvane..."), [this] { OnAbout(); });

@@ -27,7 +27,7 @@ LinkPane linkPaneOf(const LinkStatus& status) {
         pane.text += ", " + std::to_string(status.waiting) + " waiting";
     }
     if (status.state == LinkState::Off) {
-        pane.tip = "No broker configured (Configuration > Control Room...)";
+        pane.tip = "No broker configured (File > Control Room...)";
         return pane;
     }
     pane.tip = "Broker: " + status.broker;

@@ -35,8 +35,10 @@ LinkAnswer kernelLinkAnswer(int fd) {
         return LinkAnswer::Refused;
     }
     bool raised = false;
-    if (tty::carrier(fd, raised) != 0) {
-        return LinkAnswer::Refused;  // the tty no longer answers: its link is gone
+    if (const DWORD error = tty::carrier(fd, raised); error != 0) {
+        // A tty without modem lines (a pseudo-terminal bound in the link's place) cannot tell:
+        // its open is all there is. Any other failure: the tty no longer answers, its link is gone.
+        return error == platform::ERROR_INVALID_FUNCTION ? LinkAnswer::Up : LinkAnswer::Refused;
     }
     return raised ? LinkAnswer::Up : LinkAnswer::Pending;
 }

@@ -21,6 +21,7 @@ inline constexpr platform::DWORD kLinkTimeoutMs = 10000;
 
 // The kernel's answer: a hung-up tty (the connection failed or dropped) is refused; carrier
 // (TIOCM_CD, the unit's "data valid" once its serial channel is open) is up; else it is pending.
+// A tty that has no modem lines at all is up once open.
 LinkAnswer kernelLinkAnswer(int fd);
 
 // Whether the device path leads, itself or through its symlinks, to an rfcomm tty ("rfcomm<n>").

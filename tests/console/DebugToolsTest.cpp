@@ -7,9 +7,9 @@
 
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 
@@ -118,9 +118,9 @@ TEST_F(DebugTools, TheMainWindowTakesItsDebugToolsWithIt) {
     EXPECT_TRUE(profile.contains("Log Filter Dialog/Rectangle"));
 }
 
-// The colour a log-tab line containing the text was written in.
+// The colour a log-tab line containing the text was written in; invalid while it is not on screen.
 QColor logLineColour(const TelvaneDlg& window, const QString& text) {
-    const auto* edit = window.findChild<LogTab*>()->findChild<QTextEdit*>();
+    const auto* edit = window.findChild<LogTab*>()->findChild<QPlainTextEdit*>();
     for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
         if (block.text().contains(text)) {
             return block.begin().fragment().charFormat().foreground().color();
@@ -166,6 +166,8 @@ TEST_F(DebugToolsTest, WhileAPassageDialogIsOpenOnlyTheMainWindowWaits) {
 
     control("ignored");
     ASSERT_TRUE(waitFor([&] { return window().ignoredCount() == 1; }));
+    // The tab puts its lines on screen in batches.
+    ASSERT_TRUE(waitFor([&] { return logLineColour(window(), QStringLiteral("Event ignored.")).isValid(); }));
     const QRgb written = logLineColour(window(), QStringLiteral("Event ignored.")).rgba();
     EXPECT_EQ(window().palette().color(QPalette::Active, QPalette::WindowText).rgba(), written);
     EXPECT_NE(window().palette().color(QPalette::Disabled, QPalette::WindowText).rgba(), written);

@@ -12,11 +12,14 @@ declare -A below=(
   [simulator]="simulator support"
   [discovery]="discovery support"
   [console/rules]="console/rules device support"
-  [cli]="cli console/rules device simulator support"
+  [console/journal]="console/journal console/rules device support"
+  [console/link]="console/link console/journal console/rules device support"
+  [cli]="cli console/rules console/journal console/link device simulator support"
   [console]="console device discovery simulator support"
 )
 qt_free=(support/platform support/logging support/communication support/program support/threading
-         support/logfile support/config support/system device simulator cli console/rules)
+         support/logfile support/config support/system device simulator cli console/rules
+         console/journal console/link)
 
 status=0
 for folder in "${!below[@]}"; do

@@ -159,7 +159,12 @@ TEST_F(PortGroupDenialTest, OpeningSuchAPortFailsAndLogsTheAdviceAsAWarning) {
         beacon.flush();
         return std::to_string(result) + "|" + lines;
     });
-    EXPECT_EQ(outcome, "5|zeph::windows::communication::Serial::open|" + expectedAdvice());
+    // The log keeps every entry on one line: the advice's line breaks are written escaped.
+    std::string oneLine = expectedAdvice();
+    for (std::size_t at = oneLine.find('\n'); at != std::string::npos; at = oneLine.find('\n', at)) {
+        oneLine.replace(at, 1, "\\x0A");
+    }
+    EXPECT_EQ(outcome, "5|zeph::windows::communication::Serial::open|" + oneLine);
 }
 
 TEST_F(PortGroupDenialTest, NothingIsSaidWhenTheGroupIsNotTheObstacle) {
