@@ -3,6 +3,7 @@
 #include "console/journal/JournalSql.h"
 
 #include <string>
+#include <thread>
 
 namespace quorvex::journal {
 
@@ -62,14 +63,30 @@ void JournalStore::close() {
 }
 
 OpenOutcome JournalStore::fail(int result) {
+    lastResult_ = result;
     message_ = connection_.isOpen() ? connection_.message() : sqlite3_errstr(result);
     close();
     return isDamage(result) ? OpenOutcome::Damaged : OpenOutcome::Failed;
 }
 
 OpenOutcome JournalStore::open(const std::string& path, std::chrono::milliseconds busyTimeout) {
+    // SQLite answers "locked" without waiting while another program switches the file to WAL or
+    // recovers it; that is the other writer's turn, not a fault, so it is tried again in time.
+    const auto deadline = std::chrono::steady_clock::now() + busyTimeout;
+    for (;;) {
+        const OpenOutcome outcome = openOnce(path, busyTimeout);
+        if (outcome != OpenOutcome::Failed || (lastResult_ & 0xFF) != SQLITE_BUSY ||
+            std::chrono::steady_clock::now() >= deadline) {
+            return outcome;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+OpenOutcome JournalStore::openOnce(const std::string& path, std::chrono::milliseconds busyTimeout) {
     close();
     message_.clear();
+    lastResult_ = SQLITE_OK;
     const int result =
         connection_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     if (result != SQLITE_OK) {
@@ -102,8 +119,14 @@ OpenOutcome JournalStore::setUp(std::chrono::milliseconds busyTimeout) {
         return OpenOutcome::NewerSchema;
     }
     const auto mode = connection_.queryText("PRAGMA journal_mode=WAL", result);
-    if (result != SQLITE_OK || mode != "wal") {
-        return fail(result != SQLITE_OK ? result : SQLITE_CANTOPEN);
+    if (result != SQLITE_OK) {
+        return fail(result);
+    }
+    if (mode != "wal") {
+        // SQLite keeps the old mode while another connection holds the file: a turn to wait for.
+        fail(SQLITE_BUSY);
+        message_ = "the journal mode stays " + mode.value_or("unknown") + ", not WAL";
+        return OpenOutcome::Failed;
     }
     if ((result = connection_.execute("PRAGMA synchronous=FULL")) != SQLITE_OK) {
         return fail(result);

@@ -45,6 +45,7 @@ public:
 
 private:
     struct Statements;
+    OpenOutcome openOnce(const std::string& path, std::chrono::milliseconds busyTimeout);
     OpenOutcome setUp(std::chrono::milliseconds busyTimeout);
     OpenOutcome migrate();
     int apply(const JournalOperation& operation, std::map<SessionToken, std::int64_t>& sessions);
@@ -56,6 +57,7 @@ private:
     std::map<SessionToken, std::int64_t> sessions_;
     std::string message_;
     int foundVersion_ = 0;
+    int lastResult_ = 0;  // SQLite's result code of the last failure
 };
 
 }  // namespace quorvex::journal
