@@ -70,6 +70,7 @@ std::string DebugLog::unavailableReason(zeph::platform::DWORD code) {
 DebugLog::~DebugLog() {
     listener_.stopBackgroundWriter();
     if (LogBeacon* beacon = LogBeacon::current()) {
+        beacon->paceDelivery(std::chrono::milliseconds(0));
         beacon->flush();
     }
     listener_.close();
@@ -89,7 +90,9 @@ void DebugLog::tellFailure(const LogFileStatus& status) const {
 }
 
 zeph::platform::DWORD DebugLog::initialize() {
-    LogBeacon::instance();
+    // At the line's limit every frame logs a few entries from several threads: one delivery per
+    // 20 ms instead of a wake-up of the window thread for each keeps the cost near the floor.
+    LogBeacon::instance().paceDelivery(std::chrono::milliseconds(20));
     bool wanted = false;
     zeph::windows::config::ConfigMgr::instance().get(L"Application.Logging.Debug", wanted);
     if (!wanted) {

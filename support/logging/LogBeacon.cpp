@@ -102,6 +102,10 @@ void LogBeacon::updateLevels() {
     levels_.store(levels, std::memory_order_relaxed);
 }
 
+void LogBeacon::paceDelivery(std::chrono::milliseconds interval) {
+    window_->paceDelivery(interval);
+}
+
 void LogBeacon::flush() {
     if (platform::getWindowThreadId(window_->handle()) != platform::currentThreadId()) {
         return;

@@ -8,6 +8,7 @@
 #include <boost/signals2/connection.hpp>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -74,6 +75,10 @@ public:
     // Delivers, on the calling (window) thread, every entry posted before the call. Entries that
     // listeners log while being delivered wait for the next pump, so flush always returns.
     void flush();
+
+    // Wake-ups of the window for new entries at most once per interval (zero: at once); see
+    // LogNotificationWnd::paceDelivery.
+    void paceDelivery(std::chrono::milliseconds interval);
 
     // How many entries have been rendered since start: a filtered level is never rendered.
     std::uint64_t renderedCount() const { return rendered_.load(std::memory_order_relaxed); }

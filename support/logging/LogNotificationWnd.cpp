@@ -27,6 +27,7 @@ LogNotificationWnd::LogNotificationWnd() {
 }
 
 LogNotificationWnd::~LogNotificationWnd() {
+    stopPacing();
     platform::destroyWindow(window_);
     release(pending_.exchange(nullptr, std::memory_order_acquire));
 }
@@ -47,9 +48,67 @@ void LogNotificationWnd::post(LogEntry&& entry) {
         node->previous = previous;
     }
     // One wake-up per batch: a later entry finds the batch non-empty and the window already woken.
-    if (previous == nullptr && !platform::postMessage(window_, WM_LOG_WRITEMESSAGE(), 0, 0)) {
+    if (previous == nullptr && !wake()) {
         // No window to wake: nobody would ever take the batch.
         release(pending_.exchange(nullptr, std::memory_order_acquire));
+    }
+}
+
+bool LogNotificationWnd::wake() {
+    if (!paced_.load(std::memory_order_acquire)) {
+        return platform::postMessage(window_, WM_LOG_WRITEMESSAGE(), 0, 0);
+    }
+    if (!armed_.exchange(true, std::memory_order_acq_rel)) {
+        // Taken briefly so the pacing thread cannot miss the change between its test and its wait.
+        { const std::lock_guard lock(paceMutex_); }
+        paceChanged_.notify_one();
+    }
+    return true;
+}
+
+void LogNotificationWnd::paceDelivery(std::chrono::milliseconds interval) {
+    stopPacing();
+    if (interval.count() <= 0 || window_ == nullptr) {
+        return;
+    }
+    interval_ = interval;
+    stopping_ = false;
+    pacer_ = std::thread([this] { pace(); });
+    paced_.store(true, std::memory_order_release);
+}
+
+void LogNotificationWnd::pace() {
+    std::unique_lock lock(paceMutex_);
+    for (;;) {
+        paceChanged_.wait(lock, [this] { return stopping_ || armed_.load(std::memory_order_acquire); });
+        if (stopping_) {
+            return;
+        }
+        // The batch gathers for the interval; entries pushed after the flag is cleared arm it anew.
+        paceChanged_.wait_for(lock, interval_, [this] { return stopping_; });
+        armed_.store(false, std::memory_order_release);
+        lock.unlock();
+        if (!platform::postMessage(window_, WM_LOG_WRITEMESSAGE(), 0, 0)) {
+            release(pending_.exchange(nullptr, std::memory_order_acquire));
+        }
+        lock.lock();
+    }
+}
+
+void LogNotificationWnd::stopPacing() {
+    if (!pacer_.joinable()) {
+        return;
+    }
+    paced_.store(false, std::memory_order_release);
+    {
+        const std::lock_guard lock(paceMutex_);
+        stopping_ = true;
+    }
+    paceChanged_.notify_one();
+    pacer_.join();
+    // A batch the pacing thread had not woken the window for yet is woken for now.
+    if (armed_.exchange(false, std::memory_order_acq_rel)) {
+        platform::postMessage(window_, WM_LOG_WRITEMESSAGE(), 0, 0);
     }
 }
 

@@ -6,7 +6,11 @@
 #include <boost/signals2/signal.hpp>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace zeph::windows::logging {
@@ -40,6 +44,13 @@ public:
     // log meanwhile form the next batch.
     void deliverPending();
 
+    // With an interval above zero, the first entry of a batch wakes a pacing thread that waits the
+    // interval and then wakes the window once: a busy line then costs one wake-up of the window
+    // per interval instead of one per entry. Zero (the start) wakes the window at once. Called
+    // on the window's thread, not while entries are logged from others when pacing is turned off
+    // (the program's end): an entry that raced the change waits for the next flush.
+    void paceDelivery(std::chrono::milliseconds interval);
+
 private:
     // One entry waiting for delivery, linked to the one posted before it.
     struct Pending {
@@ -47,6 +58,9 @@ private:
         Pending* previous;
     };
     static void release(Pending* newest);
+    bool wake();
+    void pace();
+    void stopPacing();
 
     Signal signal_;  // declared first: the window procedure uses it from the moment it exists
     // The newest entry not yet delivered: logging threads push with a compare-and-swap, the window
@@ -54,6 +68,14 @@ private:
     std::atomic<Pending*> pending_{nullptr};
     std::vector<LogEntry> spare_;  // storage of the last delivered batch, reused (window thread only)
     platform::HWND window_ = nullptr;
+
+    std::atomic<bool> paced_{false};
+    std::atomic<bool> armed_{false};  // a batch waits for the pacing thread's wake-up
+    std::chrono::milliseconds interval_{0};
+    std::mutex paceMutex_;
+    std::condition_variable paceChanged_;
+    bool stopping_ = false;  // guarded by paceMutex_
+    std::thread pacer_;
 };
 
 }  // namespace zeph::windows::logging

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -131,6 +133,49 @@ TEST_F(LogDelivery, BatchesKeepEveryThreadsOrderAndFlushDeliversEverything) {
         ++delivered;
     }
     EXPECT_EQ(delivered, std::size_t{kThreads * kEntries});
+}
+
+TEST_F(LogDelivery, PacedDeliveryWakesTheWindowPerIntervalLosesNothingAndWakesWhatWaitsWhenTurnedOff) {
+    BatchSink sink;
+    ASSERT_EQ(sink.attach(), 0u);
+    beacon.paceDelivery(std::chrono::milliseconds(50));
+    constexpr int kThreads = 4;
+    constexpr int kEntries = 500;
+    std::atomic<int> running{kThreads};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &running] {
+            for (int n = 0; n < kEntries; ++n) {
+                LogBeacon::log("Test::paced", Information, L"%d %d", t, n);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            --running;
+        });
+    }
+    std::size_t wakeUps = 0;
+    while (running > 0 || sink.messages().size() < std::size_t{kThreads * kEntries}) {
+        wakeUps += zeph::platform::pumpMessages();
+        std::this_thread::yield();
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    std::vector<int> next(kThreads, 0);
+    for (const std::string& message : sink.messages()) {
+        int t = -1;
+        int n = -1;
+        ASSERT_EQ(std::sscanf(message.c_str(), "%d %d", &t, &n), 2) << message;
+        ASSERT_EQ(n, next.at(t)) << "thread " << t << " out of order";
+        ++next[t];
+    }
+    // Unpaced, entries a millisecond apart wake the window about once each.
+    EXPECT_LT(wakeUps, std::size_t{kThreads * kEntries / 4}) << "not paced";
+
+    beacon.paceDelivery(std::chrono::seconds(60));
+    LogBeacon::log("Test::paced", Information, L"waiting for its interval");
+    beacon.paceDelivery(std::chrono::milliseconds(0));
+    EXPECT_EQ(zeph::platform::pumpMessages(), 1u) << "the waiting batch was not woken";
+    EXPECT_EQ(sink.messages().back(), "waiting for its interval");
 }
 
 TEST_F(LogDelivery, AnEntryIsRenderedOnceAsUtf8) {
