@@ -99,77 +99,84 @@ TEST_F(LogDelivery, EntriesPostedBetweenPumpsArriveAsOneBatchWithOneWakeUp) {
     }
 }
 
+// Threads that each log "<thread> <n>" for n from 0, a pause apart.
+class NumberedLoggers {
+public:
+    static constexpr int kThreads = 4;
+
+    NumberedLoggers(int entries, std::chrono::milliseconds pause) : entries_(entries) {
+        for (int t = 0; t < kThreads; ++t) {
+            threads_.emplace_back([this, t, pause] {
+                for (int n = 0; n < entries_; ++n) {
+                    LogBeacon::log("Test::threads", Information, L"%d %d", t, n);
+                    std::this_thread::sleep_for(pause);
+                }
+                --running_;
+            });
+        }
+    }
+    ~NumberedLoggers() { join(); }
+    void join() {
+        for (std::thread& thread : threads_) {
+            if (thread.joinable()) {
+                thread.join();
+            }
+        }
+    }
+    bool running() const { return running_ > 0; }
+    std::size_t total() const { return std::size_t{kThreads} * static_cast<std::size_t>(entries_); }
+
+    // Every entry arrived once, each thread's in the order it logged them.
+    ::testing::AssertionResult allInOrder(const std::vector<std::string>& messages) const {
+        std::vector<int> next(kThreads, 0);
+        for (const std::string& message : messages) {
+            int t = -1;
+            int n = -1;
+            if (std::sscanf(message.c_str(), "%d %d", &t, &n) != 2 || t < 0 || t >= kThreads) {
+                return ::testing::AssertionFailure() << "not one of ours: " << message;
+            }
+            if (n != next[static_cast<std::size_t>(t)]++) {
+                return ::testing::AssertionFailure() << "thread " << t << " out of order at " << n;
+            }
+        }
+        if (messages.size() != total()) {
+            return ::testing::AssertionFailure() << messages.size() << " of " << total() << " delivered";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+private:
+    const int entries_;
+    std::atomic<int> running_{kThreads};
+    std::vector<std::thread> threads_;
+};
+
 TEST_F(LogDelivery, BatchesKeepEveryThreadsOrderAndFlushDeliversEverything) {
     BatchSink sink;
     ASSERT_EQ(sink.attach(), 0u);
-    constexpr int kThreads = 4;
-    constexpr int kEntries = 2000;
-    std::atomic<int> running{kThreads};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([t, &running] {
-            for (int n = 0; n < kEntries; ++n) {
-                LogBeacon::log("Test::threads", Information, L"%d %d", t, n);
-            }
-            --running;
-        });
-    }
-    while (running > 0) {
+    NumberedLoggers loggers(2000, std::chrono::milliseconds(0));
+    while (loggers.running()) {
         zeph::platform::pumpMessages();  // deliveries while the threads still log
     }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
+    loggers.join();
     beacon.flush();
-
-    std::vector<int> next(kThreads, 0);
-    std::size_t delivered = 0;
-    for (const std::string& message : sink.messages()) {
-        int t = -1;
-        int n = -1;
-        ASSERT_EQ(std::sscanf(message.c_str(), "%d %d", &t, &n), 2) << message;
-        ASSERT_EQ(n, next.at(t)) << "thread " << t << " out of order";
-        ++next[t];
-        ++delivered;
-    }
-    EXPECT_EQ(delivered, std::size_t{kThreads * kEntries});
+    EXPECT_TRUE(loggers.allInOrder(sink.messages()));
 }
 
 TEST_F(LogDelivery, PacedDeliveryWakesTheWindowPerIntervalLosesNothingAndWakesWhatWaitsWhenTurnedOff) {
     BatchSink sink;
     ASSERT_EQ(sink.attach(), 0u);
     beacon.paceDelivery(std::chrono::milliseconds(50));
-    constexpr int kThreads = 4;
-    constexpr int kEntries = 500;
-    std::atomic<int> running{kThreads};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([t, &running] {
-            for (int n = 0; n < kEntries; ++n) {
-                LogBeacon::log("Test::paced", Information, L"%d %d", t, n);
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-            --running;
-        });
-    }
+    NumberedLoggers loggers(500, std::chrono::milliseconds(1));
     std::size_t wakeUps = 0;
-    while (running > 0 || sink.messages().size() < std::size_t{kThreads * kEntries}) {
+    while (loggers.running() || sink.messages().size() < loggers.total()) {
         wakeUps += zeph::platform::pumpMessages();
         std::this_thread::yield();
     }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
-    std::vector<int> next(kThreads, 0);
-    for (const std::string& message : sink.messages()) {
-        int t = -1;
-        int n = -1;
-        ASSERT_EQ(std::sscanf(message.c_str(), "%d %d", &t, &n), 2) << message;
-        ASSERT_EQ(n, next.at(t)) << "thread " << t << " out of order";
-        ++next[t];
-    }
+    loggers.join();
+    EXPECT_TRUE(loggers.allInOrder(sink.messages()));
     // Unpaced, entries a millisecond apart wake the window about once each.
-    EXPECT_LT(wakeUps, std::size_t{kThreads * kEntries / 4}) << "not paced";
+    EXPECT_LT(wakeUps, loggers.total() / 4) << "not paced";
 
     beacon.paceDelivery(std::chrono::seconds(60));
     LogBeacon::log("Test::paced", Information, L"waiting for its interval");
