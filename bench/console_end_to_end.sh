@@ -30,6 +30,8 @@ pids=()
 cleanup() {
   for fd in 7 8; do eval "exec $fd>&-" 2>/dev/null || true; done
   kill "${pids[@]}" 2>/dev/null || true
+  # The simulators were started in command substitutions: their pids are in files.
+  for file in "$work"/*/sim.pid; do [[ -f $file ]] && kill "$(cat "$file")" 2>/dev/null; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -40,23 +42,26 @@ pids+=("$!")
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 export DISPLAY=$display
 
-# Starts a simulator in $work/<name> linked as a COM port; prints that port's name.
+# Starts a simulator in $work/<name> linked as a COM port; prints that port's name. Runs in a
+# command substitution, so the simulator's pid goes to a file for the cleanup.
 simulator() {
   local dir="$work/$1"
   mkdir -p "$dir/tmp"
   "$build_dir/simulator/quorvex-sim" --com auto --port-dir "$dir/ports" --rate "$rate" --records 1 --no-stdin \
     >"$dir/sim.out" 2>&1 &
-  pids+=("$!")
+  echo "$!" >"$dir/sim.pid"
   for _ in $(seq 100); do grep -q '(COM' "$dir/sim.out" 2>/dev/null && break; sleep 0.1; done
   grep -o '(COM[0-9]*' "$dir/sim.out" | tr -d '('
 }
 
 declare -A pid
 com=$(simulator floor)
+mkfifo "$work/floor/in"
 "$build_dir/bench/quorvex-plain-reader" "$(readlink -f "$work/floor/ports/${com,,}")" \
-  < <(sleep infinity) >/dev/null 2>&1 &
+  <"$work/floor/in" >/dev/null 2>&1 &
 pid[floor]=$!
 pids+=("$!")
+exec 8>"$work/floor/in"
 
 com=$(simulator client)
 mkfifo "$work/client/in"
@@ -134,7 +139,7 @@ printf '%s' "$rows"
 echo
 for name in "${names[@]}"; do
   printf '%-8s resident memory after the first minute %d KiB, at the end %d KiB: growth %d KiB over %d s\n' \
-    "$name" "${minute_rss[$name]}" "${last_rss[$name]}" $((last_rss[$name] - minute_rss[$name])) $((elapsed - 60))
+    "$name" "${minute_rss[$name]}" "${last_rss[$name]}" $((last_rss[$name] - minute_rss[$name])) $((elapsed > 60 ? elapsed - 60 : 0))
 done
 log=$(ls -t "$work"/console/tmp/QUORVEX_DEBUG-*.log | head -1)
 echo "console: samples handled in its last log file $(grep -c '|TelvaneDlg::OnQuorvexStreamingDataEvt|' "$log" || true)"
