@@ -223,8 +223,12 @@ void ConsoleRules::onCommunicationsFailure(platform::UINT message, const Failure
         reportConnectFailure("TelvaneDlg::OnQuorvexCommunicationsFailure", unitSilentCause(port_));
         view_.showMessageBox(FailedToConnectText, BoxIcon::Error);
     } else if (isCommand(notice, CommandDescriptor::RequestGPS)) {
+        // A link already told lost has had its box; a request that failed with it is its echo.
+        const bool linkLostTold = pendingEnd_ == ConnectionOutcome::LinkLost;
         endConnection(ConnectionOutcome::UnitRefused, UnitSilentText);
-        view_.showMessageBox(UnitSilentText, BoxIcon::Error);
+        if (!linkLostTold) {
+            view_.showMessageBox(UnitSilentText, BoxIcon::Error);
+        }
         view_.showStatus(ReadyText);
     }
 }

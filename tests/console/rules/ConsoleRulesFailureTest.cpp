@@ -60,6 +60,17 @@ TEST(ConsoleRulesFailure, AGpsRequestCancelledByTheDisconnectionIsNoCommunicatio
     device.exit();
 }
 
+TEST(ConsoleRulesFailure, AGpsRequestFailingWithALinkAlreadyToldLostShowsNoSecondBox) {
+    QuorvexDeviceStack device;
+    RecordingView view;
+    ConsoleRules rules(device, view);
+    rules.onLinkErrorBox("The device is not connected.");  // the window shows this box itself
+    rules.onCommunicationsFailure(WM_QUORVEX_FAILED_TO_SEND,
+                                  failedRequestGps(zeph::platform::ERROR_DEVICE_NOT_CONNECTED));
+    EXPECT_TRUE(view.boxes.empty()) << "two boxes for one lost link";
+    device.exit();
+}
+
 // The rfcomm tty of a unit that is off opens at once; the stack waits for the link and reports it
 // refused (its own tests play the kernel's answers), and the console tells the operator what to do.
 TEST(ConsoleRulesFailure, ABluetoothUnitThatDoesNotAnswerFailsConnectWithWhatToDo) {
