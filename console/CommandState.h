@@ -50,6 +50,7 @@ struct SelectorDisplay {
     bool enabled = false;
     bool automatic = true;
     const ChannelRecord* channel = nullptr;
+    bool operator==(const SelectorDisplay&) const = default;
 };
 
 // Every command's and control's enabled, checked and shown state at one moment.
@@ -61,6 +62,7 @@ struct CommandState {
     SelectorDisplay selector;
     std::string statusText;        // the red text under the buttons
     bool unitTabsEnabled = false;  // "Axis History" and "Device Info"
+    bool operator==(const CommandState&) const = default;
 };
 
 CommandState commandStateOf(const UnitSnapshot& unit, const DialogMembers& members);

@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 class IUserInterface;
@@ -89,6 +90,10 @@ public:
 
     // Recomputes every command's and control's state from the unit and applies it.
     void refreshCommandState();
+    // The same after a device message: applied only where it differs from what was applied last.
+    // Messages come 150 times a second on a stream and rarely change anything; the idle refresh
+    // applies everything again, so a control a person changed is set back within its period.
+    void refreshChangedCommandState();
 
     // The passage journal (TelvaneDlgJournal.cpp): rows of the unit's events go to it; its
     // messages, which any thread may hand over, are shown once in the log tab, and the status
@@ -173,6 +178,7 @@ private:
     DialogMembers dialogMembers() const;
     void applyImageButton(QAbstractButton* button, const ImageButtonState& state, const char* normal,
                           const char* alternate);
+    void applyCommandState(const CommandState& state);
     void refreshStatusPanes();
     void setPane(int pane, const PaneImage& image);
     // The picture alone: the blinking battery keeps its tip.
@@ -252,6 +258,10 @@ private:
     QTimer* blinkTimer_ = nullptr;
     int blinkCounter_ = 0;
     QTimer* idleTimer_ = nullptr;
+    std::optional<CommandState> appliedState_;  // what the controls were last set to
+    // What the connection, battery and GPS panes were last drawn from (connected, Bluetooth unit,
+    // battery level, GPS flag).
+    std::optional<std::tuple<bool, int, double, std::uint8_t>> appliedPaneInputs_;
 
     // Child widgets and their places.
     ChannelSelector* channelSelector_ = nullptr;

@@ -4,6 +4,7 @@
 #include "console/GainSpin.h"
 #include "console/TelvaneDlg.h"
 #include "console/resources/ConsoleIcon.h"
+#include "device/DeviceState.h"
 #include "device/IUserInterface.h"
 
 #include <QAbstractButton>
@@ -20,7 +21,24 @@ DialogMembers TelvaneDlg::dialogMembers() const {
 }
 
 void TelvaneDlg::refreshCommandState() {
+    applyCommandState(commandStateOf(snapshotOf(*device_.getDeviceState()), dialogMembers()));
+    refreshStatusPanes();
+}
+
+void TelvaneDlg::refreshChangedCommandState() {
     const CommandState state = commandStateOf(snapshotOf(*device_.getDeviceState()), dialogMembers());
+    if (state != appliedState_) {
+        applyCommandState(state);
+    }
+    const DeviceState& unit = *device_.getDeviceState();
+    if (std::tuple(unit.connectionState() == ConnectionState::Connected, deviceIsBluetooth_, unit.batteryLevel(),
+                   unit.gps().flag) != appliedPaneInputs_) {
+        refreshStatusPanes();
+    }
+}
+
+void TelvaneDlg::applyCommandState(const CommandState& state) {
+    appliedState_ = state;
     for (const auto& [id, item] : state.items) {
         if (QAction* command = action(id)) {
             command->setEnabled(item.enabled);
@@ -46,7 +64,6 @@ void TelvaneDlg::refreshCommandState() {
         tabs_->setTabEnabled(1, state.unitTabsEnabled);
         tabs_->setTabEnabled(2, state.unitTabsEnabled);
     }
-    refreshStatusPanes();
 }
 
 void TelvaneDlg::applyImageButton(QAbstractButton* button, const ImageButtonState& state, const char* normal,

@@ -1,6 +1,6 @@
 // TelvaneDlg: the device stack's messages, each to its handler on the window thread. Every
 // handler frees the record that came with its message exactly once (PostedRecord) and ends
-// with a refresh of the command state.
+// with a refresh of what changed in the command state.
 #include "console/EntryTrace.h"
 #include "console/TelvaneDlg.h"
 #include "console/rules/PostedRecord.h"
@@ -55,7 +55,7 @@ platform::LRESULT TelvaneDlg::onMessage(platform::UINT message, platform::WPARAM
     for (const auto& [id, handler] : handlers) {
         if (id == message) {
             (this->*handler)(wParam, lParam);
-            refreshCommandState();
+            refreshChangedCommandState();
             return 0;
         }
     }

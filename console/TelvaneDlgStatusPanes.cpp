@@ -20,6 +20,7 @@ constexpr int PaneSize = 16;
 void TelvaneDlg::refreshStatusPanes() {
     const DeviceState& state = *device_.getDeviceState();
     const bool connected = state.connectionState() == ConnectionState::Connected;
+    appliedPaneInputs_ = std::tuple(connected, deviceIsBluetooth_, state.batteryLevel(), state.gps().flag);
     const bool bluetoothUnit = deviceIsBluetooth_ == 1;
     // The radio is looked for only where the pane shows it: a Bluetooth unit not connected.
     const bool radio =

@@ -5,7 +5,17 @@ namespace zeph::platform {
 SYSTEMTIME getLocalTime() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    return localTimeAt(now.tv_sec, static_cast<std::uint16_t>(now.tv_nsec / 1000000));
+    // Every log entry is stamped: the broken-down second is kept per thread, since localtime_r
+    // takes the C library's time zone lock on each call (zone rules change only between seconds).
+    thread_local std::time_t cachedSecond = -1;
+    thread_local SYSTEMTIME cached;
+    if (now.tv_sec != cachedSecond) {
+        cached = localTimeAt(now.tv_sec);
+        cachedSecond = now.tv_sec;
+    }
+    SYSTEMTIME time = cached;
+    time.wMilliseconds = static_cast<std::uint16_t>(now.tv_nsec / 1000000);
+    return time;
 }
 
 namespace {

@@ -16,7 +16,8 @@ struct SYSTEMTIME {
     std::uint16_t wMilliseconds = 0;
 };
 
-// GetLocalTime: the local wall-clock time with milliseconds.
+// GetLocalTime: the local wall-clock time with milliseconds. A change of time zone (tzset) shows
+// from the next second on.
 SYSTEMTIME getLocalTime();
 
 // The local time of a moment given as seconds since 1970 (UTC) and milliseconds, e.g. the time

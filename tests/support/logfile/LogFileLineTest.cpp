@@ -27,6 +27,12 @@ TEST(LogFileLine, FieldsAreDateTimeMillisecondsLevelContextMessage) {
     EXPECT_EQ(formatLine(Error.value(), march6th(), "Serial::openPort", "::CreateFileW() failed, [2]."),
               "03/06/2026|09:05:03.007|64|Serial::openPort|::CreateFileW() failed, [2].\n");
     EXPECT_EQ(formatLine(AppSpecific4.value(), march6th(), "", ""), "03/06/2026|09:05:03.007|2048||\n");
+    // Fields wider than their padding keep every digit, as "%02u" and "%u" render them.
+    SYSTEMTIME wide = march6th();
+    wide.wYear = 65535;
+    wide.wMonth = 123;
+    wide.wMilliseconds = 1000;
+    EXPECT_EQ(formatLine(0xFFFFFFFF, wide, "c", "m"), "123/06/65535|09:05:03.1000|4294967295|c|m\n");
 }
 
 TEST(LogFileLine, MessagesAreWrittenAsRendered) {
