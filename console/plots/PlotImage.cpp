@@ -9,32 +9,26 @@ namespace quorvex::console {
 
 namespace {
 
-QImage render(const QImage& base, const QWidget& widget, const PlotScene& scene) {
-    QImage image = base;
-    QPainter painter(&image);
+QFont sceneFont(const QWidget& widget) {
     QFont font = widget.font();
     font.setPointSize(8);
-    paintScene(painter, scene, font);
-    return image;
+    return font;
 }
 
 }  // namespace
 
-const QImage& PlotImage::image(const QWidget& widget, const SceneBuilder& background,
-                               const SceneBuilder& content) {
+void PlotImage::paint(QPainter& painter, const QWidget& widget, const SceneBuilder& background,
+                      const SceneBuilder& content) {
     const qreal ratio = widget.devicePixelRatioF();
     const QSize pixels = widget.size() * ratio;
     if (background_.size() != pixels || background_.devicePixelRatio() != ratio) {
-        QImage blank(pixels, QImage::Format_RGB32);
-        blank.setDevicePixelRatio(ratio);
-        background_ = render(blank, widget, background(widget.width(), widget.height()));
-        dirty_ = true;
+        background_ = QImage(pixels, QImage::Format_RGB32);
+        background_.setDevicePixelRatio(ratio);
+        QPainter backgroundPainter(&background_);
+        paintScene(backgroundPainter, background(widget.width(), widget.height()), sceneFont(widget));
     }
-    if (dirty_) {
-        image_ = render(background_, widget, content(widget.width(), widget.height()));
-        dirty_ = false;
-    }
-    return image_;
+    painter.drawImage(0, 0, background_);
+    paintScene(painter, content(widget.width(), widget.height()), sceneFont(widget));
 }
 
 }  // namespace quorvex::console

@@ -6,26 +6,25 @@
 
 #include <functional>
 
+class QPainter;
 class QWidget;
 
 namespace quorvex::console {
 
-// The off-screen picture of a plot: its background (frame, grid) drawn again only when the
-// widget's size, pixel ratio or colours change; its content drawn again over a copy of it only
-// when the content changed. The picture is copied to the screen in one operation.
+// The off-screen picture of a plot's background (frame, grid), drawn again only when the widget's
+// size, pixel ratio or colours change. Each paint copies it to the screen in one operation and
+// draws the content over it there: the content changes with every paint on a stream, and drawing
+// it into a copy of the background first cost a whole picture's copy per paint.
 class PlotImage {
 public:
     using SceneBuilder = std::function<PlotScene(int width, int height)>;
 
-    void invalidate() { dirty_ = true; }
     void invalidateBackground() { background_ = QImage(); }
-    // The current picture for the widget, rebuilt through the builders when needed.
-    const QImage& image(const QWidget& widget, const SceneBuilder& background, const SceneBuilder& content);
+    // Paints the background, rebuilt through its builder when needed, then the content.
+    void paint(QPainter& painter, const QWidget& widget, const SceneBuilder& background, const SceneBuilder& content);
 
 private:
     QImage background_;
-    QImage image_;
-    bool dirty_ = true;
 };
 
 }  // namespace quorvex::console

@@ -9,12 +9,11 @@ namespace quorvex::console {
 
 PlotWindow::PlotWindow(const DeviceState* state, QWidget* parent)
     : QWidget(parent), state_(state), pacer_(this) {
-    // Every paint covers the whole window from the cached picture: nothing to erase first.
+    // Every paint covers the whole window with the cached background: nothing to erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void PlotWindow::refresh() {
-    image_.invalidate();
     pacer_.request();
 }
 
@@ -25,11 +24,10 @@ void PlotWindow::redraw() {
 
 void PlotWindow::paintEvent(QPaintEvent*) {
     const PlotContext context = plotContextOf(state_);
-    const QImage& picture = image_.image(
-        *this, [this](int width, int height) { return background(frameColoursOf(palette()), width, height); },
-        [&](int width, int height) { return scene(context, width, height); });
     QPainter painter(this);
-    painter.drawImage(0, 0, picture);
+    image_.paint(
+        painter, *this, [this](int width, int height) { return background(frameColoursOf(palette()), width, height); },
+        [&](int width, int height) { return scene(context, width, height); });
     // Told at the pace the picture changes, never once per sample.
     const QString described = QString::fromStdString(description(context));
     if (described != accessibleDescription()) {

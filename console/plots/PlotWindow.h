@@ -13,7 +13,7 @@ class DeviceState;
 
 namespace quorvex::console {
 
-// What both plot windows share: they read the unit's state when they paint, keep their picture
+// What both plot windows share: they read the unit's state when they paint, keep their background
 // off screen, and repaint at the screen's pace however often their content changes.
 class PlotWindow : public QWidget {
     Q_OBJECT
