@@ -48,10 +48,12 @@ std::wstring escapeLogText(std::wstring_view text) {
     return out;
 }
 
-std::vector<platform::FormatArg> escapeLogArguments(std::span<const platform::FormatArg> args,
-                                                    std::deque<std::wstring>& storage) {
-    std::vector<platform::FormatArg> escaped(args.begin(), args.end());
-    for (platform::FormatArg& arg : escaped) {
+EscapedLogArguments::EscapedLogArguments(std::span<const platform::FormatArg> args) : args_(args) {
+    if (std::ranges::none_of(args, textNeedsEscape)) {
+        return;
+    }
+    copies_.assign(args.begin(), args.end());
+    for (platform::FormatArg& arg : copies_) {
         if (!textNeedsEscape(arg)) {
             continue;
         }
@@ -59,10 +61,10 @@ std::vector<platform::FormatArg> escapeLogArguments(std::span<const platform::Fo
         std::wstring text =
             arg.kind() == Kind::WideText ? std::wstring(arg.asWide()) : platform::widen(arg.asNarrow());
         text.resize(std::min(text.size(), text.find(L'\0')));
-        storage.push_back(escapeLogText(text));
-        arg = platform::FormatArg(std::wstring_view(storage.back()));
+        texts_.push_back(escapeLogText(text));
+        arg = platform::FormatArg(std::wstring_view(texts_.back()));
     }
-    return escaped;
+    args_ = copies_;
 }
 
 }  // namespace zeph::windows::logging

@@ -47,9 +47,8 @@ void LogBeacon::post(const char* context, const LogVerbosity& verbosity, const w
     }
     try {
         const platform::SYSTEMTIME time = platform::getLocalTime();
-        std::deque<std::wstring> escapedTexts;
-        const std::wstring message =
-            platform::formatArgs(format ? format : L"", escapeLogArguments(args, escapedTexts));
+        const EscapedLogArguments escaped(args);
+        const std::wstring message = platform::formatArgs(format ? format : L"", escaped.args());
         rendered_.fetch_add(1, std::memory_order_relaxed);
         window_->post(LogEntry(*registered, time, context ? context : "", message));
     } catch (const std::exception&) {
