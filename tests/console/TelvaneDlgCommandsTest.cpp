@@ -121,6 +121,17 @@ TEST_F(ConsoleTest, AutomaticRecordingClosesTheRecordOptionsWhileTheUnitWaitsFor
     EXPECT_TRUE(unitState().autoTrigger()) << "a disabled command sends nothing";
 }
 
+// On a stream the controls are set only where the unit's state changed; a control changed by
+// hand (a click toggles a checkable item before its command runs) is set back by the idle refresh.
+TEST_F(ConsoleTest, OnAStreamAControlChangedByHandIsSetBackToTheUnitsState) {
+    start(quietUnit);
+    ASSERT_TRUE(waitForStreaming());
+    QAction* manual = window().action(ID_RECORD_MANUAL);
+    ASSERT_TRUE(waitFor([&] { return manual->isChecked(); }));
+    manual->setChecked(false);
+    EXPECT_TRUE(waitFor([&] { return manual->isChecked(); }));
+}
+
 TEST_F(ConsoleTest, ALostLinkShowsTheSystemsTextAndTheDisconnectedLook) {
     start(quietUnit);
     ASSERT_TRUE(waitForStreaming());
