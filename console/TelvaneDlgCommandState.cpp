@@ -31,8 +31,8 @@ void TelvaneDlg::refreshChangedCommandState() {
         applyCommandState(state);
     }
     const DeviceState& unit = *device_.getDeviceState();
-    if (std::tuple(unit.connectionState() == ConnectionState::Connected, deviceIsBluetooth_, unit.batteryLevel(),
-                   unit.gps().flag) != appliedPaneInputs_) {
+    if (std::tuple(unit.connectionState() == ConnectionState::Connected, deviceIsBluetooth_,
+                   unit.batteryLevel(), unit.gps().flag) != appliedPaneInputs_) {
         refreshStatusPanes();
     }
 }

@@ -21,7 +21,8 @@ public:
 
     void invalidateBackground() { background_ = QImage(); }
     // Paints the background, rebuilt through its builder when needed, then the content.
-    void paint(QPainter& painter, const QWidget& widget, const SceneBuilder& background, const SceneBuilder& content);
+    void paint(QPainter& painter, const QWidget& widget, const SceneBuilder& background,
+               const SceneBuilder& content);
 
 private:
     QImage background_;

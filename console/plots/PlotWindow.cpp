@@ -26,7 +26,8 @@ void PlotWindow::paintEvent(QPaintEvent*) {
     const PlotContext context = plotContextOf(state_);
     QPainter painter(this);
     image_.paint(
-        painter, *this, [this](int width, int height) { return background(frameColoursOf(palette()), width, height); },
+        painter, *this,
+        [this](int width, int height) { return background(frameColoursOf(palette()), width, height); },
         [&](int width, int height) { return scene(context, width, height); });
     // Told at the pace the picture changes, never once per sample.
     const QString described = QString::fromStdString(description(context));

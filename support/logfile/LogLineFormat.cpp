@@ -33,24 +33,19 @@ void appendDecimal(std::string& out, unsigned value, int digits) {
 void formatLine(std::string& out, std::uint32_t level, const platform::SYSTEMTIME& time,
                 std::string_view context, std::string_view message) {
     const platform::SYSTEMTIME t = time.wYear < 1900 ? platform::localTimeAt(0) : time;
-    out.reserve(out.size() + 32 + context.size() + message.size());
+    struct Field {
+        unsigned value;
+        int digits;
+        char after;
+    };
     // "MM/DD/YYYY|HH:MM:SS.mmm|level|"
-    appendDecimal(out, t.wMonth, 2);
-    out += '/';
-    appendDecimal(out, t.wDay, 2);
-    out += '/';
-    appendDecimal(out, t.wYear, 4);
-    out += '|';
-    appendDecimal(out, t.wHour, 2);
-    out += ':';
-    appendDecimal(out, t.wMinute, 2);
-    out += ':';
-    appendDecimal(out, t.wSecond, 2);
-    out += '.';
-    appendDecimal(out, t.wMilliseconds, 3);
-    out += '|';
-    appendDecimal(out, level, 1);
-    out += '|';
+    const Field fields[] = {{t.wMonth, 2, '/'},        {t.wDay, 2, '/'},    {t.wYear, 4, '|'},
+                            {t.wHour, 2, ':'},         {t.wMinute, 2, ':'}, {t.wSecond, 2, '.'},
+                            {t.wMilliseconds, 3, '|'}, {level, 1, '|'}};
+    for (const Field& field : fields) {
+        appendDecimal(out, field.value, field.digits);
+        out += field.after;
+    }
     out += context;
     out += '|';
     out += message;

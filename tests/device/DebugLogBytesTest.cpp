@@ -18,12 +18,29 @@ namespace {
 
 // Frames as a unit sends them through a session: set-up, a stream, events, and the link's faults.
 const char* const kSessionFrames[] = {
-    "good_initialization", "init_gps_gain",      "good_gain_indicator",  "good_gps_information",
-    "good_state_info",     "good_streaming_3x66", "good_streaming_and_gain", "good_streaming_empty",
-    "good_pig_passage",    "good_ignored_event", "good_recording_started", "good_recording_mode_changed",
-    "good_mode_changed",   "good_adc_polling_begin", "good_adc_polling_end", "good_stop_streaming_ack",
-    "good_unknown_bits",   "wake_bytes_gain",    "bad_checksum",         "missing_eot",
-    "length_past_buffer",  "truncated_gain",     "empty_payload",
+    "good_initialization",
+    "init_gps_gain",
+    "good_gain_indicator",
+    "good_gps_information",
+    "good_state_info",
+    "good_streaming_3x66",
+    "good_streaming_and_gain",
+    "good_streaming_empty",
+    "good_pig_passage",
+    "good_ignored_event",
+    "good_recording_started",
+    "good_recording_mode_changed",
+    "good_mode_changed",
+    "good_adc_polling_begin",
+    "good_adc_polling_end",
+    "good_stop_streaming_ack",
+    "good_unknown_bits",
+    "wake_bytes_gain",
+    "bad_checksum",
+    "missing_eot",
+    "length_past_buffer",
+    "truncated_gain",
+    "empty_payload",
 };
 
 class DebugLogBytes : public DispatchTest {
@@ -33,8 +50,9 @@ protected:
         const FrameVerdict verdict =
             FrameCodec::parse(bytes, ConnectionState::Connected, stack_.deviceState_.firmware()[0]);
         if (verdict.result == FRAME_ACCEPTED && verdict.payload.result == FRAME_ACCEPTED) {
-            dispatch({bytes.begin() + static_cast<std::ptrdiff_t>(verdict.payloadOffset),
-                      bytes.begin() + static_cast<std::ptrdiff_t>(verdict.payloadOffset + verdict.payloadLength)});
+            dispatch(
+                {bytes.begin() + static_cast<std::ptrdiff_t>(verdict.payloadOffset),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(verdict.payloadOffset + verdict.payloadLength)});
         }
     }
 
@@ -42,8 +60,9 @@ protected:
     static void logConversions() {
         const char* context = "DebugLogBytes::conversions";
         LogBeacon::log(context, DebugLevel1, L" ");
-        LogBeacon::log(context, DebugLevel2, L"Signed [%d], unsigned [%u], hex [0x%08X] [%x], -1 as %%X [%X].", -42,
-                       4000000000u, 0xBEEFu, 255, -1);
+        LogBeacon::log(context, DebugLevel2,
+                       L"Signed [%d], unsigned [%u], hex [0x%08X] [%x], -1 as %%X [%X].", -42, 4000000000u,
+                       0xBEEFu, 255, -1);
         LogBeacon::log(context, DebugLevel4, L"Wide [%s], narrow [%hs], char [%c], 64-bit [%lld].",
                        std::wstring(L"Bahnh\u00f6f \u2192 Z\u00fcrich"), std::string("caf\xc3\xa9"), L'Q',
                        -9000000000LL);
@@ -79,8 +98,8 @@ TEST_F(DebugLogBytes, ASessionsLogFileKeepsEveryByteButTheTimeStamps) {
     const std::string expected = readBytes(testDataPath("logs/session_without_time.log"));
     if (actual != expected) {
         std::ofstream(folder.path() / "actual.log", std::ios::binary) << actual;
-        ADD_FAILURE() << "the log file's bytes changed; compare " << testDataPath("logs/session_without_time.log")
-                      << " with this run's file:\n"
+        ADD_FAILURE() << "the log file's bytes changed; compare "
+                      << testDataPath("logs/session_without_time.log") << " with this run's file:\n"
                       << actual;
     }
 }

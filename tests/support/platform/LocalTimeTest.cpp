@@ -81,7 +81,8 @@ TEST(LocalTimeTest, NowIsTheLocalWallClock) {
             ASSERT_NE(::localtime_r(&second, &local), nullptr);
             matched = now.wYear == local.tm_year + 1900 && now.wMonth == local.tm_mon + 1 &&
                       now.wDay == local.tm_mday && now.wDayOfWeek == local.tm_wday &&
-                      now.wHour == local.tm_hour && now.wMinute == local.tm_min && now.wSecond == local.tm_sec;
+                      now.wHour == local.tm_hour && now.wMinute == local.tm_min &&
+                      now.wSecond == local.tm_sec;
         }
         EXPECT_TRUE(matched) << "call " << call;
         EXPECT_LT(now.wMilliseconds, 1000);
