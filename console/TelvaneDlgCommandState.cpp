@@ -26,11 +26,11 @@ void TelvaneDlg::refreshCommandState() {
 }
 
 void TelvaneDlg::refreshChangedCommandState() {
-    const CommandState state = commandStateOf(snapshotOf(*device_.getDeviceState()), dialogMembers());
+    const DeviceState& unit = *device_.getDeviceState();
+    const CommandState state = commandStateOf(snapshotOf(unit), dialogMembers());
     if (state != appliedState_) {
         applyCommandState(state);
     }
-    const DeviceState& unit = *device_.getDeviceState();
     if (std::tuple(unit.connectionState() == ConnectionState::Connected, deviceIsBluetooth_,
                    unit.batteryLevel(), unit.gps().flag) != appliedPaneInputs_) {
         refreshStatusPanes();

@@ -2,6 +2,7 @@
 
 #include "support/platform/TextConversion.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace zeph::windows::logging {
@@ -12,20 +13,15 @@ namespace zeph::windows::logging {
 namespace {
 
 // The value in decimal with at least `digits` digits, as "%0<digits>u" renders it: the stamp is
-// written for every line, and snprintf was a fifth of the log's cost at the line's limit.
+// written for every line, and snprintf was about 5 % of the client's time at the line's limit.
 void appendDecimal(std::string& out, unsigned value, int digits) {
-    char reversed[16];
-    int count = 0;
-    do {
-        reversed[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    for (; count < digits; ++count) {
-        reversed[count] = '0';
+    char text[16];
+    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+    const auto length = static_cast<int>(end - text);
+    if (length < digits) {
+        out.append(static_cast<std::size_t>(digits - length), '0');
     }
-    while (count > 0) {
-        out += reversed[--count];
-    }
+    out.append(text, static_cast<std::size_t>(length));
 }
 
 }  // namespace
