@@ -2,9 +2,9 @@
 // arrival at a subscriber of a local mosquitto (p50, p99), and the CPU the publisher adds at one
 // passage a second and at 150 streaming frames a second (each frame updates the unit's status,
 // which the link sends only on change). Prints SUMMARY|name|figure|unit lines.
-#include "console/journal/Journal.h"
-#include "console/journal/JournalFeed.h"
-#include "console/link/Publisher.h"
+#include "journal/Journal.h"
+#include "journal/JournalFeed.h"
+#include "controlroom/Publisher.h"
 
 #include <mosquitto.h>
 

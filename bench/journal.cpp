@@ -1,9 +1,9 @@
 // The passage journal: how soon a passage row is committed after it is handed over (p50, p99,
 // largest; on the disk under the working folder and on tmpfs), and how long exporting 100,000
 // rows takes in each format. Prints SUMMARY|name|figure|unit lines.
-#include "console/journal/Journal.h"
-#include "console/journal/JournalExport.h"
-#include "console/journal/JournalFeed.h"
+#include "journal/Journal.h"
+#include "journal/JournalExport.h"
+#include "journal/JournalFeed.h"
 
 #include <algorithm>
 #include <chrono>

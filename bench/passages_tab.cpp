@@ -2,8 +2,8 @@
 // paint (offscreen). Prints SUMMARY|name|figure|unit lines.
 #include "console/PassagesModel.h"
 #include "console/PassagesTab.h"
-#include "console/journal/Journal.h"
-#include "console/journal/JournalFeed.h"
+#include "journal/Journal.h"
+#include "journal/JournalFeed.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "cli/OperatorCommand.h"
-#include "console/link/LinkUrl.h"
+#include "controlroom/LinkUrl.h"
 #include "simulator/CommandLine.h"
 #include "simulator/ControlCommand.h"
 #include "simulator/SimulatedUnit.h"

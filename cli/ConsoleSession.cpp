@@ -1,8 +1,8 @@
 #include "cli/ConsoleSession.h"
 
 #include "cli/EventDescription.h"
-#include "console/link/UnitStatusOf.h"
-#include "console/rules/PostedRecord.h"
+#include "controlroom/UnitStatusOf.h"
+#include "session/PostedRecord.h"
 #include "device/DeviceState.h"
 #include "device/EventRecords.h"
 #include "device/QuorvexMessages.h"

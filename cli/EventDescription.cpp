@@ -1,7 +1,7 @@
 #include "cli/EventDescription.h"
 
-#include "console/rules/EventTexts.h"
-#include "console/rules/FirmwareWindow.h"
+#include "session/EventTexts.h"
+#include "session/FirmwareWindow.h"
 #include "device/EventRecords.h"
 #include "device/FailureNotice.h"
 #include "device/QuorvexMessages.h"

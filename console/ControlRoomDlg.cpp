@@ -1,6 +1,6 @@
 #include "console/ControlRoomDlg.h"
 
-#include "console/link/LinkUrl.h"
+#include "controlroom/LinkUrl.h"
 #include "support/logging/LogBeacon.h"
 
 #include <QDialogButtonBox>

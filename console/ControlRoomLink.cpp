@@ -1,7 +1,7 @@
 #include "console/ControlRoomLink.h"
 
-#include "console/link/LinkPane.h"
-#include "console/link/UnitStatusOf.h"
+#include "controlroom/LinkPane.h"
+#include "controlroom/UnitStatusOf.h"
 #include "support/logging/LogBeacon.h"
 
 #include <QTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "console/ControlRoomSettings.h"
-#include "console/link/Publisher.h"
+#include "controlroom/Publisher.h"
 
 #include <QLabel>
 #include <QObject>

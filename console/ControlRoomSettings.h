@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/link/LinkSettings.h"
+#include "controlroom/LinkSettings.h"
 
 #include <optional>
 #include <string>

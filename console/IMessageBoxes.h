@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/rules/IConsoleView.h"
+#include "session/IConsoleView.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "console/PassagesModel.h"
 
-#include "console/journal/ExportText.h"
-#include "console/journal/Journal.h"
+#include "journal/ExportText.h"
+#include "journal/Journal.h"
 
 #include <QDateTime>
 

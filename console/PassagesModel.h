@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/journal/JournalReader.h"
+#include "journal/JournalReader.h"
 
 #include <QAbstractTableModel>
 

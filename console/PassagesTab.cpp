@@ -1,7 +1,7 @@
 #include "console/PassagesTab.h"
 
 #include "console/PassagesModel.h"
-#include "console/journal/Journal.h"
+#include "journal/Journal.h"
 #include "console/widgets/PigPassageDlg.h"
 #include "support/platform/LocalTime.h"
 

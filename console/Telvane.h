@@ -2,7 +2,7 @@
 
 #include "console/ConsoleOptions.h"
 #include "console/ConsoleServices.h"
-#include "console/rules/DebugLog.h"
+#include "session/DebugLog.h"
 
 #include <memory>
 #include <string>

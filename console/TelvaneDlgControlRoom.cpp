@@ -2,7 +2,7 @@
 #include "console/ControlRoomDlg.h"
 #include "console/ControlRoomLink.h"
 #include "console/TelvaneDlg.h"
-#include "console/journal/JournalLocation.h"
+#include "journal/JournalLocation.h"
 #include "device/IUserInterface.h"
 #include "support/logging/LogBeacon.h"
 

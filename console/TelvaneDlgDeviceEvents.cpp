@@ -3,7 +3,7 @@
 // with a refresh of what changed in the command state.
 #include "console/EntryTrace.h"
 #include "console/TelvaneDlg.h"
-#include "console/rules/PostedRecord.h"
+#include "session/PostedRecord.h"
 #include "device/DeviceState.h"
 #include "device/EventRecords.h"
 #include "device/FailureNotice.h"

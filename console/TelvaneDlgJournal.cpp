@@ -5,8 +5,8 @@
 #include "console/PassagesModel.h"
 #include "console/PassagesTab.h"
 #include "console/TelvaneDlg.h"
-#include "console/journal/Journal.h"
-#include "console/journal/JournalExport.h"
+#include "journal/Journal.h"
+#include "journal/JournalExport.h"
 #include "support/platform/MessageWindow.h"
 #include "support/platform/RegisteredMessage.h"
 

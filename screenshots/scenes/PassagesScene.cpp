@@ -3,8 +3,8 @@
 #include "console/PassagesTab.h"
 #include "console/Telvane.h"
 #include "console/TelvaneDlg.h"
-#include "console/journal/Journal.h"
-#include "console/journal/JournalLocation.h"
+#include "journal/Journal.h"
+#include "journal/JournalLocation.h"
 #include "screenshots/ScreenshotScene.h"
 #include "screenshots/SilentServices.h"
 

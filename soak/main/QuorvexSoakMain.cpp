@@ -1,7 +1,7 @@
 // quorvex-soak: many connect / stream / disconnect cycles of the device stack against simulated
 // units with random faults, checking after each cycle that every passage was reported and that no
 // thread, descriptor or memory is left behind.
-#include "console/rules/DebugLog.h"
+#include "session/DebugLog.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
 #include "soak/ProcessResources.h"

@@ -2,8 +2,8 @@
 // its session, even when the client is killed, and beside a second client writing the same file.
 #include "tests/cli/CliFixture.h"
 
-#include "console/journal/JournalReader.h"
-#include "console/journal/SqliteConnection.h"
+#include "journal/JournalReader.h"
+#include "journal/SqliteConnection.h"
 
 #include "simulator/ControlCommand.h"
 

@@ -1,7 +1,7 @@
 // quorvex-cli publishes the journal's passages to a control room's broker, keeps the unit's
 // status retained there, and the broker tells the control room when the laptop vanishes.
-#include "console/journal/ExportText.h"
-#include "console/journal/JournalReader.h"
+#include "journal/ExportText.h"
+#include "journal/JournalReader.h"
 #include "tests/cli/CliFixture.h"
 #include "tests/helpers/mqtt/MqttBroker.h"
 #include "tests/helpers/mqtt/MqttSubscriber.h"

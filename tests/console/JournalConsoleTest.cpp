@@ -2,8 +2,8 @@
 // the status bar, when the journal cannot write.
 #include "console/PassagesModel.h"
 #include "console/PassagesTab.h"
-#include "console/journal/Journal.h"
-#include "console/journal/JournalReader.h"
+#include "journal/Journal.h"
+#include "journal/JournalReader.h"
 #include "console/widgets/PigPassageDlg.h"
 #include "tests/console/ConsoleFixture.h"
 

@@ -11,15 +11,15 @@ declare -A below=(
   [device]="device support"
   [simulator]="simulator support"
   [discovery]="discovery support"
-  [console/rules]="console/rules device support"
-  [console/journal]="console/journal console/rules device support"
-  [console/link]="console/link console/journal console/rules device support"
-  [cli]="cli console/rules console/journal console/link device simulator support"
-  [console]="console device discovery simulator support"
+  [session]="session device support"
+  [journal]="journal session device support"
+  [controlroom]="controlroom journal session device support"
+  [cli]="cli session journal controlroom device simulator support"
+  [console]="console session journal controlroom device discovery simulator support"
 )
 qt_free=(support/platform support/logging support/communication support/program support/threading
-         support/logfile support/config support/system device simulator cli console/rules
-         console/journal console/link)
+         support/logfile support/config support/system device simulator cli session
+         journal controlroom)
 
 status=0
 for folder in "${!below[@]}"; do

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "journal/JournalReader.h"
+#include "journal/JournalRows.h"
+#include "journal/SqliteConnection.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quorvex::link {
+
+// The journal as the link sees it: which rows wait for the broker, in order, and the marks of
+// those it acknowledged. Beside the journal's writer on connections of its own (WAL lets both
+// work at once). Used by the link's thread.
+class DeliveryLedger {
+public:
+    // "" or why the journal cannot be used yet (missing, not yet set up, a newer schema). The
+    // link's start is set on the first open ever: rows received from `since` on are sent.
+    std::string open(const std::string& path, journal::Microseconds since);
+    void close();
+    bool isOpen() const { return connection_.isOpen(); }
+
+    // Up to `limit` rows after the row `after` that have no mark, oldest first.
+    std::string waitingAfter(std::int64_t after, std::size_t limit, std::vector<journal::JournalEntry>& rows);
+    // Every row up to this one is delivered.
+    std::int64_t deliveredThrough() const { return deliveredThrough_; }
+    // Marks the rows delivered, in one transaction; "" or the error.
+    std::string markDelivered(std::span<const std::int64_t> ids, journal::Microseconds now);
+    std::optional<std::size_t> waitingCount();
+    // Whether another connection (the journal's writer) committed since the last call.
+    bool changed();
+    // The serial number of the last unit the journal knows, "" when none.
+    std::string lastSerialNumber();
+
+private:
+    std::string fail();
+    std::string readDeliveredThrough();
+
+    journal::SqliteConnection connection_;
+    std::optional<journal::JournalReader> reader_;
+    std::int64_t deliveredThrough_ = 0;
+    std::optional<std::int64_t> dataVersion_;
+};
+
+}  // namespace quorvex::link

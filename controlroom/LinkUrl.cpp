@@ -1,0 +1,102 @@
+#include "controlroom/LinkUrl.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+
+#include <unistd.h>
+
+namespace quorvex::link {
+
+namespace {
+
+std::string readPort(std::string_view text, LinkUrl& url) {
+    int port = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+    if (error != std::errc() || end != text.data() + text.size() || port < 1 || port > 65535) {
+        return "the port \"" + std::string(text) + "\" is not a number from 1 to 65535";
+    }
+    url.port = port;
+    return {};
+}
+
+std::string readAuthority(std::string_view authority, LinkUrl& url) {
+    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
+        const std::string_view credentials = authority.substr(0, at);
+        const auto colon = credentials.find(':');
+        url.user = std::string(credentials.substr(0, colon));
+        if (colon != std::string_view::npos) {
+            url.password = std::string(credentials.substr(colon + 1));
+        }
+        authority.remove_prefix(at + 1);
+    }
+    const auto colon = authority.rfind(':');
+    url.host = std::string(authority.substr(0, colon));
+    if (url.host.empty()) {
+        return "the URL names no host";
+    }
+    return colon == std::string_view::npos ? std::string() : readPort(authority.substr(colon + 1), url);
+}
+
+}  // namespace
+
+std::string parseLinkUrl(std::string_view text, LinkUrl& url) {
+    url = LinkUrl{};
+    if (text.starts_with("mqtts://")) {
+        url.secure = true;
+        url.port = 8883;
+        text.remove_prefix(8);
+    } else if (text.starts_with("mqtt://")) {
+        text.remove_prefix(7);
+    } else {
+        return "a broker's URL starts with mqtt:// or mqtts://";
+    }
+    const auto slash = text.find('/');
+    if (const std::string error = readAuthority(text.substr(0, slash), url); !error.empty()) {
+        return error;
+    }
+    url.prefix = slash == std::string_view::npos ? std::string() : std::string(text.substr(slash + 1));
+    while (url.prefix.ends_with('/')) {
+        url.prefix.pop_back();
+    }
+    if (url.prefix.empty()) {
+        return "the URL names no topic prefix (mqtt://host/quorvex)";
+    }
+    if (url.prefix.find_first_of("+#") != std::string::npos) {
+        return "a topic prefix holds no + or #";
+    }
+    return {};
+}
+
+std::string brokerName(const LinkUrl& url) {
+    const std::string user = url.user.empty() ? std::string() : url.user + "@";
+    return std::string(url.secure ? "mqtts://" : "mqtt://") + user + url.host + ":" +
+           std::to_string(url.port) + "/" + url.prefix;
+}
+
+void hidePassword(char* argument) {
+    const std::string_view text(argument);
+    const auto scheme = text.find("://");
+    if (!text.starts_with("mqtt") || scheme == std::string_view::npos) {
+        return;
+    }
+    const auto authorityEnd = std::min(text.find('/', scheme + 3), text.size());
+    const auto at = text.substr(0, authorityEnd).rfind('@');
+    const auto colon = text.find(':', scheme + 3);
+    for (auto i = colon + 1; at != std::string_view::npos && colon < at && i < at; ++i) {
+        argument[i] = '*';
+    }
+}
+
+std::string hostName() {
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string("laptop");
+}
+
+void applyPasswordVariable(LinkUrl& url) {
+    if (const char* password = std::getenv(PasswordVariable); password != nullptr && url.password.empty()) {
+        url.password = password;
+    }
+}
+
+}  // namespace quorvex::link

@@ -1,0 +1,57 @@
+#include "controlroom/Publisher.h"
+
+#include "journal/JournalFeed.h"
+#include "controlroom/PublisherLoop.h"
+#include "controlroom/PublisherShared.h"
+#include "support/logging/LogBeacon.h"
+
+namespace quorvex::link {
+
+namespace {
+
+using namespace zeph::windows::logging;
+
+constexpr std::chrono::seconds StopWithin{2};
+
+}  // namespace
+
+Publisher::Publisher(LinkSettings settings) : shared_(std::make_shared<PublisherShared>()) {
+    LogBeacon::log("Publisher::Publisher", DebugLevel1, L" ");
+    shared_->status.broker = brokerName(settings.url);
+    shared_->status.state = LinkState::Connecting;
+    thread_ =
+        std::thread([shared = shared_, settings = std::move(settings), started = journal::journalNow()] {
+            PublisherLoop(*shared, settings, started).run();
+        });
+}
+
+Publisher::~Publisher() {
+    LogBeacon::log("Publisher::~Publisher", DebugLevel1, L" ");
+    std::unique_lock lock(shared_->mutex);
+    shared_->stopping = true;
+    shared_->changed.notify_all();
+    const bool finished = shared_->changed.wait_for(lock, StopWithin, [this] { return shared_->finished; });
+    lock.unlock();
+    if (finished) {
+        thread_.join();
+    } else {
+        thread_.detach();
+    }
+}
+
+void Publisher::setUnit(UnitStatus unit) {
+    LogBeacon::log("Publisher::setUnit", DebugLevel1, L" ");
+    const std::lock_guard lock(shared_->mutex);
+    if (unit != shared_->unit) {
+        shared_->unit = std::move(unit);
+        ++shared_->unitVersion;
+        shared_->changed.notify_all();
+    }
+}
+
+LinkStatus Publisher::status() const {
+    const std::lock_guard lock(shared_->mutex);
+    return shared_->status;
+}
+
+}  // namespace quorvex::link

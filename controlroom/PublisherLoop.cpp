@@ -1,0 +1,309 @@
+#include "controlroom/PublisherLoop.h"
+
+#include "journal/JournalFeed.h"
+#include "controlroom/LinkPayload.h"
+#include "support/logging/LogBeacon.h"
+
+#include <mosquitto.h>
+
+#include <algorithm>
+
+namespace quorvex::link {
+
+namespace {
+
+using namespace zeph::windows::logging;
+
+constexpr std::chrono::milliseconds NetworkWait{50};
+constexpr std::chrono::seconds LedgerRetry{1};
+// How often the waiting count is looked at while there is no connection.
+constexpr std::chrono::milliseconds IdleLook{250};
+constexpr std::chrono::seconds GoodbyeWithin{1};
+
+std::string refusal(int code) {
+    switch (code) {
+        case 4:
+        case 5:  // what mosquitto answers to a wrong password
+            return "the broker refused the user name or password";
+        default:
+            return std::string("the broker refused the connection: ") + mosquitto_connack_string(code);
+    }
+}
+
+}  // namespace
+
+PublisherLoop::PublisherLoop(PublisherShared& shared, const LinkSettings& settings,
+                             journal::Microseconds started)
+    : shared_(shared),
+      settings_(settings),
+      started_(started),
+      backOff_(settings.firstRetry, settings.lastRetry) {}
+
+void PublisherLoop::run() {
+    LogBeacon::log("PublisherLoop::run", DebugLevel1, L" ");
+    while (!stopping()) {
+        if (!ledger_.isOpen()) {
+            openLedger();
+        }
+        if (session_) {
+            serve();
+        } else if (Clock::now() >= nextAttempt_) {
+            attempt();
+        } else {
+            if (ledger_.isOpen() && ledger_.changed()) {
+                updateWaiting();
+            }
+            idle();
+        }
+    }
+    goodbye();
+    const std::lock_guard lock(shared_.mutex);
+    shared_.finished = true;
+    shared_.changed.notify_all();
+}
+
+bool PublisherLoop::stopping() {
+    const std::lock_guard lock(shared_.mutex);
+    return shared_.stopping;
+}
+
+// Nothing to do until the next attempt, the next look at the journal, or a stop.
+void PublisherLoop::idle() {
+    const auto until = std::min(nextAttempt_, Clock::now() + IdleLook);
+    std::unique_lock lock(shared_.mutex);
+    shared_.changed.wait_until(lock, until, [this] { return shared_.stopping; });
+}
+
+void PublisherLoop::openLedger() {
+    if (Clock::now() < nextLedgerTry_) {
+        return;
+    }
+    nextLedgerTry_ = Clock::now() + LedgerRetry;
+    if (const std::string error = ledger_.open(settings_.journalPath, started_); !error.empty()) {
+        LogBeacon::log("PublisherLoop::openLedger", DebugLevel2, L"Journal not ready: %hs", error.c_str());
+        return;
+    }
+    maybeMore_ = true;
+    updateWaiting();
+}
+
+void PublisherLoop::attempt() {
+    UnitStatus unit;
+    std::uint64_t attempts = 0;
+    {
+        const std::lock_guard lock(shared_.mutex);
+        unit = shared_.unit;
+        attempts = ++shared_.status.attempts;
+    }
+    LogBeacon::log("PublisherLoop::attempt", Information, L"Connecting to %hs (attempt %hs)",
+                   brokerName(settings_.url).c_str(), std::to_string(attempts).c_str());
+    setState(LinkState::Connecting);
+    willSerial_ =
+        !unit.serialNumber.empty() || !ledger_.isOpen() ? unit.serialNumber : ledger_.lastSerialNumber();
+    session_ = std::make_unique<MqttSession>(
+        settings_,
+        willSerial_.empty() ? std::string() : topicOf(settings_.url.prefix, willSerial_, "status"));
+    lastHeard_ = Clock::now();
+    if (const std::string error = session_->start(); !error.empty()) {
+        drop(error);
+    }
+}
+
+void PublisherLoop::serve() {
+    const std::string error = session_->loop(NetworkWait);
+    const MqttEvents events = session_->take();
+    if (events.connack) {
+        onConnack(*events.connack);
+    }
+    acknowledge(events.acknowledged);
+    if (session_ && !error.empty()) {
+        drop(error);
+    }
+    if (session_ && online_) {
+        maybeMore_ = (ledger_.isOpen() && ledger_.changed()) || maybeMore_;
+        sendRows();
+        sendStatus(false);
+    }
+    if (session_) {
+        checkSilence();
+    }
+}
+
+void PublisherLoop::onConnack(int code) {
+    lastHeard_ = Clock::now();
+    if (code != 0) {
+        drop(refusal(code));
+        return;
+    }
+    LogBeacon::log("PublisherLoop::onConnack", Information, L"Connected to %hs",
+                   brokerName(settings_.url).c_str());
+    online_ = true;
+    backOff_.reset();
+    cursor_ = ledger_.deliveredThrough();
+    maybeMore_ = true;
+    if (!lastError_.empty()) {
+        lastError_.clear();
+        if (settings_.notify) {
+            settings_.notify("Control room link: online again, " + brokerName(settings_.url));
+        }
+    }
+    setState(LinkState::Online);
+    sendStatus(true);
+}
+
+void PublisherLoop::acknowledge(const std::vector<int>& messageIds) {
+    std::vector<std::int64_t> rows;
+    for (const int messageId : messageIds) {
+        lastHeard_ = Clock::now();
+        if (const auto found = inFlight_.find(messageId); found != inFlight_.end()) {
+            rows.push_back(found->second);
+            inFlight_.erase(found);
+        }
+    }
+    if (rows.empty()) {
+        return;
+    }
+    if (const std::string error = ledger_.markDelivered(rows, journal::journalNow()); !error.empty()) {
+        report("the journal cannot keep the delivery marks: " + error);
+        return;
+    }
+    {
+        const std::lock_guard lock(shared_.mutex);
+        shared_.status.delivered += rows.size();
+    }
+    updateWaiting();
+}
+
+void PublisherLoop::sendRows() {
+    // Without the journal (not there yet) only the status goes out.
+    while (ledger_.isOpen() && maybeMore_ && inFlight_.size() < settings_.inFlight) {
+        const std::size_t room = settings_.inFlight - inFlight_.size();
+        std::vector<journal::JournalEntry> rows;
+        if (const std::string error = ledger_.waitingAfter(cursor_, room, rows); !error.empty()) {
+            report("the journal cannot be read: " + error);
+            return;
+        }
+        maybeMore_ = rows.size() == room;
+        for (const journal::JournalEntry& row : rows) {
+            const auto topic =
+                topicOf(settings_.url.prefix, row.serialNumber, journal::kindName(row.event.kind));
+            const auto messageId = session_->publish(topic, eventPayload(row), false);
+            if (!messageId) {
+                drop("the MQTT library refused a message");
+                return;
+            }
+            if (inFlight_.empty()) {
+                lastHeard_ = Clock::now();
+            }
+            inFlight_[*messageId] = row.id;
+            cursor_ = row.id;
+        }
+        updateWaiting();
+    }
+}
+
+void PublisherLoop::sendStatus(bool now) {
+    UnitStatus unit;
+    std::uint64_t version = 0;
+    {
+        const std::lock_guard lock(shared_.mutex);
+        unit = shared_.unit;
+        version = shared_.unitVersion;
+    }
+    if (unit.serialNumber.empty() || (!now && version == statusSent_)) {
+        return;
+    }
+    if (unit.serialNumber != willSerial_) {
+        // Another unit: its own status topic needs its own will, set only when connecting.
+        drop("", true);
+        return;
+    }
+    if (!now && statusSentAt_ && Clock::now() - *statusSentAt_ < settings_.statusEvery) {
+        return;
+    }
+    const auto topic = topicOf(settings_.url.prefix, unit.serialNumber, "status");
+    if (!session_->publish(topic, statusPayload(unit, journal::journalNow()), true)) {
+        drop("the MQTT library refused a message");
+        return;
+    }
+    statusSent_ = version;
+    statusSentAt_ = Clock::now();
+}
+
+// A broker that takes our bytes and never answers must not hold the rows forever.
+void PublisherLoop::checkSilence() {
+    const bool waitingForAnswer = !online_ || !inFlight_.empty();
+    if (waitingForAnswer && Clock::now() - lastHeard_ > settings_.answerWithin) {
+        drop(
+            "the broker did not answer within " +
+            std::to_string(std::chrono::duration_cast<std::chrono::seconds>(settings_.answerWithin).count()) +
+            " s");
+    }
+}
+
+void PublisherLoop::drop(const std::string& error, bool retryAtOnce) {
+    session_.reset();
+    online_ = false;
+    inFlight_.clear();
+    const auto wait = retryAtOnce ? std::chrono::milliseconds(0) : backOff_.next();
+    nextAttempt_ = Clock::now() + wait;
+    LogBeacon::log("PublisherLoop::drop", Information, L"Link to %hs down (%hs); next attempt in %hs ms",
+                   brokerName(settings_.url).c_str(), error.c_str(), std::to_string(wait.count()).c_str());
+    if (!error.empty()) {
+        report(error);
+    }
+    setState(LinkState::Offline);
+    updateWaiting();
+}
+
+// At a clean end the status says so itself: the broker keeps the will for a laptop that vanished.
+void PublisherLoop::goodbye() {
+    if (!session_) {
+        return;
+    }
+    const auto statusMessage =
+        online_ && !willSerial_.empty()
+            ? session_->publish(topicOf(settings_.url.prefix, willSerial_, "status"), OfflinePayload, true)
+            : std::nullopt;
+    const int awaited = statusMessage.value_or(-1);
+    bool acknowledged = awaited < 0;
+    const auto until = Clock::now() + GoodbyeWithin;
+    while (!acknowledged && Clock::now() < until && session_->loop(NetworkWait).empty()) {
+        const MqttEvents events = session_->take();
+        acknowledged = std::find(events.acknowledged.begin(), events.acknowledged.end(), awaited) !=
+                       events.acknowledged.end();
+        acknowledge(events.acknowledged);
+    }
+    session_->stop();
+    session_.reset();
+}
+
+void PublisherLoop::report(const std::string& error) {
+    if (error == lastError_) {
+        return;
+    }
+    lastError_ = error;
+    LogBeacon::log("PublisherLoop::report", Error, L"Control room link: %hs", error.c_str());
+    {
+        const std::lock_guard lock(shared_.mutex);
+        shared_.status.lastError = error;
+    }
+    if (settings_.notify) {
+        settings_.notify("Control room link: " + error);
+    }
+}
+
+void PublisherLoop::setState(LinkState state) {
+    const std::lock_guard lock(shared_.mutex);
+    shared_.status.state = state;
+}
+
+void PublisherLoop::updateWaiting() {
+    const auto waiting = ledger_.isOpen() ? ledger_.waitingCount() : std::nullopt;
+    if (waiting) {
+        const std::lock_guard lock(shared_.mutex);
+        shared_.status.waiting = *waiting;
+    }
+}
+
+}  // namespace quorvex::link

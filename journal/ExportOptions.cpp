@@ -1,0 +1,119 @@
+#include "journal/ExportOptions.h"
+
+#include "journal/ExportText.h"
+
+#include <charconv>
+
+namespace quorvex::journal {
+
+namespace {
+
+// The value of an option at args[i], moving past it; nothing when the option ends the line.
+std::optional<std::string_view> valueAfter(std::span<const std::string_view> args, std::size_t& i) {
+    if (i + 1 >= args.size()) {
+        return std::nullopt;
+    }
+    return args[++i];
+}
+
+std::string readTime(std::string_view name, std::string_view value, std::optional<Microseconds>& time) {
+    time = parseIsoUtc(value);
+    return time ? std::string()
+                : std::string(name) + " " + std::string(value) + ": not a UTC time like 2026-12-07T10:00:00Z";
+}
+
+std::string readSession(std::string_view value, ExportOptions& options) {
+    if (value == "last") {
+        options.lastSession = true;
+        return {};
+    }
+    std::int64_t session = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), session);
+    if (error != std::errc() || end != value.data() + value.size() || session < 1) {
+        return "--session " + std::string(value) + ": not a session number or \"last\"";
+    }
+    options.filter.session = session;
+    return {};
+}
+
+std::string readOption(std::string_view name, std::string_view value, ExportOptions& options,
+                       std::optional<ExportFormat>& format) {
+    if (name == "--journal") {
+        options.journal = std::string(value);
+    } else if (name == "--format") {
+        format = exportFormatNamed(value);
+        return format ? std::string() : "--format " + std::string(value) + ": csv, gpx or geojson";
+    } else if (name == "--from") {
+        return readTime(name, value, options.filter.from);
+    } else if (name == "--to") {
+        return readTime(name, value, options.filter.to);
+    } else if (name == "--session") {
+        return readSession(value, options);
+    } else {
+        return "unknown option " + std::string(name);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string parseExportOptions(std::span<const std::string_view> args, ExportOptions& options) {
+    std::optional<ExportFormat> format;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg.starts_with("--")) {
+            const auto value = valueAfter(args, i);
+            if (!value) {
+                return std::string(arg) + " needs a value";
+            }
+            if (std::string error = readOption(arg, *value, options, format); !error.empty()) {
+                return error;
+            }
+        } else if (options.output.empty()) {
+            options.output = std::string(arg);
+        } else {
+            return "one output file only: " + std::string(arg);
+        }
+    }
+    if (options.help || options.version) {
+        return {};
+    }
+    if (options.output.empty()) {
+        return "give the file to write";
+    }
+    format = format ? format : exportFormatOfFile(options.output);
+    if (!format) {
+        return "give --format csv|gpx|geojson, or name the file .csv, .gpx or .geojson";
+    }
+    options.format = *format;
+    // Exports are of what happened at a place: passages and ignored events.
+    options.filter.placedOnly = true;
+    return {};
+}
+
+std::string exportHelp() {
+    return R"(Usage: quorvex-export [options] FILE
+
+Writes the passages and ignored events of the passage journal to FILE as CSV (RFC 4180), GPX 1.1
+waypoints or GeoJSON (RFC 7946), oldest first, times in ISO 8601 UTC, numbers with a dot. The
+file is written beside its place under a temporary name and renamed when complete.
+
+  --journal PATH        the journal (default: $QUORVEX_JOURNAL, else
+                        $XDG_DATA_HOME/quorvex/journal.sqlite3, else
+                        ~/.local/share/quorvex/journal.sqlite3)
+  --format F            csv, gpx or geojson (default: by FILE's ending)
+  --from TIME           rows at or after TIME (2026-12-07 or 2026-12-07T10:00:00Z, UTC)
+  --to TIME             rows before TIME
+  --session N|last      one session only
+  -h, --help            this text
+  --version             the program's version
+
+Exit codes: 0 written; 1 the journal could not be read or the file not written; 2 bad command line.
+)";
+}
+
+}  // namespace quorvex::journal

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "journal/JournalRows.h"
+#include "journal/SqliteConnection.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvex::journal {
+
+// Which rows to read: a session, a time range [from, to) on the unit's time (a trigger's arrival),
+// and whether to take only passages and ignored events (the rows with a place and a unit time).
+struct JournalFilter {
+    std::optional<std::int64_t> session;
+    std::optional<Microseconds> from;
+    std::optional<Microseconds> to;
+    bool placedOnly = false;
+};
+
+// A read-only connection to the journal, beside the writer (WAL lets both work at once). Used by
+// one thread.
+class JournalReader {
+public:
+    JournalReader();
+    ~JournalReader();
+    JournalReader(const JournalReader&) = delete;
+    JournalReader& operator=(const JournalReader&) = delete;
+
+    // "" or what is wrong (no such file, not a journal, a newer schema).
+    std::string open(const std::string& path);
+    // Up to `limit` rows after the row `after` (newest or oldest first); "" or the error.
+    std::string page(const JournalFilter& filter, bool newestFirst, std::optional<std::int64_t> after,
+                     std::size_t limit, std::vector<JournalEntry>& rows);
+    // Every row of the filter, oldest first, one at a time; "" or the error.
+    std::string forEach(const JournalFilter& filter, const std::function<void(const JournalEntry&)>& visit);
+    std::optional<std::int64_t> lastSession();
+    std::optional<std::int64_t> count(std::optional<std::int64_t> session);
+
+private:
+    SqliteConnection connection_;
+};
+
+}  // namespace quorvex::journal
