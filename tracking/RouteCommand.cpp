@@ -57,8 +57,9 @@ std::string oneLine(std::string text) {
     return text;
 }
 
-double rounded(double value, double step) {
-    return std::round(value / step) * step;
+// To the centimetre, written as its shortest decimal (60367.88, not 60367.880000000005).
+double centimetres(double metres) {
+    return std::round(metres * 100) / 100;
 }
 
 void writeInfo(const Route& route, bool json, std::ostream& out) {
@@ -72,14 +73,14 @@ void writeInfo(const Route& route, bool json, std::ostream& out) {
     nlohmann::ordered_json markers = nlohmann::ordered_json::array();
     for (const Marker& marker : route.markers()) {
         markers.push_back({{"name", marker.name},
-                           {"chainage_m", rounded(marker.chainageMetres, 0.01)},
+                           {"chainage_m", centimetres(marker.chainageMetres)},
                            {"surveyed", marker.surveyed},
-                           {"off_line_m", rounded(marker.offLineMetres, 0.01)},
+                           {"off_line_m", centimetres(marker.offLineMetres)},
                            {"lat", marker.position.lat},
                            {"lon", marker.position.lon}});
     }
     const nlohmann::ordered_json info = {{"name", route.name()},
-                                         {"length_m", rounded(route.lengthMetres(), 0.01)},
+                                         {"length_m", centimetres(route.lengthMetres())},
                                          {"vertices", route.line().size()},
                                          {"markers", markers}};
     out << info.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
@@ -90,8 +91,8 @@ void writeLocation(const RoutePosition& at, bool json, std::ostream& out) {
         out << formatMetres(at.chainageMetres) << '\t' << formatMetres(at.offRouteMetres) << '\n';
         return;
     }
-    const nlohmann::ordered_json location = {{"chainage_m", rounded(at.chainageMetres, 0.01)},
-                                             {"off_route_m", rounded(at.offRouteMetres, 0.01)},
+    const nlohmann::ordered_json location = {{"chainage_m", centimetres(at.chainageMetres)},
+                                             {"off_route_m", centimetres(at.offRouteMetres)},
                                              {"foot", {{"lat", at.foot.lat}, {"lon", at.foot.lon}}}};
     out << location.dump(2) << '\n';
 }

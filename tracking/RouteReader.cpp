@@ -1,6 +1,7 @@
 #include "tracking/RouteReader.h"
 
 #include "tracking/RouteBuilder.h"
+#include "tracking/TrackingText.h"
 
 #include <cpl_error.h>
 #include <gdal_priv.h>
@@ -84,8 +85,8 @@ std::string fieldText(const OGRFeature& feature, const char* field) {
 std::string readMarker(const OGRFeature& feature, const OGRPoint& point, RouteDraft& draft) {
     MarkerDraft marker{fieldText(feature, "name"), {point.getY(), point.getX()}, std::nullopt};
     if (marker.name.empty()) {
-        return "a marker without a name at latitude " + std::to_string(point.getY()) + ", longitude " +
-               std::to_string(point.getX());
+        return "a marker without a name at latitude " + formatDegrees(point.getY()) + ", longitude " +
+               formatDegrees(point.getX());
     }
     if (const int index = feature.GetFieldIndex("chainage");
         index >= 0 && feature.IsFieldSetAndNotNull(index)) {
