@@ -11,8 +11,7 @@ double secondsBetween(UtcTime from, UtcTime to) {
 }
 
 UtcTime after(UtcTime from, double seconds) {
-    return from +
-           std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::duration<double>(seconds));
+    return from + std::chrono::round<std::chrono::microseconds>(std::chrono::duration<double>(seconds));
 }
 
 // The last point the pig is known at: the launch, or its last passage.
@@ -114,7 +113,7 @@ private:
         first.eta = eta;
         const double tolerance = std::max(settings_.overdueFraction * expected,
                                           std::chrono::duration<double>(settings_.overdueMinimum).count());
-        if (secondsBetween(eta, now) > tolerance) {
+        if (now > after(eta, tolerance)) {
             first.progress = MarkerProgress::Overdue;
             progress_.overdueMarker = first.marker;
         }

@@ -90,7 +90,8 @@ std::vector<SegmentCandidate> SegmentIndex::near(const GeoPoint& position, doubl
     double best = std::numeric_limits<double>::infinity();
     const auto reach = [&] { return best * (1 + ellipsoidMargin) + marginMetres + slackMetres; };
     const auto& tree = tree_->tree;
-    for (auto it = tree.qbegin(bgi::nearest(p, static_cast<unsigned>(tree.size()))); it != tree.qend(); ++it) {
+    for (auto it = tree.qbegin(bgi::nearest(p, static_cast<unsigned>(tree.size()))); it != tree.qend();
+         ++it) {
         // Boxes come nearest first; once a box lies beyond the reach, so do all the rest.
         if (bg::distance(p, it->first) * meanRadiusMetres > reach()) {
             break;

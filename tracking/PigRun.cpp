@@ -1,16 +1,16 @@
-#include "tracking/Run.h"
+#include "tracking/PigRun.h"
 
 #include "tracking/PassagePlacement.h"
 #include "tracking/RunEvaluation.h"
 
 namespace quorvex::tracking {
 
-Run::Run(const Route& route, RunPlan plan)
+PigRun::PigRun(const Route& route, RunPlan plan)
     : route_(route),
       plan_(std::move(plan)),
       lastLineChainage_(route.markers()[plan_.pigs.front().launchMarker].lineChainageMetres) {}
 
-const PlacedPassage& Run::add(Passage passage) {
+const PlacedPassage& PigRun::add(Passage passage) {
     passages_.push_back(placePassage(route_, plan_.settings, std::move(passage), lastLineChainage_));
     const PlacedPassage& placed = passages_.back();
     if (placed.marker) {
@@ -19,7 +19,7 @@ const PlacedPassage& Run::add(Passage passage) {
     return placed;
 }
 
-RunState Run::evaluate(UtcTime now) const {
+RunState PigRun::evaluate(UtcTime now) const {
     return evaluateRun(route_, plan_, passages_, now);
 }
 

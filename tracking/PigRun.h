@@ -12,10 +12,10 @@ namespace quorvex::tracking {
 
 // A run's passages as they arrive, each placed once against the route near the last known
 // chainage; evaluating is a plain function of them and the clock.
-class Run {
+class PigRun {
 public:
     // The route outlives the run; the plan is one checkRunPlan accepted.
-    Run(const Route& route, RunPlan plan);
+    PigRun(const Route& route, RunPlan plan);
 
     const PlacedPassage& add(Passage passage);
     std::span<const PlacedPassage> passages() const { return passages_; }
