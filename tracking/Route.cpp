@@ -52,18 +52,46 @@ RoutePosition Route::project(const SegmentCandidate& candidate, const GeoPoint& 
             foot.offMetres, foot.foot, candidate.segment};
 }
 
-// The geodesically nearest of candidates the cheap measure could not tell apart.
+// A foot stopped at a vertex may lie on the neighbouring segment: walk on while it comes nearer.
+RoutePosition Route::projectAround(const SegmentCandidate& candidate, const GeoPoint& position) const {
+    RoutePosition best = project(candidate, position);
+    for (int step = 0; step < 8; ++step) {
+        const std::size_t s = best.segment;
+        const bool atStart = best.chainageMetres <= vertexChainage_[s] && s > 0;
+        const bool atEnd = best.chainageMetres >= vertexChainage_[s + 1] && s + 2 < line_.size();
+        if (!atStart && !atEnd) {
+            break;
+        }
+        const RoutePosition next = project({atStart ? s - 1 : s + 1, atStart ? 1.0 : 0.0, 0}, position);
+        if (next.offRouteMetres >= best.offRouteMetres) {
+            break;
+        }
+        best = next;
+    }
+    return best;
+}
+
+// The geodesically nearest of candidates the cheap measure could not tell apart. Along one leg
+// the sphere ranks segments as the ellipsoid does, so one projection settles it; another leg
+// within the sphere's margin is projected too.
 RoutePosition Route::nearestOf(std::span<const SegmentCandidate> candidates, const GeoPoint& position) const {
     if (candidates.empty()) {
         return {0, 0, line_.front(), 0};
     }
-    const double reach = candidates.front().approxMetres * 1.01 + 1.0;
-    RoutePosition best = project(candidates.front(), position);
+    const SegmentCandidate& first = candidates.front();
+    const double reach = first.approxMetres * 1.01 + 1.0;
+    // Seen from the position, a stretch this short turns the line's direction only a little, and
+    // with it the sphere's error: its nearest segment is the first one, or a neighbour walked to.
+    const double sameLeg = std::max(50.0, 0.1 * first.approxMetres);
+    RoutePosition best = projectAround(first, position);
     for (const SegmentCandidate& candidate : candidates.subspan(1)) {
         if (candidate.approxMetres > reach) {
             break;
         }
-        if (const RoutePosition other = project(candidate, position);
+        if (std::abs(approxChainage(candidate) - approxChainage(first)) <= sameLeg) {
+            continue;
+        }
+        if (const RoutePosition other = projectAround(candidate, position);
             other.offRouteMetres < best.offRouteMetres) {
             best = other;
         }

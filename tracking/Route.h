@@ -45,6 +45,7 @@ public:
 
 private:
     RoutePosition project(const SegmentCandidate& candidate, const GeoPoint& position) const;
+    RoutePosition projectAround(const SegmentCandidate& candidate, const GeoPoint& position) const;
     RoutePosition nearestOf(std::span<const SegmentCandidate> candidates, const GeoPoint& position) const;
     double approxChainage(const SegmentCandidate& candidate) const;
 

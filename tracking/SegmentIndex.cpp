@@ -89,16 +89,24 @@ std::vector<SegmentCandidate> SegmentIndex::near(const GeoPoint& position, doubl
     std::vector<SegmentCandidate> found;
     double best = std::numeric_limits<double>::infinity();
     const auto reach = [&] { return best * (1 + ellipsoidMargin) + marginMetres + slackMetres; };
+    // The k nearest boxes, k growing until the farthest of them lies beyond the reach: then no
+    // box left out can hold a segment within it. (Boost's incremental query is far slower.)
     const auto& tree = tree_->tree;
-    for (auto it = tree.qbegin(bgi::nearest(p, static_cast<unsigned>(tree.size()))); it != tree.qend();
-         ++it) {
-        // Boxes come nearest first; once a box lies beyond the reach, so do all the rest.
-        if (bg::distance(p, it->first) * meanRadiusMetres > reach()) {
+    std::vector<Entry> entries;
+    for (std::size_t k = 8;; k *= 4) {
+        entries.clear();
+        found.clear();
+        best = std::numeric_limits<double>::infinity();
+        tree.query(bgi::nearest(p, static_cast<unsigned>(k)), std::back_inserter(entries));
+        double farthestBox = 0;
+        for (const Entry& entry : entries) {
+            farthestBox = std::max(farthestBox, bg::distance(p, entry.first) * meanRadiusMetres);
+            found.push_back(tree_->measure(p, entry.second));
+            best = std::min(best, found.back().approxMetres);
+        }
+        if (entries.size() < k || farthestBox > reach()) {
             break;
         }
-        const SegmentCandidate candidate = tree_->measure(p, it->second);
-        best = std::min(best, candidate.approxMetres);
-        found.push_back(candidate);
     }
     std::erase_if(found, [&](const SegmentCandidate& c) { return c.approxMetres > reach(); });
     std::sort(found.begin(), found.end(), [](const SegmentCandidate& x, const SegmentCandidate& y) {

@@ -3,11 +3,14 @@
 // never with the engine's own search.
 #include "tests/tracking/Geodesy.h"
 #include "tracking/RouteBuilder.h"
+#include "tracking/SegmentProjection.h"
 
 #include <gtest/gtest.h>
 
 #include <GeographicLib/Geodesic.hpp>
 #include <GeographicLib/GeodesicLine.hpp>
+
+#include <random>
 
 namespace quorvex::tracking {
 namespace {
@@ -63,6 +66,29 @@ TEST(RouteChainage, AlongAStraightMeridianLineAndAGreatCircleMatchTheDirectProbl
     EXPECT_NEAR(greatCircle.lengthMetres(), 1'500'000, millimetre);
     expectOffsets(greatCircle, junee, 40, {{1, 1}, {25'000, 900}, {777'777, -4'000}, {1'234'567.8, 15}},
                   millimetre);
+}
+
+TEST(RouteChainage, TheIndexFindsTheSameNearestPointAsTryingEverySegment) {
+    // A line that wanders and turns back on itself, 20 m to 2 km a segment.
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> turn(-100, 100), length(20, 2000), aside(-3000, 3000);
+    std::vector<GeoPoint> line{{-34.6, 146.4}};
+    double heading = 70;
+    for (int i = 0; i < 400; ++i) {
+        heading += turn(random);
+        line.push_back(direct(line.back(), heading, length(random)));
+    }
+    const Route route = routeOf({line});
+    std::uniform_int_distribution<std::size_t> vertex(0, line.size() - 1);
+    for (int i = 0; i < 300; ++i) {
+        const GeoPoint position = direct(line[vertex(random)], turn(random) * 1.8, std::abs(aside(random)));
+        double nearest = std::numeric_limits<double>::infinity();
+        for (std::size_t s = 0; s + 1 < line.size(); ++s) {
+            const GeoPoint middle{(line[s].lat + line[s + 1].lat) / 2, (line[s].lon + line[s + 1].lon) / 2};
+            nearest = std::min(nearest, projectOntoSegment(line[s], line[s + 1], position, middle).offMetres);
+        }
+        EXPECT_NEAR(route.locate(position).offRouteMetres, nearest, millimetre) << i;
+    }
 }
 
 TEST(RouteChainage, PositionsBeyondTheEndsLieAtTheEnds) {
