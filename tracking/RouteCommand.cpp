@@ -144,7 +144,7 @@ std::string run(const RouteArgs& args, std::ostream& out) {
 
 std::string_view routeCommandHelp() {
     return "Usage: quorvex-route [--json] info ROUTE\n"
-           "       quorvex-route [--json] locate ROUTE LAT LON [--near CHAINAGE]\n"
+           "  or:  quorvex-route [--json] locate ROUTE LAT LON [--near CHAINAGE]\n"
            "Answers from a pipeline's route file (GeoJSON, GPX, KML, Shapefile, GeoPackage): the\n"
            "centreline, and points with a name (and optionally a surveyed chainage) as markers.\n"
            "\n"
