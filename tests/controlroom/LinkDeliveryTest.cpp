@@ -1,5 +1,5 @@
-#include "journal/ExportText.h"
 #include "controlroom/LinkPayload.h"
+#include "journal/ExportText.h"
 #include "tests/controlroom/LinkFixture.h"
 
 #include <set>
