@@ -2,6 +2,8 @@
 #include "journal/ExportText.h"
 #include "tests/controlroom/LinkFixture.h"
 
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <thread>
 
@@ -84,6 +86,36 @@ TEST_F(LinkTest, PassagesArriveInOrderThroughOutagesAndRestarts) {
         waitUntil([&] { return publisher->status().delivered == 5 && publisher->status().waiting == 0; }));
     EXPECT_EQ("28|28", query("SELECT count(*) || '|' || count(DISTINCT event_id) FROM link_deliveries"));
     EXPECT_EQ(LinkState::Online, publisher->status().state);
+}
+
+// Settings applied again: the new publisher (with the same client id) connects only once the old
+// one said goodbye, so the status the control room keeps is the new one's, never "offline".
+TEST_F(LinkTest, ANewPublisherTakesOverOnlyOnceTheOldOneHasGone) {
+    MqttBroker broker(folder_.path());
+    openJournal();
+    MqttSubscriber control(broker.port(), "quorvex/+/status");
+    const link::UnitStatus unit{"SN 4711", "connected", "QRV-200", "2.14", 87, 1, 52.5, 13.25};
+    auto publisher = publishTo(broker.url());
+    publisher->setUnit(unit);
+    ASSERT_TRUE(control.waitFor([](auto& messages) { return !messages.empty(); }));
+    for (int round = 0; round < 3; ++round) {
+        publisher = publishTo(broker.url(), {}, std::move(publisher));
+        publisher->setUnit(unit);
+        ASSERT_TRUE(waitForState(*publisher, LinkState::Online));
+        const auto connectedAgain = [&](auto& messages) {
+            return std::count_if(messages.begin(), messages.end(), [](const MqttMessage& message) {
+                       return message.payload != "offline";
+                   }) == round + 2;
+        };
+        ASSERT_TRUE(control.waitFor(connectedAgain)) << round;
+        EXPECT_NE("offline", control.messages().back().payload) << round;
+    }
+    MqttSubscriber late(broker.port(), "quorvex/+/status");
+    ASSERT_TRUE(late.waitFor([](auto& messages) { return !messages.empty(); }));
+    EXPECT_EQ("\"connected\"", jsonField(late.messages().front().payload, "connection"));
+    std::ifstream log(folder_.path() / "mosquitto.log");
+    const std::string logged{std::istreambuf_iterator<char>(log), {}};
+    EXPECT_EQ(std::string::npos, logged.find("already connected, closing old connection")) << logged;
 }
 
 }  // namespace quorvex::test

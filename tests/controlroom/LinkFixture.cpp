@@ -62,7 +62,8 @@ SessionToken LinkTest::addUnit(const std::string& serialNumber) {
 }
 
 std::unique_ptr<link::Publisher> LinkTest::publishTo(const std::string& url,
-                                                     const std::function<void(link::LinkSettings&)>& adjust) {
+                                                     const std::function<void(link::LinkSettings&)>& adjust,
+                                                     std::unique_ptr<link::Publisher> predecessor) {
     link::LinkSettings settings;
     EXPECT_EQ("", link::parseLinkUrl(url, settings.url));
     settings.journalPath = journalPath();
@@ -74,7 +75,7 @@ std::unique_ptr<link::Publisher> LinkTest::publishTo(const std::string& url,
     if (adjust) {
         adjust(settings);
     }
-    return std::make_unique<link::Publisher>(std::move(settings));
+    return std::make_unique<link::Publisher>(std::move(settings), std::move(predecessor));
 }
 
 std::string LinkTest::query(const std::string& sql) const {

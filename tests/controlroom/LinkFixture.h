@@ -30,7 +30,8 @@ protected:
     // A session of another unit in the journal.
     journal::SessionToken addUnit(const std::string& serialNumber);
     std::unique_ptr<link::Publisher> publishTo(const std::string& url,
-                                               const std::function<void(link::LinkSettings&)>& adjust = {});
+                                               const std::function<void(link::LinkSettings&)>& adjust = {},
+                                               std::unique_ptr<link::Publisher> predecessor = nullptr);
     // The first column of the first row of a query on the journal, as text.
     std::string query(const std::string& sql) const;
     std::vector<std::string> notices() const;

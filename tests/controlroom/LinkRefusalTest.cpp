@@ -1,3 +1,4 @@
+#include "controlroom/BackOff.h"
 #include "tests/controlroom/LinkFixture.h"
 
 #include <arpa/inet.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <set>
 #include <thread>
 
 namespace quorvex::test {
@@ -39,10 +41,12 @@ void makeCertificates(const std::filesystem::path& folder) {
              " -extfile san.ext -out server.crt 2>/dev/null && chmod 644 *.key");
 }
 
-// A server that takes connections and every byte sent to it, and never answers.
+// A server that takes connections and every byte sent to it, and never answers; or, when it
+// accepts, one that answers the CONNECT with an MQTT 5 CONNACK (accepted) and hangs up at once.
 class SilentServer {
 public:
-    SilentServer() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    explicit SilentServer(bool accepts = false)
+        : accepts_(accepts), socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -66,8 +70,13 @@ private:
         std::vector<std::thread> readers;
         for (int client; (client = ::accept(socket_, nullptr, nullptr)) >= 0;) {
             ++connections_;
-            readers.emplace_back([client] {
+            readers.emplace_back([client, accepts = accepts_] {
                 char bytes[512];
+                if (accepts && ::read(client, bytes, sizeof bytes) > 0) {
+                    const char connack[] = {0x20, 0x03, 0x00, 0x00, 0x00};
+                    ::write(client, connack, sizeof connack);
+                    ::shutdown(client, SHUT_RDWR);
+                }
                 while (::read(client, bytes, sizeof bytes) > 0) {
                 }
                 ::close(client);
@@ -78,6 +87,7 @@ private:
         }
     }
 
+    bool accepts_;
     int socket_;
     int port_ = 0;
     std::atomic<int> connections_{0};
@@ -156,6 +166,37 @@ TEST_F(LinkTest, SilentBrokerMarksNothingDelivered) {
     const auto before = Clock::now();
     publisher.reset();
     EXPECT_LT(Clock::now() - before, std::chrono::seconds(3));
+}
+
+// A broker that accepts and drops us at once does not start the back-off over: the waits still
+// grow (0.2, 0.4, 0.8, 1.6 s at the least four fifths of them) and the fault is told once.
+TEST_F(LinkTest, AcceptedThenDroppedConnectionsKeepBackingOff) {
+    SilentServer server(true);
+    openJournal();
+    const auto start = Clock::now();
+    auto publisher = publishTo("mqtt://127.0.0.1:" + std::to_string(server.port()) + "/quorvex",
+                               [](link::LinkSettings& settings) {
+                                   settings.firstRetry = std::chrono::milliseconds(200);
+                                   settings.lastRetry = std::chrono::seconds(10);
+                               });
+    ASSERT_TRUE(waitUntil([&] { return server.connections() >= 5; }));
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(2400));
+    EXPECT_EQ(1u, countHolding(notices(), "connection was lost")) << testing::PrintToString(notices());
+    EXPECT_LE(notices().size(), 2u) << testing::PrintToString(notices());
+}
+
+// The default back-off is capped so that a laptop is back within 15 s of its broker, and drawn
+// at random below the cap so that a fleet does not come back at once.
+TEST(LinkBackOff, DefaultsBringALaptopBackWithin15Seconds) {
+    const link::LinkSettings settings;
+    link::BackOff backOff(settings.firstRetry, settings.lastRetry);
+    std::set<std::chrono::milliseconds::rep> waits;
+    for (int i = 0; i < 40; ++i) {
+        const auto wait = backOff.next();
+        EXPECT_LE(wait + settings.answerWithin / 4, std::chrono::seconds(15)) << i;
+        waits.insert(wait.count());
+    }
+    EXPECT_GT(waits.size(), 20u);
 }
 
 }  // namespace quorvex::test
