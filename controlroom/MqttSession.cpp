@@ -107,6 +107,11 @@ std::string MqttSession::setUpTls() {
 
 std::string MqttSession::failure(int code) const {
     const MqttEvents& events = mailbox_.events;
+    if (events.tlsError.find("key file") != std::string::npos) {
+        return "the client key " + settings_.keyFile + " cannot be read: " +
+               (settings_.keyPassword.empty() ? "if it is encrypted, its pass phrase is needed"
+                                              : "is its pass phrase right?");
+    }
     if (!events.tlsError.empty()) {
         return "TLS refused the connection: " + events.tlsError;
     }
