@@ -102,4 +102,9 @@ void applyPasswordVariable(LinkUrl& url) {
     }
 }
 
+std::string keyPasswordVariable() {
+    const char* phrase = std::getenv(KeyPasswordVariable);
+    return phrase != nullptr ? std::string(phrase) : std::string();
+}
+
 }  // namespace quorvex::link
