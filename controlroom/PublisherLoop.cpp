@@ -16,6 +16,7 @@ using namespace zeph::windows::logging;
 
 constexpr std::chrono::milliseconds NetworkWait{50};
 constexpr std::chrono::seconds LedgerRetry{1};
+constexpr std::chrono::seconds LeaseRetry{1};
 // How often the waiting count is looked at while there is no connection.
 constexpr std::chrono::milliseconds IdleLook{250};
 constexpr std::chrono::seconds GoodbyeWithin{1};
@@ -48,9 +49,12 @@ void PublisherLoop::run() {
         if (!ledger_.isOpen()) {
             openLedger();
         }
+        if (!lease_.held()) {
+            takeLease();
+        }
         if (session_) {
             serve();
-        } else if (Clock::now() >= nextAttempt_) {
+        } else if (lease_.held() && Clock::now() >= nextAttempt_) {
             attempt();
         } else {
             if (ledger_.isOpen() && ledger_.changed()) {
@@ -88,6 +92,18 @@ void PublisherLoop::openLedger() {
     }
     maybeMore_ = true;
     updateWaiting();
+}
+
+// Another publisher on this journal would send every row twice and race us on the marks.
+void PublisherLoop::takeLease() {
+    if (Clock::now() < nextLeaseTry_) {
+        return;
+    }
+    nextLeaseTry_ = Clock::now() + LeaseRetry;
+    if (const std::string holder = lease_.take(settings_.journalPath); !holder.empty()) {
+        setState(LinkState::Offline);
+        report(holder);
+    }
 }
 
 void PublisherLoop::attempt() {

@@ -2,6 +2,7 @@
 
 #include "controlroom/BackOff.h"
 #include "controlroom/DeliveryLedger.h"
+#include "controlroom/JournalLease.h"
 #include "controlroom/LinkSettings.h"
 #include "controlroom/MqttSession.h"
 #include "controlroom/PublisherShared.h"
@@ -31,6 +32,7 @@ private:
     bool stopping();
     void idle();
     void openLedger();
+    void takeLease();
     void attempt();
     void serve();
     // A row in flight: its id and where it went.
@@ -57,6 +59,8 @@ private:
     const LinkSettings& settings_;
     const journal::Microseconds started_;
     DeliveryLedger ledger_;
+    JournalLease lease_;
+    Clock::time_point nextLeaseTry_{};
     Clock::time_point nextLedgerTry_{};
     BackOff backOff_;
     Clock::time_point nextAttempt_{};

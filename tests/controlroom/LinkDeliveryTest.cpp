@@ -118,4 +118,35 @@ TEST_F(LinkTest, ANewPublisherTakesOverOnlyOnceTheOldOneHasGone) {
     EXPECT_EQ(std::string::npos, logged.find("already connected, closing old connection")) << logged;
 }
 
+// Two consoles of one user share the journal: one publishes, the other says so once and waits;
+// every row reaches the control room once, and when the first stops the second takes over.
+TEST_F(LinkTest, OnePublisherPerJournal) {
+    MqttBroker broker(folder_.path());
+    openJournal();
+    MqttSubscriber control(broker.port(), "quorvex/+/passage");
+    auto first = publishTo(broker.url());
+    ASSERT_TRUE(waitForState(*first, LinkState::Online));
+    auto second =
+        publishTo(broker.url(), [](link::LinkSettings& settings) { settings.clientId += "-second"; });
+    ASSERT_TRUE(waitUntil([&] { return !notices().empty(); }));
+    EXPECT_NE(std::string::npos, notices().front().find("publishes this journal's rows; this one waits"))
+        << notices().front();
+    std::vector<std::int64_t> ids;
+    for (int i = 0; i < 10; ++i) {
+        ids.push_back(addPassage(i));
+    }
+    ASSERT_TRUE(control.waitFor(arrived(10)));
+    EXPECT_EQ(LinkState::Offline, second->status().state);
+    EXPECT_EQ(0u, second->status().attempts);
+
+    first.reset();
+    ASSERT_TRUE(waitForState(*second, LinkState::Online));
+    ids.push_back(addPassage(10));
+    ASSERT_TRUE(control.waitFor(arrived(11)));
+    EXPECT_EQ(ids, firstArrivals(control.messages()));
+    EXPECT_EQ(11u, payloadsOn(control.messages(), "/passage").size());
+    ASSERT_EQ(2u, notices().size()) << testing::PrintToString(notices());
+    EXPECT_NE(std::string::npos, notices().back().find("online again"));
+}
+
 }  // namespace quorvex::test
