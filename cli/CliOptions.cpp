@@ -135,6 +135,7 @@ log is written to $TEMP (else $TMPDIR, else /tmp) as QUORVEX_DEBUG-<date>_<time>
                   from $QUORVEX_PUBLISH_PASSWORD
   --publish-ca FILE    the authority that signed the broker's certificate (mqtts)
   --publish-cert FILE  a client certificate for the broker, with --publish-key FILE
+                       (an encrypted key's pass phrase from $QUORVEX_PUBLISH_KEY_PASSWORD)
   -h, --help      this text
   --version       the program's version
 

@@ -66,19 +66,22 @@ std::string DeliveryLedger::readDeliveredThrough() {
     return {};
 }
 
-std::string DeliveryLedger::waitingAfter(std::int64_t after, std::size_t limit,
-                                         std::vector<JournalEntry>& rows) {
-    std::vector<JournalEntry> page;
-    if (std::string error = reader_->page({}, false, std::max(after, deliveredThrough_), limit, page);
-        !error.empty()) {
+std::string DeliveryLedger::waitingAfter(std::int64_t after, std::size_t limit, WaitingPage& page) {
+    std::vector<JournalEntry> rows;
+    const std::int64_t from = std::max(after, deliveredThrough_);
+    if (std::string error = reader_->page({}, false, from, limit, rows); !error.empty()) {
         return error;
     }
+    // The page is cut by id before the marked rows are dropped, so a run of marked rows is passed
+    // over page by page and never taken for the end.
+    page.lastId = rows.empty() ? from : rows.back().id;
+    page.full = rows.size() == limit;
     SqliteStatement marked(connection_, IsMarked);
-    for (JournalEntry& entry : page) {
+    for (JournalEntry& entry : rows) {
         const bool delivered = marked.bind(1, entry.id).step() == SQLITE_ROW;
         marked.reset();
         if (!delivered) {
-            rows.push_back(std::move(entry));
+            page.rows.push_back(std::move(entry));
         }
     }
     return {};
@@ -117,6 +120,11 @@ bool DeliveryLedger::changed() {
     const bool changed = result == SQLITE_OK && version != dataVersion_;
     dataVersion_ = version;
     return changed;
+}
+
+std::int64_t DeliveryLedger::lastRowId() {
+    int result = SQLITE_OK;
+    return connection_.queryInteger("SELECT coalesce(max(id), 0) FROM events", result).value_or(0);
 }
 
 std::string DeliveryLedger::lastSerialNumber() {

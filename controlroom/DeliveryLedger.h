@@ -12,6 +12,13 @@
 
 namespace quorvex::link {
 
+// One page of the journal's rows after a row: those without a mark, and how far it went.
+struct WaitingPage {
+    std::vector<journal::JournalEntry> rows;  // oldest first
+    std::int64_t lastId = 0;                  // the page's last row, marked or not
+    bool full = false;                        // rows may follow the page
+};
+
 // The journal as the link sees it: which rows wait for the broker, in order, and the marks of
 // those it acknowledged. Beside the journal's writer on connections of its own (WAL lets both
 // work at once). Used by the link's thread.
@@ -23,8 +30,8 @@ public:
     void close();
     bool isOpen() const { return connection_.isOpen(); }
 
-    // Up to `limit` rows after the row `after` that have no mark, oldest first.
-    std::string waitingAfter(std::int64_t after, std::size_t limit, std::vector<journal::JournalEntry>& rows);
+    // The next `limit` rows after the row `after`, without those marked delivered.
+    std::string waitingAfter(std::int64_t after, std::size_t limit, WaitingPage& page);
     // Every row up to this one is delivered.
     std::int64_t deliveredThrough() const { return deliveredThrough_; }
     // Marks the rows delivered, in one transaction; "" or the error.
@@ -32,6 +39,11 @@ public:
     std::optional<std::size_t> waitingCount();
     // Whether another connection (the journal's writer) committed since the last call.
     bool changed();
+    // The journal's identity, for (journal, id) to name a row everywhere. SEAM: the journal keeps
+    // none yet, so "" (sent as null) until it does.
+    std::string journalId() const { return {}; }
+    // The journal's newest row, 0 when it has none.
+    std::int64_t lastRowId();
     // The serial number of the last unit the journal knows, "" when none.
     std::string lastSerialNumber();
 

@@ -16,6 +16,7 @@ enum class LinkState {
 struct LinkStatus {
     LinkState state = LinkState::Off;
     std::size_t waiting = 0;      // journal rows not yet acknowledged by the broker
+    std::size_t parked = 0;       // of those, rows the broker or the library refused since the start
     std::uint64_t delivered = 0;  // rows acknowledged since the start
     std::uint64_t attempts = 0;   // connections tried since the start
     std::string broker;           // without the password
