@@ -37,9 +37,10 @@ Microseconds journalNow() {
         .count();
 }
 
-JournalFeed::JournalFeed(Journal* journal, IUserInterface& device) : journal_(journal), device_(device) {
+JournalFeed::JournalFeed(Journal* journal, IUserInterface& device, std::chrono::milliseconds wait)
+    : journal_(journal), device_(device) {
     if (journal_ != nullptr) {
-        recorder_.emplace(*journal_);
+        recorder_.emplace(*journal_, wait);
         device_.setAcknowledgementGate(&*recorder_);
     }
 }

@@ -23,7 +23,9 @@ class Journal;
 // journal it does nothing.
 class JournalFeed {
 public:
-    JournalFeed(Journal* journal, IUserInterface& device);
+    // The acknowledgement of an event waits for its row at most `wait`.
+    JournalFeed(Journal* journal, IUserInterface& device,
+                std::chrono::milliseconds wait = EventRecorder::DefaultBound);
     ~JournalFeed();
     JournalFeed(const JournalFeed&) = delete;
     JournalFeed& operator=(const JournalFeed&) = delete;
