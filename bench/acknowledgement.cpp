@@ -69,9 +69,9 @@ std::vector<double> streamingFrames(int frames) {
     settings.path = "/dev/shm/bench-ack-unused-" + std::to_string(::getpid()) + ".sqlite3";
     journal::Journal journal(settings);
     journal::EventRecorder recorder(journal);
+    const std::vector<simulator::SensorRecord> records(1);
     const simulator::Bytes frame = simulator::payloadOf(
-        {{simulator::StreamingBit,
-          simulator::streamingBlock({simulator::SensorRecord{}}, simulator::RecordLayout{})}});
+        {{simulator::StreamingBit, simulator::streamingBlock(records, simulator::RecordLayout::Short62)}});
     std::vector<double> microseconds;
     for (int i = 0; i < frames; ++i) {
         const auto arrived = Clock::now();
