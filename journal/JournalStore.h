@@ -40,6 +40,10 @@ public:
     std::string message() const { return message_; }
     // The row of each session begun by this process and committed.
     const std::map<SessionToken, std::int64_t>& sessions() const { return sessions_; }
+    // Sessions already on disk that later operations name by these tokens.
+    void adoptSessions(const std::map<SessionToken, std::int64_t>& rows) {
+        sessions_.insert(rows.begin(), rows.end());
+    }
     // The version found in a file refused as newer.
     int foundVersion() const { return foundVersion_; }
 

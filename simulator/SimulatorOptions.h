@@ -23,6 +23,8 @@ struct SimulatorOptions {
     std::optional<std::filesystem::path> scenario;
     std::string shippedScenario;  // a scenario that comes with the simulator ("demo" with --demo)
     std::chrono::milliseconds passageEvery{0};
+    // Where each event the console acknowledged is listed (what it was told it received).
+    std::optional<std::filesystem::path> acknowledgedLog;
     bool readStdin = true;
     bool help = false;
     bool version = false;
