@@ -136,10 +136,18 @@ std::string unitDecimal(double value) {
         static_cast<double>(static_cast<float>(value)) != value) {
         return decimal(value);
     }
-    const auto single = static_cast<float>(value);
+    // Six decimals, as the log line's %f prints them, without the zeros at the end.
     char text[100];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, single, std::chars_format::fixed);
-    return error == std::errc() ? std::string(text, end) : decimal(value);
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    if (error != std::errc()) {
+        return decimal(value);
+    }
+    std::string digits(text, end);
+    digits.erase(digits.find_last_not_of('0') + 1);
+    if (digits.back() == '.') {
+        digits.pop_back();
+    }
+    return digits == "-0" ? "0" : digits;
 }
 
 std::string validUtf8(std::string_view text) {

@@ -87,9 +87,13 @@ std::string JournalReader::open(const std::string& path) {
     if (result != SQLITE_OK) {
         return refuse(path + ": " + connection_.message());
     }
-    if (*id != sql::ApplicationId) {
-        return refuse(path + ": not a journal of this program" +
-                      (*id != 0 ? " (" + foreignMark(static_cast<int>(*id)) + ")" : std::string()));
+    if (std::string foreign = foreignMark(static_cast<int>(*id)); !foreign.empty()) {
+        return refuse(path + ": not a journal of this program (" + foreign + ")");
+    }
+    // A journal from before the mark says its version; any other file without it is not ours.
+    const bool older = *version >= 1 && *version < currentSchemaVersion();
+    if (*id != sql::ApplicationId && !older) {
+        return refuse(path + ": not a journal of this program");
     }
     if (*version != currentSchemaVersion()) {
         return refuse(path + ": not a journal this program reads (schema version " +
