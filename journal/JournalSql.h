@@ -6,35 +6,39 @@
 // Every statement the journal runs, in one place.
 namespace quorvex::journal::sql {
 
+// The columns after the id, as step 1 made them; step 4 makes the same tables again around them.
+#define QUORVEX_JOURNAL_SESSION_COLUMNS        \
+    " connected_us INTEGER NOT NULL,"          \
+    " disconnected_us INTEGER,"                \
+    " port TEXT NOT NULL,"                     \
+    " model TEXT NOT NULL DEFAULT '',"         \
+    " serial_number TEXT NOT NULL DEFAULT ''," \
+    " firmware TEXT NOT NULL DEFAULT '',"      \
+    " end_reason TEXT,"                        \
+    " end_text TEXT);"
+#define QUORVEX_JOURNAL_EVENT_COLUMNS                                       \
+    " session_id INTEGER REFERENCES sessions(id),"                          \
+    " kind TEXT NOT NULL CHECK(kind IN ('passage', 'ignored', 'trigger'))," \
+    " unit_time_us INTEGER,"                                                \
+    " received_us INTEGER NOT NULL,"                                        \
+    " channel INTEGER,"                                                     \
+    " channel_name TEXT NOT NULL DEFAULT '',"                               \
+    " latitude REAL,"                                                       \
+    " longitude REAL,"                                                      \
+    " elevation REAL,"                                                      \
+    " gps_quality INTEGER,"                                                 \
+    " hdop REAL,"                                                           \
+    " folder TEXT NOT NULL DEFAULT '',"                                     \
+    " note TEXT NOT NULL DEFAULT '');"
+
 // The schema, as steps from each version to the next: step k takes user_version k to k + 1.
 // A step is never changed once released; a new schema is a new step.
 inline constexpr std::array<const char*, 4> Migrations = {
     // 1: sessions and what the unit reported in them.
     "CREATE TABLE sessions("
-    " id INTEGER PRIMARY KEY,"
-    " connected_us INTEGER NOT NULL,"
-    " disconnected_us INTEGER,"
-    " port TEXT NOT NULL,"
-    " model TEXT NOT NULL DEFAULT '',"
-    " serial_number TEXT NOT NULL DEFAULT '',"
-    " firmware TEXT NOT NULL DEFAULT '',"
-    " end_reason TEXT,"
-    " end_text TEXT);"
+    " id INTEGER PRIMARY KEY," QUORVEX_JOURNAL_SESSION_COLUMNS
     "CREATE TABLE events("
-    " id INTEGER PRIMARY KEY,"
-    " session_id INTEGER REFERENCES sessions(id),"
-    " kind TEXT NOT NULL CHECK(kind IN ('passage', 'ignored', 'trigger')),"
-    " unit_time_us INTEGER,"
-    " received_us INTEGER NOT NULL,"
-    " channel INTEGER,"
-    " channel_name TEXT NOT NULL DEFAULT '',"
-    " latitude REAL,"
-    " longitude REAL,"
-    " elevation REAL,"
-    " gps_quality INTEGER,"
-    " hdop REAL,"
-    " folder TEXT NOT NULL DEFAULT '',"
-    " note TEXT NOT NULL DEFAULT '');",
+    " id INTEGER PRIMARY KEY," QUORVEX_JOURNAL_EVENT_COLUMNS,
     // 2: one session's rows, newest first, without a full scan.
     "CREATE INDEX events_by_session ON events(session_id, id);",
     // 3: what the control-room link has handed to its broker. A row counts as delivered once the
@@ -45,31 +49,10 @@ inline constexpr std::array<const char*, 4> Migrations = {
     // UUID, so (journal, id) names a row everywhere; a position taken without a GPS fix (stored
     // as 0, 0 before) is no position.
     "CREATE TABLE sessions_v4("
-    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-    " connected_us INTEGER NOT NULL,"
-    " disconnected_us INTEGER,"
-    " port TEXT NOT NULL,"
-    " model TEXT NOT NULL DEFAULT '',"
-    " serial_number TEXT NOT NULL DEFAULT '',"
-    " firmware TEXT NOT NULL DEFAULT '',"
-    " end_reason TEXT,"
-    " end_text TEXT);"
+    " id INTEGER PRIMARY KEY AUTOINCREMENT," QUORVEX_JOURNAL_SESSION_COLUMNS
     "INSERT INTO sessions_v4 SELECT * FROM sessions;"
     "CREATE TABLE events_v4("
-    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-    " session_id INTEGER REFERENCES sessions(id),"
-    " kind TEXT NOT NULL CHECK(kind IN ('passage', 'ignored', 'trigger')),"
-    " unit_time_us INTEGER,"
-    " received_us INTEGER NOT NULL,"
-    " channel INTEGER,"
-    " channel_name TEXT NOT NULL DEFAULT '',"
-    " latitude REAL,"
-    " longitude REAL,"
-    " elevation REAL,"
-    " gps_quality INTEGER,"
-    " hdop REAL,"
-    " folder TEXT NOT NULL DEFAULT '',"
-    " note TEXT NOT NULL DEFAULT '');"
+    " id INTEGER PRIMARY KEY AUTOINCREMENT," QUORVEX_JOURNAL_EVENT_COLUMNS
     "INSERT INTO events_v4 SELECT * FROM events;"
     "DROP TABLE events;"
     "DROP TABLE sessions;"
@@ -85,6 +68,9 @@ inline constexpr std::array<const char*, 4> Migrations = {
     " hex(randomblob(6)));"
     "PRAGMA application_id = 1364350552;",
 };
+
+#undef QUORVEX_JOURNAL_SESSION_COLUMNS
+#undef QUORVEX_JOURNAL_EVENT_COLUMNS
 
 // PRAGMA application_id of our journals: "QRVX". A file with another mark is another program's.
 inline constexpr std::int32_t ApplicationId = 0x51525658;

@@ -23,21 +23,6 @@ using namespace journal;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-std::string fileBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-std::size_t occurrences(const std::string& text, const std::string& fragment) {
-    std::size_t count = 0;
-    for (auto at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
 class JournalExportSafetyTest : public JournalTest {
 protected:
     void write(const std::vector<EventRow>& rows, SessionUnit unit = {"M450", "123", "0.0096"}) {
@@ -54,7 +39,7 @@ protected:
     std::string exported(ExportFormat format, ExportCounts& counts, const JournalFilter& filter = {}) {
         const auto target = folder_.path() / "export";
         EXPECT_EQ("", exportJournal(reader_, filter, format, target.string(), counts));
-        return fileBytes(target);
+        return bytesOf(target);
     }
 
     JournalReader reader_;
@@ -188,7 +173,7 @@ TEST_F(JournalExportSafetyTest, TargetsAreTakenAsAUserNamesThem) {
     ::close(saved);
     ::close(file);
     EXPECT_EQ("", error);
-    EXPECT_EQ(0u, fileBytes(captured).find("id,session,kind"));
+    EXPECT_EQ(0u, bytesOf(captured).find("id,session,kind"));
     EXPECT_FALSE(fs::exists(folder_.path() / "-"));
 
     // A named pipe is refused, and stays a pipe.

@@ -21,13 +21,6 @@ using namespace journal;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-std::string fileBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
 // Every name in a folder, to see that nothing was made beside a refused file.
 std::vector<std::string> namesIn(const fs::path& folder) {
     std::vector<std::string> names;
@@ -126,7 +119,7 @@ TEST_F(JournalOwnershipTest, AFileThatIsNotOurJournalIsRefusedAndLeftByteForByte
         const std::string path = (folder / "journal.sqlite3").string();
         fs::create_directories(folder);
         const std::string kept = each.make(path);
-        const std::string before = fileBytes(kept);
+        const std::string before = bytesOf(kept);
         const auto namesBefore = namesIn(folder);
         JournalSettings settings;
         settings.path = path;
@@ -138,7 +131,7 @@ TEST_F(JournalOwnershipTest, AFileThatIsNotOurJournalIsRefusedAndLeftByteForByte
             EXPECT_TRUE(journal->waitUntilWritten(20s));
             EXPECT_EQ(0u, journal->status().written);
         }
-        EXPECT_TRUE(before == fileBytes(kept)) << "the file was changed";
+        EXPECT_TRUE(before == bytesOf(kept)) << "the file was changed";
         EXPECT_EQ(namesBefore, namesIn(folder)) << "a file was made or moved beside it";
         if (kept == path) {
             JournalReader reader;
@@ -154,7 +147,7 @@ TEST_F(JournalOwnershipTest, OurJournalIsMarkedMadeForTheUserAloneAndReachedThro
     EXPECT_EQ(std::to_string(sql::ApplicationId), query(path(), "PRAGMA application_id"));
     EXPECT_EQ(0600u, modeOf(path())) << "the debug log is 0600; the journal holds no less";
     // The mark is in the file's own header, where another program looks, before any checkpoint.
-    const std::string header = fileBytes(path()).substr(68, 4);
+    const std::string header = bytesOf(path()).substr(68, 4);
     EXPECT_EQ(std::string("QRVX"), header);
 
     const struct {
@@ -206,7 +199,7 @@ TEST_F(JournalOwnershipTest, AJournalOnAReadOnlyMediumIsExported) {
     const auto target = folder_.path() / "out.csv";
     ASSERT_EQ("", exportJournal(reader, {}, ExportFormat::Csv, target.string(), counts));
     EXPECT_EQ(1u, counts.written);
-    EXPECT_NE(std::string::npos, fileBytes(target).find(reader.uuid()));
+    EXPECT_NE(std::string::npos, bytesOf(target).find(reader.uuid()));
 }
 
 }  // namespace

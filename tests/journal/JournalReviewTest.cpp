@@ -21,21 +21,6 @@ using namespace journal;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-std::string fileBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-std::size_t occurrences(const std::string& text, const std::string& fragment) {
-    std::size_t count = 0;
-    for (auto at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
 class JournalReviewTest : public JournalTest {
 protected:
     std::unique_ptr<Journal> writeRows(const std::vector<EventRow>& rows) {
@@ -53,7 +38,7 @@ protected:
         EXPECT_EQ("", reader.open(path()));
         const auto target = folder_.path() / "export";
         EXPECT_EQ("", exportJournal(reader, {}, format, target.string(), counts));
-        return fileBytes(target);
+        return bytesOf(target);
     }
 };
 
@@ -155,14 +140,14 @@ TEST_F(JournalReviewTest, ANewerSchemaThatThisSqliteCannotParseIsLeftAsItIs) {
                             "CREATE TABLE future(x); PRAGMA user_version = 99; PRAGMA writable_schema = ON;"
                             "UPDATE sqlite_master SET sql = 'CREATE TABLE future(x) STORED IN THE FUTURE'"
                             " WHERE name = 'future';");
-        const std::string before = fileBytes(path());
+        const std::string before = bytesOf(path());
         {
             const auto journal = openJournal();
             journal->addEvent(journal->beginSession({1, "COM3"}), passageRow(1));
             ASSERT_TRUE(notices_.waitFor("schema version 99, newer than this program's")) << notices_.all();
             EXPECT_TRUE(journal->waitUntilWritten(20s));
         }
-        EXPECT_TRUE(before == fileBytes(path())) << "the newer journal was changed";
+        EXPECT_TRUE(before == bytesOf(path())) << "the newer journal was changed";
         EXPECT_FALSE(fs::exists(path() + ".damaged-1")) << "a newer journal was taken for damage";
         EXPECT_EQ(0u, notices_.countOf("damaged")) << notices_.all();
     }
@@ -180,8 +165,8 @@ TEST_F(JournalReviewTest, ADamagedJournalWhoseWalCannotMoveStaysWholeInItsPlace)
         ASSERT_TRUE(notices_.waitFor("could not be moved aside")) << notices_.all();
         EXPECT_TRUE(waitUntil([&] { return journal->status().state == JournalState::Off; }));
     }
-    EXPECT_TRUE(damaged == fileBytes(path())) << "the damaged journal left its place without its WAL";
-    EXPECT_EQ("stale frames", fileBytes(path() + "-wal/frames"));
+    EXPECT_TRUE(damaged == bytesOf(path())) << "the damaged journal left its place without its WAL";
+    EXPECT_EQ("stale frames", bytesOf(path() + "-wal/frames"));
     EXPECT_FALSE(fs::exists(path() + ".damaged-1"));
     EXPECT_EQ(0u, notices_.countOf("a new journal was started")) << notices_.all();
 }
