@@ -19,6 +19,7 @@ enum class OpenOutcome {
     Ready,
     NewerSchema,  // written by a newer program: not to be touched
     Damaged,      // not a database, or one that fails its check
+    Refused,      // another program's file, or one we must not open: left untouched
     Failed,       // could not be opened or set up (the message says why)
 };
 
@@ -50,7 +51,7 @@ public:
 private:
     struct Statements;
     OpenOutcome openOnce(const std::string& path, std::chrono::milliseconds busyTimeout);
-    OpenOutcome setUp(std::chrono::milliseconds busyTimeout);
+    OpenOutcome setUp(std::chrono::milliseconds busyTimeout, bool empty);
     OpenOutcome migrate();
     int apply(const JournalOperation& operation, std::map<SessionToken, std::int64_t>& sessions);
     OpenOutcome fail(int result);

@@ -83,6 +83,11 @@ bool JournalWriter::open() {
                                std::to_string(currentSchemaVersion()) +
                                "; it is left as it is and nothing is journaled in this run.");
             return false;
+        case OpenOutcome::Refused:
+            off_ = true;
+            fault("refused", "Passage journal: " + settings_.path + " is " + store_.message() +
+                                 "; it is left as it is and nothing is journaled in this run.");
+            return false;
         case OpenOutcome::Failed:
             break;
     }
