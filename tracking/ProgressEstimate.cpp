@@ -73,7 +73,8 @@ private:
             at.progress = MarkerProgress::Passed;
             const double metres = at.travelMetres - fix_.travelMetres;
             const double seconds = secondsBetween(fix_.time, *at.passedAt);
-            if (metres > 0 && seconds > 0) {
+            // Markers closer than a metre are one place: no speed between them.
+            if (metres >= 1 && seconds > 0) {
                 at.segmentMetresPerSecond = metres / seconds;
                 at.speedOutOfBand = outOfBand(*at.segmentMetresPerSecond);
                 if (fix_.passage) {

@@ -88,9 +88,12 @@ std::string readMarker(const OGRFeature& feature, const OGRPoint& point, RouteDr
         return "a marker without a name at latitude " + formatDegrees(point.getY()) + ", longitude " +
                formatDegrees(point.getX());
     }
-    if (const int index = feature.GetFieldIndex("chainage");
-        index >= 0 && feature.IsFieldSetAndNotNull(index)) {
-        marker.surveyedChainageMetres = feature.GetFieldAsDouble(index);
+    // Read as text, so "12,400" is refused rather than taken for 12 m.
+    if (const std::string chainage = fieldText(feature, "chainage"); !chainage.empty()) {
+        marker.surveyedChainageMetres = parseNumber(chainage);
+        if (!marker.surveyedChainageMetres || *marker.surveyedChainageMetres < 0) {
+            return "marker " + marker.name + ": its chainage \"" + chainage + "\" is not a number of metres";
+        }
     }
     draft.markers.push_back(std::move(marker));
     return {};

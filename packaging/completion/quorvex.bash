@@ -30,7 +30,7 @@ _quorvex() {
             [[ $cur == /* ]] && _filedir
             return
             ;;
-        --device | --scenario | --journal)
+        --device | --scenario | --journal | --route)
             _filedir
             return
             ;;
@@ -52,7 +52,8 @@ _quorvex() {
             ;;
         --serial | --firmware | --rate | --records | --gain | --clipping | --battery | \
             --battery-period | --battery-duration | --gps | --retries | --reply-timeout | --wake | \
-            --passage-every | --battery-drain | --from | --to | --session | --near)
+            --passage-every | --battery-drain | --from | --to | --session | --near | \
+            --route-marker | --launch | --pig-speed)
             return
             ;;
     esac

@@ -172,6 +172,15 @@ int main(int argc, char** argv) {
         std::cerr << "quorvex-sim: " << error << std::endl;
         return 2;
     }
+    RoutePassagePlan routePassage;
+    if (options.routeStand.route) {
+        if (const std::string error =
+                planRoutePassage(options.routeStand, std::chrono::system_clock::now(), routePassage);
+            !error.empty()) {
+            std::cerr << "quorvex-sim: " << error << std::endl;
+            return 2;
+        }
+    }
 
     UnitSimulator unit(options.profile);
     const auto opened = options.device ? unit.openDevice(*options.device) : unit.openPseudoTerminal();
@@ -213,9 +222,15 @@ int main(int argc, char** argv) {
     if (options.passageEvery.count() > 0) {
         unit.schedule(options.passageEvery, options.passageEvery, [&unit] { unit.passage({}); });
     }
+    if (options.routeStand.route) {
+        scheduleRoutePassage(unit, routePassage, std::chrono::system_clock::now());
+    }
     std::cout << "quorvex-sim: " << options.profile.deviceName() << ", firmware " << options.profile.firmware
               << ", on " << unit.portName() << (com != 0 ? " (COM" + std::to_string(com) + ")" : "")
               << std::endl;
+    if (options.routeStand.route) {
+        std::cout << "quorvex-sim: " << routePassage.text << std::endl;
+    }
 
     serve(unit, options.readStdin, signals);
 

@@ -9,7 +9,7 @@ cd "$root"
 declare -A below=(
   [support]="support"
   [device]="device support"
-  [simulator]="simulator support"
+  [simulator]="simulator tracking support"
   [discovery]="discovery support"
   [session]="session device support"
   [journal]="journal session device support"

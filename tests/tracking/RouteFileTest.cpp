@@ -122,6 +122,11 @@ TEST(RouteFile, WhatIsNotARouteIsRefusedWithAReason) {
         {"type":"Feature","properties":{},"geometry":{"type":"LineString","coordinates":[[146.1,-34.3],[146.2,-34.3]]}},
         {"type":"Feature","properties":{},"geometry":{"type":"Point","coordinates":[146.15,-34.3]}}]})")),
               "a marker without a name at latitude -34.3000000, longitude 146.1500000");
+    EXPECT_EQ(refusal(write("comma.geojson", R"({"type":"FeatureCollection","features":[
+        {"type":"Feature","properties":{},"geometry":{"type":"LineString","coordinates":[[146.1,-34.3],[146.2,-34.3]]}},
+        {"type":"Feature","properties":{"name":"KP 12.4","chainage":"12,400"},
+         "geometry":{"type":"Point","coordinates":[146.15,-34.3]}}]})")),
+              "marker KP 12.4: its chainage \"12,400\" is not a number of metres");
     // A surveyed chainage is taken from the file; a MultiLineString's parts are joined.
     const Route surveyed = read(write("surveyed.geojson", R"({"type":"FeatureCollection","features":[
         {"type":"Feature","properties":{"name":"spur"},"geometry":{"type":"MultiLineString","coordinates":
