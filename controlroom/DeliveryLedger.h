@@ -12,6 +12,13 @@
 
 namespace quorvex::link {
 
+// A row the broker took, with the note it was sent with.
+struct DeliveredRow {
+    std::int64_t id = 0;
+    std::string note;
+    bool update = false;  // sent again for a note edited after its delivery
+};
+
 // One page of the journal's rows after a row: those without a mark, and how far it went.
 struct WaitingPage {
     std::vector<journal::JournalEntry> rows;  // oldest first
@@ -34,8 +41,10 @@ public:
     std::string waitingAfter(std::int64_t after, std::size_t limit, WaitingPage& page);
     // Every row up to this one is delivered.
     std::int64_t deliveredThrough() const { return deliveredThrough_; }
-    // Marks the rows delivered, in one transaction; "" or the error.
-    std::string markDelivered(std::span<const std::int64_t> ids, journal::Microseconds now);
+    // Marks the rows delivered, with the notes they were sent with, in one transaction; "" or the error.
+    std::string markDelivered(std::span<const DeliveredRow> rows, journal::Microseconds now);
+    // Delivered rows whose note was edited since (up to `limit`, oldest first).
+    std::string editedNotes(std::size_t limit, std::vector<journal::JournalEntry>& rows);
     std::optional<std::size_t> waitingCount();
     // Whether another connection (the journal's writer) committed since the last call.
     bool changed();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <thread>
 
 namespace quorvex::test {
 
@@ -140,6 +141,26 @@ TEST_F(LinkTest, DeliveryPassesOverRunsOfMarkedRows) {
     EXPECT_EQ(std::to_string(fresh), jsonField(latest, "id"));
     EXPECT_EQ("false", jsonField(latest, "historical"));
     EXPECT_EQ("\"valve \\\"7\\\" open\"", jsonField(latest, "note"));
+    EXPECT_EQ("false", jsonField(latest, "update"));
+
+    // Notes edited after delivery go out again as updates of their rows, once each.
+    ASSERT_TRUE(waitUntil([&] { return publisher->status().waiting == 0; }));
+    journal_->editNote(fresh, "valve 7 closed");
+    journal_->editNote(41, "pig stuck");
+    ASSERT_TRUE(journal_->waitUntilWritten(std::chrono::seconds(20)));
+    const auto updates = [](const std::vector<MqttMessage>& messages) {
+        std::vector<std::string> found;
+        for (const std::string& payload : payloadsOn(messages, "/passage")) {
+            if (jsonField(payload, "update") == "true") {
+                found.push_back(jsonField(payload, "id") + " " + jsonField(payload, "note"));
+            }
+        }
+        return found;
+    };
+    ASSERT_TRUE(control.waitFor([&](auto& messages) { return updates(messages).size() >= 2; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // time for a wrong third one to show
+    EXPECT_EQ((std::vector<std::string>{"41 \"pig stuck\"", std::to_string(fresh) + " \"valve 7 closed\""}),
+              updates(control.messages()));
 }
 
 // A unit that went away has no name in the device stack any more: its "disconnected" still
