@@ -32,7 +32,7 @@ constexpr const char* EditedNotes =
     " LEFT JOIN link_notes n ON n.event_id = e.id WHERE e.note <> coalesce(n.note, '') ORDER BY e.id LIMIT "
     "?1";
 constexpr const char* CountWaiting =
-    "SELECT count(*) FROM events e WHERE e.id > (SELECT after_event FROM link_start)"
+    "SELECT count(*), min(e.received_us) FROM events e WHERE e.id > (SELECT after_event FROM link_start)"
     " AND NOT EXISTS(SELECT 1 FROM link_deliveries d WHERE d.event_id = e.id)";
 
 }  // namespace
@@ -143,11 +143,12 @@ std::string DeliveryLedger::editedNotes(std::size_t limit, std::vector<JournalEn
     return {};
 }
 
-std::optional<std::size_t> DeliveryLedger::waitingCount() {
-    int result = SQLITE_OK;
-    const auto count = connection_.queryInteger(CountWaiting, result);
-    return result == SQLITE_OK && count ? std::optional<std::size_t>(static_cast<std::size_t>(*count))
-                                        : std::nullopt;
+std::optional<Waiting> DeliveryLedger::waiting() {
+    SqliteStatement count(connection_, CountWaiting);
+    if (count.prepared() != SQLITE_OK || count.step() != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return Waiting{static_cast<std::size_t>(count.integer(0)), count.optionalInteger(1)};
 }
 
 bool DeliveryLedger::changed() {

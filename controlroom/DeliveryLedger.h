@@ -12,6 +12,12 @@
 
 namespace quorvex::link {
 
+// How many rows wait, and since when the oldest of them (µs since 1970 UTC).
+struct Waiting {
+    std::size_t count = 0;
+    std::optional<journal::Microseconds> since;
+};
+
 // A row the broker took, with the note it was sent with.
 struct DeliveredRow {
     std::int64_t id = 0;
@@ -45,7 +51,7 @@ public:
     std::string markDelivered(std::span<const DeliveredRow> rows, journal::Microseconds now);
     // Delivered rows whose note was edited since (up to `limit`, oldest first).
     std::string editedNotes(std::size_t limit, std::vector<journal::JournalEntry>& rows);
-    std::optional<std::size_t> waitingCount();
+    std::optional<Waiting> waiting();
     // Whether another connection (the journal's writer) committed since the last call.
     bool changed();
     // The journal's identity, for (journal, id) to name a row everywhere. SEAM: the journal keeps

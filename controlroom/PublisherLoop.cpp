@@ -410,10 +410,11 @@ void PublisherLoop::setState(LinkState state) {
 }
 
 void PublisherLoop::updateWaiting() {
-    const auto waiting = ledger_.isOpen() ? ledger_.waitingCount() : std::nullopt;
+    const auto waiting = ledger_.isOpen() ? ledger_.waiting() : std::nullopt;
     if (waiting) {
         const std::lock_guard lock(shared_.mutex);
-        shared_.status.waiting = *waiting;
+        shared_.status.waiting = waiting->count;
+        shared_.status.waitingSince = waiting->since;
     }
 }
 

@@ -1,5 +1,6 @@
 // Rows the broker or the library will not take, gaps in the delivery marks, and the unit's
 // status: none of them may stop the other rows or flood the broker.
+#include "controlroom/LinkPane.h"
 #include "controlroom/LinkPayload.h"
 #include "journal/SqliteConnection.h"
 #include "tests/controlroom/LinkFixture.h"
@@ -193,6 +194,31 @@ TEST_F(LinkTest, StatusReachesTheControlRoomAtItsRate) {
     const auto sent = std::count_if(messages.begin() + static_cast<std::ptrdiff_t>(before), messages.end(),
                                     [](const MqttMessage& message) { return message.payload != "offline"; });
     EXPECT_LE(sent, static_cast<std::ptrdiff_t>(seconds) + 2) << "status messages in " << seconds << " s";
+}
+
+// The pane says how many rows wait and since when the oldest of them.
+TEST_F(LinkTest, ThePaneSaysHowManyWaitAndSinceWhen) {
+    openJournal();
+    auto publisher = publishTo("mqtt://127.0.0.1:" + std::to_string(freePort()) + "/quorvex");
+    const std::int64_t first = addPassage(0);
+    addPassage(1);
+    ASSERT_TRUE(waitUntil([&] { return publisher->status().waiting == 2; }));
+    const link::LinkStatus status = publisher->status();
+    const std::int64_t oldest =
+        std::stoll(query("SELECT received_us FROM events WHERE id = " + std::to_string(first)));
+    ASSERT_EQ(oldest, status.waitingSince);
+    const std::int64_t minute = 60'000'000;
+    struct Case {
+        std::int64_t age;
+        std::string text;
+    };
+    for (const Case& c :
+         {Case{minute / 2, "under a minute"}, Case{5 * minute, "5 min"}, Case{150 * minute, "2 h"}}) {
+        EXPECT_EQ(
+            "Control room: " + std::string(status.state == LinkState::Connecting ? "connecting" : "offline") +
+                ", 2 waiting for " + c.text,
+            link::linkPaneOf(status, oldest + c.age).text);
+    }
 }
 
 }  // namespace quorvex::test
