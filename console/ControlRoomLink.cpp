@@ -2,6 +2,7 @@
 
 #include "controlroom/LinkPane.h"
 #include "controlroom/UnitStatusOf.h"
+#include "journal/JournalFeed.h"
 #include "support/logging/LogBeacon.h"
 
 #include <QTimer>
@@ -62,7 +63,7 @@ void ControlRoomLink::refresh() {
         publisher_->setUnit(link::unitStatusOf(unit_, link::connectionOf(unit_)));
     }
     const link::LinkStatus now = status();
-    const link::LinkPane pane = link::linkPaneOf(now);
+    const link::LinkPane pane = link::linkPaneOf(now, journal::journalNow());
     pane_->setText(QString::fromStdString(pane.text));
     pane_->setToolTip(QString::fromStdString(pane.tip));
     if (!now.lastError.empty() && now.lastError != lastError_) {

@@ -76,7 +76,8 @@ std::string eventPayload(const JournalEntry& entry, const MessageStamp& stamp, c
         ",\"unit\":{\"model\":" + jsonText(entry.model) + ",\"serialNumber\":" + jsonText(entry.serialNumber);
     json += "},\"session\":" + std::to_string(entry.session) + ",\"note\":" + jsonText(event.note);
     json += ",\"sequence\":" + std::to_string(stamp.sequence) + ",\"sent\":" + jsonText(isoUtc(stamp.sent));
-    json += std::string(",\"historical\":") + (stamp.historical ? "true" : "false") + "}";
+    json += std::string(",\"historical\":") + (stamp.historical ? "true" : "false");
+    json += std::string(",\"update\":") + (stamp.update ? "true" : "false") + "}";
     return json;
 }
 

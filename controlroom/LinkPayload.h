@@ -23,6 +23,7 @@ struct MessageStamp {
     std::uint64_t sequence = 0;
     journal::Microseconds sent = 0;
     bool historical = false;
+    bool update = false;  // a row sent again, its note edited after its delivery
 };
 
 // A journal row as the control room reads it: one JSON object, the row's id first, the journal's

@@ -141,8 +141,12 @@ void PublisherLoop::serve() {
     }
     if (session_ && online_) {
         keepIfStable();
-        maybeMore_ = (ledger_.isOpen() && ledger_.changed()) || maybeMore_;
+        if (ledger_.isOpen() && ledger_.changed()) {
+            maybeMore_ = true;
+            notesMaybe_ = true;
+        }
         sendRows();
+        sendEditedNotes();
         sendStatus();
     }
     if (session_) {
@@ -163,6 +167,7 @@ void PublisherLoop::onConnack(int code) {
     cursor_ = ledger_.deliveredThrough();
     historicalThrough_ = ledger_.isOpen() ? ledger_.lastRowId() : 0;
     maybeMore_ = true;
+    notesMaybe_ = true;
     statusSent_ = 0;  // the broker may hold our will's "offline" now
     if (!lastError_.empty() && !toldOnline_) {
         toldOnline_ = true;
@@ -187,7 +192,7 @@ void PublisherLoop::keepIfStable() {
 }
 
 void PublisherLoop::acknowledge(const std::vector<MqttAck>& acks) {
-    std::vector<std::int64_t> rows;
+    std::vector<DeliveredRow> rows;
     for (const MqttAck& ack : acks) {
         lastHeard_ = Clock::now();
         const auto found = inFlight_.find(ack.messageId);
@@ -198,7 +203,9 @@ void PublisherLoop::acknowledge(const std::vector<MqttAck>& acks) {
             park(found->second,
                  "the broker refused it (" + std::string(mosquitto_reason_string(ack.reason)) + ")");
         } else {
-            rows.push_back(found->second.id);
+            const SentRow& sent = found->second;
+            rows.push_back({sent.id, sent.note, sent.update});
+            notesMaybe_ = notesMaybe_ || sent.update;
         }
         inFlight_.erase(found);
     }
@@ -254,10 +261,34 @@ void PublisherLoop::sendRows() {
     }
 }
 
+// A note edited after its row was delivered goes out as an update of that row, once the rows
+// waiting have gone.
+void PublisherLoop::sendEditedNotes() {
+    if (!session_ || !ledger_.isOpen() || maybeMore_ || !notesMaybe_ ||
+        inFlight_.size() >= settings_.inFlight) {
+        return;
+    }
+    std::vector<journal::JournalEntry> rows;
+    if (const std::string error = ledger_.editedNotes(settings_.inFlight, rows); !error.empty()) {
+        report("the journal cannot be read: " + error);
+        return;
+    }
+    notesMaybe_ = false;
+    for (const journal::JournalEntry& row : rows) {
+        const bool sending = std::any_of(inFlight_.begin(), inFlight_.end(),
+                                         [&](const auto& sent) { return sent.second.id == row.id; });
+        if (!sending && !parked_.contains(row.id) && inFlight_.size() < settings_.inFlight &&
+            !sendRow(row, true)) {
+            return;
+        }
+    }
+}
+
 // False when the connection is gone.
-bool PublisherLoop::sendRow(const journal::JournalEntry& row) {
-    SentRow sent{row.id, topicOf(settings_.url.prefix, row.serialNumber, journal::kindName(row.event.kind))};
-    const MessageStamp stamp{++sequence_, journal::journalNow(), row.id <= historicalThrough_};
+bool PublisherLoop::sendRow(const journal::JournalEntry& row, bool update) {
+    SentRow sent{row.id, topicOf(settings_.url.prefix, row.serialNumber, journal::kindName(row.event.kind)),
+                 row.event.note, update};
+    const MessageStamp stamp{++sequence_, journal::journalNow(), row.id <= historicalThrough_, update};
     const MqttPublish publish =
         session_->publish(sent.topic, eventPayload(row, stamp, ledger_.journalId()), false);
     if (publish.connectionLost) {
@@ -379,10 +410,11 @@ void PublisherLoop::setState(LinkState state) {
 }
 
 void PublisherLoop::updateWaiting() {
-    const auto waiting = ledger_.isOpen() ? ledger_.waitingCount() : std::nullopt;
+    const auto waiting = ledger_.isOpen() ? ledger_.waiting() : std::nullopt;
     if (waiting) {
         const std::lock_guard lock(shared_.mutex);
-        shared_.status.waiting = *waiting;
+        shared_.status.waiting = waiting->count;
+        shared_.status.waitingSince = waiting->since;
     }
 }
 

@@ -39,6 +39,8 @@ private:
     struct SentRow {
         std::int64_t id = 0;
         std::string topic;
+        std::string note;
+        bool update = false;
     };
 
     void onConnack(int code);
@@ -46,7 +48,8 @@ private:
     void acknowledge(const std::vector<MqttAck>& acks);
     void park(const SentRow& row, const std::string& reason);
     void sendRows();
-    bool sendRow(const journal::JournalEntry& row);
+    bool sendRow(const journal::JournalEntry& row, bool update = false);
+    void sendEditedNotes();
     void sendStatus();
     void checkSilence();
     void drop(const std::string& error, bool retryAtOnce = false);
@@ -74,6 +77,7 @@ private:
     std::int64_t cursor_ = 0;             // the last row looked at on this connection
     std::int64_t historicalThrough_ = 0;  // rows up to this one waited for the connection
     bool maybeMore_ = true;               // rows may wait past the cursor
+    bool notesMaybe_ = true;              // a delivered row's note may have been edited
     std::uint64_t sequence_ = 0;          // messages sent by this publisher
     Clock::time_point lastHeard_{};
     std::uint64_t statusSent_ = 0;  // the unit version last sent

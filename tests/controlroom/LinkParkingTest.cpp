@@ -1,5 +1,6 @@
 // Rows the broker or the library will not take, gaps in the delivery marks, and the unit's
 // status: none of them may stop the other rows or flood the broker.
+#include "controlroom/LinkPane.h"
 #include "controlroom/LinkPayload.h"
 #include "journal/SqliteConnection.h"
 #include "tests/controlroom/LinkFixture.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <thread>
 
 namespace quorvex::test {
 
@@ -140,6 +142,26 @@ TEST_F(LinkTest, DeliveryPassesOverRunsOfMarkedRows) {
     EXPECT_EQ(std::to_string(fresh), jsonField(latest, "id"));
     EXPECT_EQ("false", jsonField(latest, "historical"));
     EXPECT_EQ("\"valve \\\"7\\\" open\"", jsonField(latest, "note"));
+    EXPECT_EQ("false", jsonField(latest, "update"));
+
+    // Notes edited after delivery go out again as updates of their rows, once each.
+    ASSERT_TRUE(waitUntil([&] { return publisher->status().waiting == 0; }));
+    journal_->editNote(fresh, "valve 7 closed");
+    journal_->editNote(41, "pig stuck");
+    ASSERT_TRUE(journal_->waitUntilWritten(std::chrono::seconds(20)));
+    const auto updates = [](const std::vector<MqttMessage>& messages) {
+        std::vector<std::string> found;
+        for (const std::string& payload : payloadsOn(messages, "/passage")) {
+            if (jsonField(payload, "update") == "true") {
+                found.push_back(jsonField(payload, "id") + " " + jsonField(payload, "note"));
+            }
+        }
+        return found;
+    };
+    ASSERT_TRUE(control.waitFor([&](auto& messages) { return updates(messages).size() >= 2; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // time for a wrong third one to show
+    EXPECT_EQ((std::vector<std::string>{"41 \"pig stuck\"", std::to_string(fresh) + " \"valve 7 closed\""}),
+              updates(control.messages()));
 }
 
 // A unit that went away has no name in the device stack any more: its "disconnected" still
@@ -172,6 +194,31 @@ TEST_F(LinkTest, StatusReachesTheControlRoomAtItsRate) {
     const auto sent = std::count_if(messages.begin() + static_cast<std::ptrdiff_t>(before), messages.end(),
                                     [](const MqttMessage& message) { return message.payload != "offline"; });
     EXPECT_LE(sent, static_cast<std::ptrdiff_t>(seconds) + 2) << "status messages in " << seconds << " s";
+}
+
+// The pane says how many rows wait and since when the oldest of them.
+TEST_F(LinkTest, ThePaneSaysHowManyWaitAndSinceWhen) {
+    openJournal();
+    auto publisher = publishTo("mqtt://127.0.0.1:" + std::to_string(freePort()) + "/quorvex");
+    const std::int64_t first = addPassage(0);
+    addPassage(1);
+    ASSERT_TRUE(waitUntil([&] { return publisher->status().waiting == 2; }));
+    const link::LinkStatus status = publisher->status();
+    const std::int64_t oldest =
+        std::stoll(query("SELECT received_us FROM events WHERE id = " + std::to_string(first)));
+    ASSERT_EQ(oldest, status.waitingSince);
+    const std::int64_t minute = 60'000'000;
+    struct Case {
+        std::int64_t age;
+        std::string text;
+    };
+    for (const Case& c :
+         {Case{minute / 2, "under a minute"}, Case{5 * minute, "5 min"}, Case{150 * minute, "2 h"}}) {
+        EXPECT_EQ(
+            "Control room: " + std::string(status.state == LinkState::Connecting ? "connecting" : "offline") +
+                ", 2 waiting for " + c.text,
+            link::linkPaneOf(status, oldest + c.age).text);
+    }
 }
 
 }  // namespace quorvex::test
