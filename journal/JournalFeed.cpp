@@ -1,11 +1,11 @@
 #include "journal/JournalFeed.h"
 
-#include "journal/Journal.h"
-#include "session/FirmwareWindow.h"
 #include "device/ChannelRegistry.h"
 #include "device/DeviceState.h"
 #include "device/IUserInterface.h"
 #include "device/QuorvexMessages.h"
+#include "journal/Journal.h"
+#include "session/FirmwareWindow.h"
 #include "support/platform/TextConversion.h"
 
 #include <chrono>
@@ -78,9 +78,7 @@ void JournalFeed::addEvent(EventKind kind, const PassageRecord* passage, int cha
     row.kind = kind;
     row.received = journalNow();
     row.channel = channel;
-    // An ignored event's channel is the unit's own code, which the stack does not renumber: it
-    // has no name of the console's.
-    const ChannelRecord* record = kind != EventKind::Ignored ? ChannelRegistry::find(channel) : nullptr;
+    const ChannelRecord* record = ChannelRegistry::find(channel);
     if (record != nullptr) {
         row.channelName = platform::narrow(record->name);
     }
