@@ -6,6 +6,7 @@
 #include "device/QuorvexMessages.h"
 #include "journal/Journal.h"
 #include "session/FirmwareWindow.h"
+#include "session/PortDescription.h"
 #include "support/platform/TextConversion.h"
 
 #include <chrono>
@@ -51,7 +52,7 @@ void JournalFeed::onDeviceMessage(platform::UINT message, platform::LPARAM lPara
     }
     if (message == WM_QUORVEX_ON_CONNECT && lParam == 0) {
         lastFix_.reset();
-        session_ = journal_->beginSession({journalNow(), platform::narrow(port)});
+        session_ = journal_->beginSession({journalNow(), quorvex::console::describePort(port)});
         latest_ = session_;
     } else if (!session_ || (lParam == 0 && message != WM_QUORVEX_ON_INIT_EVT)) {
         return;
