@@ -8,12 +8,13 @@
 #include "device/FirmwareRevisionText.h"
 #include "journal/Journal.h"
 #include "journal/JournalFeed.h"
+#include "session/PortDescription.h"
 #include "support/platform/TextConversion.h"
 
 namespace quorvex::journal {
 
 void EventRecorder::portOpened(const std::wstring& port) {
-    const SessionToken token = journal_.beginSession({journalNow(), zeph::platform::narrow(port)});
+    const SessionToken token = journal_.beginSession({journalNow(), console::describePort(port)});
     const std::lock_guard lock(mutex_);
     session_ = token;
     kept_ = 0;
@@ -74,7 +75,8 @@ std::vector<EventRow> EventRecorder::read(std::span<const std::uint8_t> payload)
                                  mapChannelCode(unit_.model, unit_.firmware, passage.values[3])));
         } else if (bit == EventDescriptor::IgnoredEvent) {
             const PassageRecord passage = EventBlockDecoder::passage(block);
-            rows.push_back(rowOf(EventKind::Ignored, &passage, passage.values[3]));
+            rows.push_back(rowOf(EventKind::Ignored, &passage,
+                                 mapChannelCode(unit_.model, unit_.firmware, passage.values[3])));
         } else if (bit == EventDescriptor::RecordingStarted) {
             const RecordTriggeredRecord trigger = EventBlockDecoder::recordTriggered(block);
             rows.push_back(rowOf(EventKind::Trigger, nullptr,
@@ -89,9 +91,7 @@ EventRow EventRecorder::rowOf(EventKind kind, const PassageRecord* passage, int 
     row.kind = kind;
     row.received = journalNow();
     row.channel = channel;
-    // An ignored event's channel is the unit's own code, which the stack does not renumber: it
-    // has no name of the console's.
-    const ChannelRecord* record = kind != EventKind::Ignored ? ChannelRegistry::find(channel) : nullptr;
+    const ChannelRecord* record = ChannelRegistry::find(channel);
     if (record != nullptr) {
         row.channelName = zeph::platform::narrow(record->name);
     }
