@@ -96,10 +96,14 @@ bool Journal::addEventsAndWait(SessionToken session, std::vector<EventRow> rows,
         enqueueLocked(AddEvent{session, std::move(row)});
     }
     const std::uint64_t last = queue_->accepted;
-    std::string told;
+    std::string ended;
+    std::string began;
     if (late_.on && queue_->settled >= late_.until) {
-        told = "Passage journal: " + std::to_string(late_.rows) +
-               " rows were acknowledged to the unit before they were on disk; all of them are written now.";
+        if (late_.told) {
+            ended =
+                "Passage journal: " + std::to_string(late_.rows) +
+                " rows were acknowledged to the unit before they were on disk; all of them are written now.";
+        }
         late_ = {};
     }
     bool written = true;
@@ -107,8 +111,13 @@ bool Journal::addEventsAndWait(SessionToken session, std::vector<EventRow> rows,
         written = queue_->changed.wait_for(lock, bound, [&] { return queue_->settled >= last; });
         if (!written) {
             late_.on = true;
-            told = "Passage journal: the disk did not take a row within " + std::to_string(bound.count()) +
-                   " ms; the unit is acknowledged at once and the rows wait in memory until it does.";
+            // A journal that cannot write has said so already, and that rows wait.
+            late_.told = queue_->status.state != JournalState::Waiting;
+            if (late_.told) {
+                began = "Passage journal: the disk did not take a row within " +
+                        std::to_string(bound.count()) +
+                        " ms; the unit is acknowledged at once and the rows wait in memory until it does.";
+            }
         }
     }
     if (late_.on) {
@@ -117,8 +126,10 @@ bool Journal::addEventsAndWait(SessionToken session, std::vector<EventRow> rows,
         written = false;
     }
     lock.unlock();
-    if (!told.empty()) {
-        queue_->tell(told);
+    for (const std::string* text : {&ended, &began}) {
+        if (!text->empty()) {
+            queue_->tell(*text);
+        }
     }
     return written;
 }

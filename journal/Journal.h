@@ -54,6 +54,7 @@ private:
         bool on = false;
         std::uint64_t until = 0;  // operations up to this one were late
         std::uint64_t rows = 0;
+        bool told = false;  // its beginning was told (not while a fault of the file was)
     };
 
     const JournalSettings settings_;
