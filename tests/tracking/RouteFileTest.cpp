@@ -83,7 +83,9 @@ TEST(RouteFile, EveryFormatMadeWithOgr2ogrReadsToTheSameRoute) {
             " -where \"OGR_GEOMETRY='Point'\" -nln markers");
     // A GeoPackage in a projected system (MGA zone 55, easting before northing), back to WGS84.
     ogr2ogr("-f GPKG -t_srs EPSG:28355 " + in("projected.gpkg") + " " + source);
-    for (const char* name : {"route.kml", "route.gpkg", "shapefiles", "projected.gpkg"}) {
+    // CSV: one row per feature, the geometry as WKT.
+    ogr2ogr("-f CSV " + in("route.csv") + " " + source + " -lco GEOMETRY=AS_WKT");
+    for (const char* name : {"route.kml", "route.gpkg", "shapefiles", "projected.gpkg", "route.csv"}) {
         expectSameRoute(read(folder.path() / name), expected, name);
     }
 }
