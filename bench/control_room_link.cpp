@@ -1,10 +1,12 @@
 // The control-room link: the time from a passage's arrival (handed to the journal) to its
-// arrival at a subscriber of a local mosquitto (p50, p99), and the CPU the publisher adds at one
+// arrival at a subscriber of a local mosquitto (p50, p99), the CPU the publisher adds at one
 // passage a second and at 150 streaming frames a second (each frame updates the unit's status,
-// which the link sends only on change). Prints SUMMARY|name|figure|unit lines.
+// which the link sends only on change), and store-and-forward: 10,000 rows written while the
+// broker was away, from its return to the last row at a subscriber, in order, none missing.
+// Prints SUMMARY|name|figure|unit lines.
+#include "controlroom/Publisher.h"
 #include "journal/Journal.h"
 #include "journal/JournalFeed.h"
-#include "controlroom/Publisher.h"
 
 #include <mosquitto.h>
 
@@ -55,9 +57,12 @@ int freePort() {
 // mosquitto as a child process, for the run's length.
 class Broker {
 public:
-    Broker(const std::filesystem::path& folder) : port_(freePort()) {
+    // With sessions kept through a restart and no limit on what waits for a subscriber.
+    explicit Broker(const std::filesystem::path& folder, int port = freePort()) : port_(port) {
         const auto config = folder / "mosquitto.conf";
-        std::ofstream(config) << "listener " << port_ << " 127.0.0.1\nallow_anonymous true\nuser root\n";
+        std::ofstream(config) << "listener " << port_ << " 127.0.0.1\nallow_anonymous true\nuser root\n"
+                              << "persistence true\npersistence_location " << folder.string()
+                              << "/\nmax_queued_messages 0\n";
         pid_ = ::fork();
         if (pid_ == 0) {
             ::freopen("/dev/null", "w", stderr);
@@ -95,11 +100,12 @@ journal::EventRow passage(int index) {
     return row;
 }
 
-std::unique_ptr<link::Publisher> publisher(const std::string& journalPath, int port) {
+std::unique_ptr<link::Publisher> publisher(const std::string& journalPath, int port,
+                                           const std::string& clientId = "bench") {
     link::LinkSettings settings;
     link::parseLinkUrl("mqtt://127.0.0.1:" + std::to_string(port) + "/quorvex", settings.url);
     settings.journalPath = journalPath;
-    settings.clientId = "bench-" + std::to_string(::getpid());
+    settings.clientId = clientId + "-" + std::to_string(::getpid());
     return std::make_unique<link::Publisher>(std::move(settings));
 }
 
@@ -185,12 +191,110 @@ void cpu(const std::string& name, const std::filesystem::path& folder, int port,
     summary(name + " with the link", perRun[1], "ms CPU/s");
 }
 
+// The ids in order of arrival at a subscriber whose session the broker keeps.
+struct Received {
+    std::mutex mutex;  //!< Guards ids and last.
+    std::vector<long> ids;
+    Clock::time_point first;
+    Clock::time_point last;
+};
+
+mosquitto* keptSubscriber(int port, Received& received) {
+    mosquitto* subscriber = mosquitto_new("bench-drain-subscriber", false, &received);
+    mosquitto_message_callback_set(subscriber, [](mosquitto*, void* data, const mosquitto_message* message) {
+        const std::string payload(static_cast<const char*>(message->payload), message->payloadlen);
+        auto& into = *static_cast<Received*>(data);
+        const std::lock_guard lock(into.mutex);
+        into.last = Clock::now();
+        if (into.ids.empty()) {
+            into.first = into.last;
+        }
+        into.ids.push_back(std::stol(payload.substr(6)));
+    });
+    mosquitto_connect(subscriber, "127.0.0.1", port, 30);
+    mosquitto_subscribe(subscriber, nullptr, "quorvex/+/passage", 1);
+    mosquitto_loop_start(subscriber);
+    return subscriber;
+}
+
+// Rows written while the broker is away go out in order once it is back.
+void drain(const std::filesystem::path& folder, int rows) {
+    const auto brokerFolder = folder / "drain";
+    std::filesystem::create_directories(brokerFolder);
+    auto broker = std::make_unique<Broker>(brokerFolder);
+    const int port = broker->port();
+    Received received;
+    mosquitto* subscriber = keptSubscriber(port, received);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    broker.reset();
+
+    journal::JournalSettings settings;
+    settings.path = (folder / "drain.sqlite3").string();
+    journal::Journal journal(settings);
+    const auto session = journal.beginSession({journal::journalNow(), "/dev/pts/0"});
+    journal.describeUnit(session, {"M450", "123456", "1.0"});
+    auto link = publisher(settings.path, port, "bench-drain");
+    for (int i = 0; i < rows; ++i) {
+        journal.addEvent(session, passage(i));
+    }
+    journal.waitUntilWritten(std::chrono::seconds(120));
+    while (link->status().waiting < static_cast<std::size_t>(rows)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(20));  // an outage long enough for the back-off's cap
+
+    const auto back = Clock::now();
+    broker = std::make_unique<Broker>(brokerFolder, port);
+    const auto until = back + std::chrono::seconds(120);
+    while (Clock::now() < until) {
+        {
+            const std::lock_guard lock(received.mutex);
+            if (received.ids.size() >= static_cast<std::size_t>(rows)) {
+                break;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const auto emptied = Clock::now();
+    while (link->status().waiting > 0 && Clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const std::lock_guard lock(received.mutex);
+    bool inOrder = true;
+    for (std::size_t i = 1; i < received.ids.size(); ++i) {
+        inOrder = inOrder && received.ids[i] > received.ids[i - 1];
+    }
+    std::vector<long> distinct = received.ids;
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    summary("drain rows waiting", rows, "rows");
+    summary("drain rows at the subscriber (distinct)", static_cast<double>(distinct.size()), "rows");
+    summary("drain rows missing", static_cast<double>(rows) - static_cast<double>(distinct.size()), "rows");
+    summary("drain duplicates", static_cast<double>(received.ids.size() - distinct.size()), "rows");
+    summary("drain in order", inOrder ? 1 : 0, "bool");
+    if (!received.ids.empty()) {
+        using Seconds = std::chrono::duration<double>;
+        summary("drain broker back to first row", Seconds(received.first - back).count(), "s");
+        summary("drain first row to last row", Seconds(received.last - received.first).count(), "s");
+        summary("drain broker back to last row", Seconds(received.last - back).count(), "s");
+        summary("drain broker back to all marked", Seconds(emptied - back).count(), "s");
+    }
+    link.reset();
+    mosquitto_disconnect(subscriber);
+    mosquitto_loop_stop(subscriber, false);
+    mosquitto_destroy(subscriber);
+}
+
 }  // namespace
 
-int main() {
+// "drain" as the argument runs the store-and-forward part alone.
+int main(int argc, char** argv) {
+    const bool drainOnly = argc > 1 && std::string(argv[1]) == "drain";
     const auto folder = std::filesystem::temp_directory_path() / ("bench-link-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
-    {
+    mosquitto_lib_init();
+    drain(folder, 10000);
+    if (!drainOnly) {
         Broker broker(folder);
         latency(folder, broker.port(), 400);
         cpu("link at 1 passage/s", folder, broker.port(), 1, 30,

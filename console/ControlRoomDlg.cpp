@@ -1,5 +1,6 @@
 #include "console/ControlRoomDlg.h"
 
+#include "console/ControlRoomSecrets.h"
 #include "controlroom/LinkUrl.h"
 #include "support/logging/LogBeacon.h"
 
@@ -31,29 +32,36 @@ ControlRoomDlg::ControlRoomDlg(const ControlRoomSettings& settings, QWidget* par
       caFile_(field(settings.caFile, QStringLiteral("the broker's authority (mqtts://)"), this)),
       certFile_(field(settings.certFile, QStringLiteral("when the broker asks for one"), this)),
       keyFile_(field(settings.keyFile, QStringLiteral("the client certificate's key"), this)),
+      keyPassword_(field(settings.keyPassword, QStringLiteral("when the key is encrypted"), this)),
       error_(new QLabel(this)) {
     LogBeacon::log("ControlRoomDlg::ControlRoomDlg", DebugLevel1, L" ");
     setWindowTitle(QStringLiteral("Control Room"));
     password_->setEchoMode(QLineEdit::Password);
+    keyPassword_->setEchoMode(QLineEdit::Password);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Broker URL:"), url_);
     form->addRow(QStringLiteral("&Password:"), password_);
     form->addRow(QStringLiteral("&CA certificate:"), caFile_);
     form->addRow(QStringLiteral("Client c&ertificate:"), certFile_);
     form->addRow(QStringLiteral("Client &key:"), keyFile_);
+    form->addRow(QStringLiteral("Key pass p&hrase:"), keyPassword_);
+    auto* secrets = new QLabel(QString::fromStdString(ControlRoomSecrets::placeText()), this);
+    secrets->setWordWrap(true);
     error_->setStyleSheet(QStringLiteral("color: #b00020"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &ControlRoomDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ControlRoomDlg::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(secrets);
     layout->addWidget(error_);
     layout->addWidget(buttons);
 }
 
 ControlRoomSettings ControlRoomDlg::settings() const {
     return {url_->text().trimmed().toStdString(), password_->text().toStdString(),
-            caFile_->text().toStdString(), certFile_->text().toStdString(), keyFile_->text().toStdString()};
+            caFile_->text().toStdString(),        certFile_->text().toStdString(),
+            keyFile_->text().toStdString(),       keyPassword_->text().toStdString()};
 }
 
 void ControlRoomDlg::accept() {

@@ -9,8 +9,9 @@ class QLineEdit;
 
 namespace quorvex::console {
 
-// File > Control Room...: the broker's URL, the password (never shown), and the TLS
-// files. OK is refused, with the reason beside it, for a URL the link cannot use.
+// File > Control Room...: the broker's URL, the password (never shown), the TLS files and
+// an encrypted key's pass phrase (never shown), with where the secrets are kept. OK is refused, with the
+// reason beside it, for a URL the link cannot use.
 class ControlRoomDlg : public QDialog {
     Q_OBJECT
 public:
@@ -25,6 +26,7 @@ private:
     QLineEdit* caFile_;
     QLineEdit* certFile_;
     QLineEdit* keyFile_;
+    QLineEdit* keyPassword_;
     QLabel* error_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "controlroom/LinkPane.h"
 #include "controlroom/UnitStatusOf.h"
+#include "journal/JournalFeed.h"
 #include "support/logging/LogBeacon.h"
 
 #include <QTimer>
@@ -18,11 +19,8 @@ constexpr int RefreshMs = 500;
 
 }  // namespace
 
-ControlRoomLink::ControlRoomLink(std::string journalPath, const DeviceState& unit, QWidget* statusBar)
-    : journalPath_(std::move(journalPath)),
-      unit_(unit),
-      pane_(new QLabel(statusBar)),
-      timer_(new QTimer(this)) {
+ControlRoomLink::ControlRoomLink(const DeviceState& unit, QWidget* statusBar)
+    : unit_(unit), pane_(new QLabel(statusBar)), timer_(new QTimer(this)) {
     LogBeacon::log("ControlRoomLink::ControlRoomLink", DebugLevel1, L" ");
     pane_->setAccessibleName(QStringLiteral("Control room link"));
     connect(timer_, &QTimer::timeout, this, &ControlRoomLink::refresh);
@@ -35,14 +33,16 @@ ControlRoomLink::~ControlRoomLink() = default;
 
 void ControlRoomLink::apply(const ControlRoomSettings& settings) {
     LogBeacon::log("ControlRoomLink::apply", DebugLevel1, L" ");
-    if (publisher_) {
-        // Its goodbye to the broker may take a second or two: not on the window's thread.
-        std::thread([old = std::move(publisher_)]() mutable { old.reset(); }).detach();
-    }
     lastError_.clear();
     applied_ = settings;
-    if (auto link = linkSettingsOf(settings, journalPath_); link && !journalPath_.empty()) {
-        publisher_ = std::make_unique<link::Publisher>(std::move(*link));
+    // The journal is known once the command line was read: the link starts then, once.
+    auto link = journalPath_ ? linkSettingsOf(settings, *journalPath_) : std::nullopt;
+    if (link && !journalPath_->empty()) {
+        // The new publisher stops the old one before it connects, on its own thread.
+        publisher_ = std::make_unique<link::Publisher>(std::move(*link), std::move(publisher_));
+    } else if (publisher_) {
+        // Its goodbye to the broker may take a second or two: not on the window's thread.
+        std::thread([old = std::move(publisher_)]() mutable { old.reset(); }).detach();
     }
     refresh();
 }
@@ -63,7 +63,7 @@ void ControlRoomLink::refresh() {
         publisher_->setUnit(link::unitStatusOf(unit_, link::connectionOf(unit_)));
     }
     const link::LinkStatus now = status();
-    const link::LinkPane pane = link::linkPaneOf(now);
+    const link::LinkPane pane = link::linkPaneOf(now, journal::journalNow());
     pane_->setText(QString::fromStdString(pane.text));
     pane_->setToolTip(QString::fromStdString(pane.tip));
     if (!now.lastError.empty() && now.lastError != lastError_) {

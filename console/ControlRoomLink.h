@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class DeviceState;
@@ -22,7 +23,8 @@ namespace quorvex::console {
 class ControlRoomLink : public QObject {
     Q_OBJECT
 public:
-    ControlRoomLink(std::string journalPath, const DeviceState& unit, QWidget* statusBar);
+    // Off until the journal is known (useJournal).
+    ControlRoomLink(const DeviceState& unit, QWidget* statusBar);
     ~ControlRoomLink() override;
 
     // Stops the link there is and starts the one of the settings (none when off).
@@ -40,7 +42,7 @@ signals:
 private:
     void refresh();
 
-    std::string journalPath_;
+    std::optional<std::string> journalPath_;
     ControlRoomSettings applied_;
     const DeviceState& unit_;
     std::unique_ptr<link::Publisher> publisher_;

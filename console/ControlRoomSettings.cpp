@@ -1,5 +1,6 @@
 #include "console/ControlRoomSettings.h"
 
+#include "console/ControlRoomSecrets.h"
 #include "support/platform/TextConversion.h"
 #include "support/ui/ApplicationProfile.h"
 
@@ -12,6 +13,8 @@ namespace {
 using zeph::windows::ui::ApplicationProfile;
 
 constexpr const wchar_t* Section = L"ControlRoom";
+constexpr const char* PasswordSecret = "broker-password";
+constexpr const char* KeyPasswordSecret = "key-password";
 
 std::string read(const wchar_t* entry) {
     return zeph::platform::narrow(ApplicationProfile::getProfileString(Section, entry, L""));
@@ -24,12 +27,20 @@ bool write(const wchar_t* entry, const std::string& value) {
 }  // namespace
 
 ControlRoomSettings ControlRoomSettings::load() {
-    return {read(L"Url"), read(L"Password"), read(L"CaFile"), read(L"CertFile"), read(L"KeyFile")};
+    // A password an earlier version kept in the profile moves to the keyring (or its file), once.
+    if (const std::string old = read(L"Password");
+        !old.empty() && ControlRoomSecrets::write(PasswordSecret, old)) {
+        write(L"Password", "");
+    }
+    return {read(L"Url"),     ControlRoomSecrets::read(PasswordSecret),   read(L"CaFile"), read(L"CertFile"),
+            read(L"KeyFile"), ControlRoomSecrets::read(KeyPasswordSecret)};
 }
 
 bool ControlRoomSettings::save() const {
-    return write(L"Url", url) && write(L"Password", password) && write(L"CaFile", caFile) &&
-           write(L"CertFile", certFile) && write(L"KeyFile", keyFile);
+    return write(L"Url", url) && write(L"Password", "") && write(L"CaFile", caFile) &&
+           write(L"CertFile", certFile) && write(L"KeyFile", keyFile) &&
+           ControlRoomSecrets::write(PasswordSecret, password) &&
+           ControlRoomSecrets::write(KeyPasswordSecret, keyPassword);
 }
 
 std::optional<link::LinkSettings> linkSettingsOf(const ControlRoomSettings& settings,
@@ -45,6 +56,7 @@ std::optional<link::LinkSettings> linkSettingsOf(const ControlRoomSettings& sett
     link.caFile = settings.caFile;
     link.certFile = settings.certFile;
     link.keyFile = settings.keyFile;
+    link.keyPassword = settings.keyPassword;
     link.journalPath = journalPath;
     link.clientId = "quorvex-console-" + link::hostName() + "-" + std::to_string(::getpid());
     return link;

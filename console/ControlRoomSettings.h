@@ -8,13 +8,14 @@
 namespace quorvex::console {
 
 // The control-room link as the operator configured it, kept in the application profile's
-// "ControlRoom" section. An empty URL turns the link off.
+// "ControlRoom" section but for the secrets (ControlRoomSecrets). An empty URL turns the link off.
 struct ControlRoomSettings {
     std::string url;  // without the password
     std::string password;
     std::string caFile;
     std::string certFile;
     std::string keyFile;
+    std::string keyPassword;  // the client key's pass phrase, when it is encrypted
 
     static ControlRoomSettings load();
     // False when the profile cannot be written.

@@ -2,7 +2,6 @@
 #include "console/ControlRoomDlg.h"
 #include "console/ControlRoomLink.h"
 #include "console/TelvaneDlg.h"
-#include "journal/JournalLocation.h"
 #include "device/IUserInterface.h"
 #include "support/logging/LogBeacon.h"
 
@@ -18,8 +17,7 @@ using namespace zeph::windows::logging;
 
 void TelvaneDlg::createControlRoomPane() {
     QStatusBar* bar = statusBar();
-    controlRoom_ = new ControlRoomLink(journal::journalPath(std::nullopt, false).value_or(""),
-                                       *device_.getDeviceState(), bar);
+    controlRoom_ = new ControlRoomLink(*device_.getDeviceState(), bar);
     controlRoom_->setParent(this);
     bar->addPermanentWidget(controlRoom_->pane());
     connect(controlRoom_, &ControlRoomLink::errorSeen, this,

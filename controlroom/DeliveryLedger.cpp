@@ -20,8 +20,19 @@ constexpr const char* AdvanceStart =
     "after_event"
     " AND NOT EXISTS(SELECT 1 FROM link_deliveries d WHERE d.event_id = e.id)),"
     " (SELECT max(id) FROM events), after_event)";
+// The note each delivered row had when the broker took it (rows without one have no line): the
+// link's own, so that a note edited later goes out again.
+constexpr const char* CreateNotes =
+    "CREATE TABLE IF NOT EXISTS link_notes(event_id INTEGER PRIMARY KEY, note TEXT NOT NULL)";
+constexpr const char* KeepNote =
+    "INSERT INTO link_notes(event_id, note) VALUES(?1, ?2)"
+    " ON CONFLICT(event_id) DO UPDATE SET note = excluded.note";
+constexpr const char* EditedNotes =
+    "SELECT e.id FROM events e JOIN link_deliveries d ON d.event_id = e.id"
+    " LEFT JOIN link_notes n ON n.event_id = e.id WHERE e.note <> coalesce(n.note, '') ORDER BY e.id LIMIT "
+    "?1";
 constexpr const char* CountWaiting =
-    "SELECT count(*) FROM events e WHERE e.id > (SELECT after_event FROM link_start)"
+    "SELECT count(*), min(e.received_us) FROM events e WHERE e.id > (SELECT after_event FROM link_start)"
     " AND NOT EXISTS(SELECT 1 FROM link_deliveries d WHERE d.event_id = e.id)";
 
 }  // namespace
@@ -38,7 +49,8 @@ std::string DeliveryLedger::open(const std::string& path, Microseconds since) {
     sqlite3_busy_timeout(connection_.handle(), 5000);
 
     SqliteStatement start(connection_, SetStart);
-    if (start.prepared() != SQLITE_OK || start.bind(1, since).run() != SQLITE_OK) {
+    if (start.prepared() != SQLITE_OK || start.bind(1, since).run() != SQLITE_OK ||
+        connection_.execute(CreateNotes) != SQLITE_OK) {
         return fail();
     }
     return readDeliveredThrough();
@@ -66,32 +78,39 @@ std::string DeliveryLedger::readDeliveredThrough() {
     return {};
 }
 
-std::string DeliveryLedger::waitingAfter(std::int64_t after, std::size_t limit,
-                                         std::vector<JournalEntry>& rows) {
-    std::vector<JournalEntry> page;
-    if (std::string error = reader_->page({}, false, std::max(after, deliveredThrough_), limit, page);
-        !error.empty()) {
+std::string DeliveryLedger::waitingAfter(std::int64_t after, std::size_t limit, WaitingPage& page) {
+    std::vector<JournalEntry> rows;
+    const std::int64_t from = std::max(after, deliveredThrough_);
+    if (std::string error = reader_->page({}, false, from, limit, rows); !error.empty()) {
         return error;
     }
+    // The page is cut by id before the marked rows are dropped, so a run of marked rows is passed
+    // over page by page and never taken for the end.
+    page.lastId = rows.empty() ? from : rows.back().id;
+    page.full = rows.size() == limit;
     SqliteStatement marked(connection_, IsMarked);
-    for (JournalEntry& entry : page) {
+    for (JournalEntry& entry : rows) {
         const bool delivered = marked.bind(1, entry.id).step() == SQLITE_ROW;
         marked.reset();
         if (!delivered) {
-            rows.push_back(std::move(entry));
+            page.rows.push_back(std::move(entry));
         }
     }
     return {};
 }
 
-std::string DeliveryLedger::markDelivered(std::span<const std::int64_t> ids, Microseconds now) {
+std::string DeliveryLedger::markDelivered(std::span<const DeliveredRow> rows, Microseconds now) {
     if (connection_.execute("BEGIN IMMEDIATE") != SQLITE_OK) {
         return connection_.message();
     }
     SqliteStatement insert(connection_, InsertMark);
-    int result = insert.prepared();
-    for (std::size_t i = 0; i < ids.size() && result == SQLITE_OK; ++i) {
-        result = insert.bind(1, ids[i]).bind(2, now).run();
+    SqliteStatement keepNote(connection_, KeepNote);
+    int result = insert.prepared() != SQLITE_OK ? insert.prepared() : keepNote.prepared();
+    for (std::size_t i = 0; i < rows.size() && result == SQLITE_OK; ++i) {
+        result = insert.bind(1, rows[i].id).bind(2, now).run();
+        if (result == SQLITE_OK && (rows[i].update || !rows[i].note.empty())) {
+            result = keepNote.bind(1, rows[i].id).bind(2, rows[i].note).run();
+        }
     }
     if (result == SQLITE_OK) {
         result = connection_.execute(AdvanceStart);
@@ -104,11 +123,32 @@ std::string DeliveryLedger::markDelivered(std::span<const std::int64_t> ids, Mic
     return readDeliveredThrough();
 }
 
-std::optional<std::size_t> DeliveryLedger::waitingCount() {
-    int result = SQLITE_OK;
-    const auto count = connection_.queryInteger(CountWaiting, result);
-    return result == SQLITE_OK && count ? std::optional<std::size_t>(static_cast<std::size_t>(*count))
-                                        : std::nullopt;
+std::string DeliveryLedger::editedNotes(std::size_t limit, std::vector<JournalEntry>& rows) {
+    SqliteStatement edited(connection_, EditedNotes);
+    edited.bind(1, static_cast<std::int64_t>(limit));
+    std::vector<std::int64_t> ids;
+    int result = edited.prepared();
+    while (result == SQLITE_OK && (result = edited.step()) == SQLITE_ROW) {
+        ids.push_back(edited.integer(0));
+        result = SQLITE_OK;
+    }
+    if (result != SQLITE_DONE && result != SQLITE_OK) {
+        return connection_.message();
+    }
+    for (const std::int64_t id : ids) {
+        if (std::string error = reader_->page({}, false, id - 1, 1, rows); !error.empty()) {
+            return error;
+        }
+    }
+    return {};
+}
+
+std::optional<Waiting> DeliveryLedger::waiting() {
+    SqliteStatement count(connection_, CountWaiting);
+    if (count.prepared() != SQLITE_OK || count.step() != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return Waiting{static_cast<std::size_t>(count.integer(0)), count.optionalInteger(1)};
 }
 
 bool DeliveryLedger::changed() {
@@ -117,6 +157,11 @@ bool DeliveryLedger::changed() {
     const bool changed = result == SQLITE_OK && version != dataVersion_;
     dataVersion_ = version;
     return changed;
+}
+
+std::int64_t DeliveryLedger::lastRowId() {
+    int result = SQLITE_OK;
+    return connection_.queryInteger("SELECT coalesce(max(id), 0) FROM events", result).value_or(0);
 }
 
 std::string DeliveryLedger::lastSerialNumber() {

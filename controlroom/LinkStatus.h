@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quorvex::link {
@@ -15,7 +16,9 @@ enum class LinkState {
 
 struct LinkStatus {
     LinkState state = LinkState::Off;
-    std::size_t waiting = 0;      // journal rows not yet acknowledged by the broker
+    std::size_t waiting = 0;                   // journal rows not yet acknowledged by the broker
+    std::optional<std::int64_t> waitingSince;  // the oldest waiting row's arrival, µs since 1970 UTC
+    std::size_t parked = 0;       // of those, rows the broker or the library refused since the start
     std::uint64_t delivered = 0;  // rows acknowledged since the start
     std::uint64_t attempts = 0;   // connections tried since the start
     std::string broker;           // without the password

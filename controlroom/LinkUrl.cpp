@@ -1,6 +1,5 @@
 #include "controlroom/LinkUrl.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 
@@ -21,15 +20,6 @@ std::string readPort(std::string_view text, LinkUrl& url) {
 }
 
 std::string readAuthority(std::string_view authority, LinkUrl& url) {
-    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
-        const std::string_view credentials = authority.substr(0, at);
-        const auto colon = credentials.find(':');
-        url.user = std::string(credentials.substr(0, colon));
-        if (colon != std::string_view::npos) {
-            url.password = std::string(credentials.substr(colon + 1));
-        }
-        authority.remove_prefix(at + 1);
-    }
     const auto colon = authority.rfind(':');
     url.host = std::string(authority.substr(0, colon));
     if (url.host.empty()) {
@@ -50,6 +40,17 @@ std::string parseLinkUrl(std::string_view text, LinkUrl& url) {
         text.remove_prefix(7);
     } else {
         return "a broker's URL starts with mqtt:// or mqtts://";
+    }
+    // The credentials end at the last '@': a password may hold '/' or '@' unencoded, and no error
+    // below ever shows a part of it.
+    if (const auto at = text.rfind('@'); at != std::string_view::npos) {
+        const std::string_view credentials = text.substr(0, at);
+        const auto colon = credentials.find(':');
+        url.user = std::string(credentials.substr(0, colon));
+        if (colon != std::string_view::npos) {
+            url.password = std::string(credentials.substr(colon + 1));
+        }
+        text.remove_prefix(at + 1);
     }
     const auto slash = text.find('/');
     if (const std::string error = readAuthority(text.substr(0, slash), url); !error.empty()) {
@@ -77,11 +78,13 @@ std::string brokerName(const LinkUrl& url) {
 void hidePassword(char* argument) {
     const std::string_view text(argument);
     const auto scheme = text.find("://");
-    if (!text.starts_with("mqtt") || scheme == std::string_view::npos) {
+    const std::string_view before = text.substr(0, scheme);
+    // "mqtt://..." after --publish, or "--publish=mqtt://..." in one argument.
+    const bool url = before.ends_with("mqtt") || before.ends_with("mqtts");
+    if (scheme == std::string_view::npos || !url || !(text.starts_with("mqtt") || text.starts_with("--"))) {
         return;
     }
-    const auto authorityEnd = std::min(text.find('/', scheme + 3), text.size());
-    const auto at = text.substr(0, authorityEnd).rfind('@');
+    const auto at = text.rfind('@');
     const auto colon = text.find(':', scheme + 3);
     for (auto i = colon + 1; at != std::string_view::npos && colon < at && i < at; ++i) {
         argument[i] = '*';
@@ -97,6 +100,11 @@ void applyPasswordVariable(LinkUrl& url) {
     if (const char* password = std::getenv(PasswordVariable); password != nullptr && url.password.empty()) {
         url.password = password;
     }
+}
+
+std::string keyPasswordVariable() {
+    const char* phrase = std::getenv(KeyPasswordVariable);
+    return phrase != nullptr ? std::string(phrase) : std::string();
 }
 
 }  // namespace quorvex::link

@@ -8,6 +8,8 @@ namespace quorvex::link {
 // The environment variable that holds the broker's password, so that it never has to be on a
 // command line (where the process list shows it).
 inline constexpr const char* PasswordVariable = "QUORVEX_PUBLISH_PASSWORD";
+// The same for the pass phrase of an encrypted client key (never asked on the terminal).
+inline constexpr const char* KeyPasswordVariable = "QUORVEX_PUBLISH_KEY_PASSWORD";
 
 // Where the link publishes: mqtt://[user[:password]@]host[:port]/prefix, or mqtts:// for TLS.
 struct LinkUrl {
@@ -34,5 +36,7 @@ std::string hostName();
 
 // The password of the environment variable, when it is set and the URL carries none.
 void applyPasswordVariable(LinkUrl& url);
+// The key's pass phrase of its environment variable, "" when unset.
+std::string keyPasswordVariable();
 
 }  // namespace quorvex::link

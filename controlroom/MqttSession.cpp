@@ -21,31 +21,17 @@ void initialiseLibrary() {
     std::call_once(once, [] { mosquitto_lib_init(); });
 }
 
-MqttEvents& eventsOf(void* data) {
-    return *static_cast<MqttEvents*>(data);
-}
-
-void onConnect(mosquitto*, void* data, int code) {
-    eventsOf(data).connack = code;
-}
-
-void onPublish(mosquitto*, void* data, int messageId) {
-    eventsOf(data).acknowledged.push_back(messageId);
-}
-
-// OpenSSL's reasons reach us only through the library's log.
-void onLog(mosquitto*, void* data, int level, const char* text) {
-    if (level == MOSQ_LOG_ERR && std::strstr(text, "OpenSSL Error") != nullptr &&
-        eventsOf(data).tlsError.empty()) {
-        eventsOf(data).tlsError = text;
-    }
+template <typename Mailbox>
+Mailbox& mailboxOf(void* data) {
+    return *static_cast<Mailbox*>(data);
 }
 
 }  // namespace
 
 MqttSession::MqttSession(const LinkSettings& settings, const std::string& willTopic) : settings_(settings) {
     initialiseLibrary();
-    client_ = mosquitto_new(settings.clientId.c_str(), true, &events_);
+    mailbox_.settings = &settings_;
+    client_ = mosquitto_new(settings.clientId.c_str(), true, &mailbox_);
     setUpError_ = client_ == nullptr
                       ? std::string("the MQTT library could not start: ") + std::strerror(errno)
                       : setUp(willTopic);
@@ -56,11 +42,25 @@ MqttSession::~MqttSession() {
 }
 
 std::string MqttSession::setUp(const std::string& willTopic) {
-    mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
     mosquitto_max_inflight_messages_set(client_, static_cast<unsigned>(settings_.inFlight));
-    mosquitto_connect_callback_set(client_, onConnect);
-    mosquitto_publish_callback_set(client_, onPublish);
-    mosquitto_log_callback_set(client_, onLog);
+    mosquitto_connect_v5_callback_set(client_,
+                                      [](mosquitto*, void* data, int code, int, const mosquitto_property*) {
+                                          mailboxOf<Mailbox>(data).events.connack = code;
+                                      });
+    mosquitto_publish_v5_callback_set(
+        client_, [](mosquitto*, void* data, int messageId, int reason, const mosquitto_property*) {
+            mailboxOf<Mailbox>(data).events.acknowledged.push_back({messageId, reason});
+        });
+    // OpenSSL's reasons (and the key file's) reach us only through the library's log.
+    mosquitto_log_callback_set(client_, [](mosquitto*, void* data, int level, const char* text) {
+        const bool tls =
+            std::strstr(text, "OpenSSL Error") != nullptr || std::strstr(text, "key file") != nullptr;
+        std::string& error = mailboxOf<Mailbox>(data).events.tlsError;
+        if (level == MOSQ_LOG_ERR && tls && error.empty()) {
+            error = text;
+        }
+    });
     const LinkUrl& url = settings_.url;
     if (!url.user.empty() && mosquitto_username_pw_set(
                                  client_, url.user.c_str(),
@@ -68,27 +68,58 @@ std::string MqttSession::setUp(const std::string& willTopic) {
         return "the user name cannot be used";
     }
     if (!willTopic.empty()) {
-        mosquitto_will_set(client_, willTopic.c_str(), static_cast<int>(OfflinePayload.size()),
-                           OfflinePayload.data(), QoS, true);
+        if (const int result =
+                mosquitto_will_set_v5(client_, willTopic.c_str(), static_cast<int>(OfflinePayload.size()),
+                                      OfflinePayload.data(), QoS, true, nullptr);
+            result != MOSQ_ERR_SUCCESS) {
+            return "the last will cannot be set on " + willTopic + " (" + mosquitto_strerror(result) + ")";
+        }
     }
-    if (!url.secure) {
-        return {};
-    }
+    return url.secure ? setUpTls() : std::string();
+}
+
+// An encrypted key's pass phrase comes from the settings, never from the terminal.
+std::string MqttSession::setUpTls() {
     const char* certFile = settings_.certFile.empty() ? nullptr : settings_.certFile.c_str();
     const char* keyFile = settings_.keyFile.empty() ? nullptr : settings_.keyFile.c_str();
-    const int result =
-        settings_.caFile.empty()
-            ? mosquitto_tls_set(client_, nullptr, "/etc/ssl/certs", certFile, keyFile, nullptr)
-            : mosquitto_tls_set(client_, settings_.caFile.c_str(), nullptr, certFile, keyFile, nullptr);
+    const auto passPhrase = [](char* buffer, int size, int, void* client) {
+        const auto& mailbox = mailboxOf<Mailbox>(mosquitto_userdata(static_cast<mosquitto*>(client)));
+        const std::string& phrase = mailbox.settings->keyPassword;
+        if (phrase.empty() || phrase.size() >= static_cast<std::size_t>(size)) {
+            return 0;
+        }
+        std::memcpy(buffer, phrase.data(), phrase.size());
+        return static_cast<int>(phrase.size());
+    };
+    int result = MOSQ_ERR_SUCCESS;
+    if (settings_.caFile.empty()) {
+        // OpenSSL's own authorities (SSL_CERT_FILE and SSL_CERT_DIR move them).
+        result = mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+        if (result == MOSQ_ERR_SUCCESS && certFile != nullptr) {
+            result = mosquitto_tls_set(client_, nullptr, "/etc/ssl/certs", certFile, keyFile, passPhrase);
+        }
+    } else {
+        result = mosquitto_tls_set(client_, settings_.caFile.c_str(), nullptr, certFile, keyFile, passPhrase);
+    }
     return result == MOSQ_ERR_SUCCESS ? std::string()
                                       : "the certificate files cannot be read (" + failure(result) + ")";
 }
 
 std::string MqttSession::failure(int code) const {
-    if (!events_.tlsError.empty()) {
-        return "TLS refused the connection: " + events_.tlsError;
+    const MqttEvents& events = mailbox_.events;
+    if (events.tlsError.find("key file") != std::string::npos) {
+        return "the client key " + settings_.keyFile + " cannot be read: " +
+               (settings_.keyPassword.empty() ? "if it is encrypted, its pass phrase is needed"
+                                              : "is its pass phrase right?");
     }
-    return code == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(code);
+    if (!events.tlsError.empty()) {
+        return "TLS refused the connection: " + events.tlsError;
+    }
+    const std::string reason = code == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(code);
+    if (!accepted_ && !settings_.url.secure && code == MOSQ_ERR_CONN_LOST) {
+        return reason + " before the broker answered: is it a TLS port? Then the URL starts with mqtts://";
+    }
+    return reason;
 }
 
 std::string MqttSession::start() {
@@ -102,14 +133,21 @@ std::string MqttSession::start() {
 
 std::string MqttSession::loop(std::chrono::milliseconds wait) {
     const int result = mosquitto_loop(client_, static_cast<int>(wait.count()), 1);
+    accepted_ = accepted_ || mailbox_.events.connack.has_value();
     return result == MOSQ_ERR_SUCCESS ? std::string() : failure(result);
 }
 
-std::optional<int> MqttSession::publish(const std::string& topic, std::string_view payload, bool retain) {
+MqttPublish MqttSession::publish(const std::string& topic, std::string_view payload, bool retain) {
     int messageId = 0;
-    const int result = mosquitto_publish(client_, &messageId, topic.c_str(), static_cast<int>(payload.size()),
-                                         payload.data(), QoS, retain);
-    return result == MOSQ_ERR_SUCCESS ? std::optional<int>(messageId) : std::nullopt;
+    const int result =
+        mosquitto_publish_v5(client_, &messageId, topic.c_str(), static_cast<int>(payload.size()),
+                             payload.data(), QoS, retain, nullptr);
+    if (result == MOSQ_ERR_SUCCESS) {
+        return {messageId, {}, false};
+    }
+    const bool connectionLost =
+        result == MOSQ_ERR_NO_CONN || result == MOSQ_ERR_CONN_LOST || result == MOSQ_ERR_ERRNO;
+    return {std::nullopt, failure(result), connectionLost};
 }
 
 void MqttSession::stop() {
@@ -118,9 +156,9 @@ void MqttSession::stop() {
 
 MqttEvents MqttSession::take() {
     MqttEvents taken;
-    std::swap(taken.connack, events_.connack);
-    std::swap(taken.acknowledged, events_.acknowledged);
-    taken.tlsError = events_.tlsError;
+    std::swap(taken.connack, mailbox_.events.connack);
+    std::swap(taken.acknowledged, mailbox_.events.acknowledged);
+    taken.tlsError = mailbox_.events.tlsError;
     return taken;
 }
 

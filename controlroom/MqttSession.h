@@ -12,14 +12,27 @@ struct mosquitto;
 
 namespace quorvex::link {
 
-// What the broker said since the last look.
-struct MqttEvents {
-    std::optional<int> connack;     // the broker's answer to our connection (0: accepted)
-    std::vector<int> acknowledged;  // message ids the broker acknowledged (PUBACK)
-    std::string tlsError;           // what TLS refused, for the operator
+// The broker's PUBACK: a reason of 0x80 or above says it did not take the message.
+struct MqttAck {
+    int messageId = 0;
+    int reason = 0;
 };
 
-// One connection to the broker through libmosquitto, driven by the calling thread only (no
+// What the broker said since the last look.
+struct MqttEvents {
+    std::optional<int> connack;         // the broker's answer to our connection (0: accepted)
+    std::vector<MqttAck> acknowledged;  // in the order they came
+    std::string tlsError;               // what TLS refused, for the operator
+};
+
+// One publish: the message id, or why the library refused it.
+struct MqttPublish {
+    std::optional<int> messageId;
+    std::string refusal;
+    bool connectionLost = false;  // the refusal is the connection's, not the message's
+};
+
+// One MQTT 5 connection to the broker through libmosquitto, driven by the calling thread only (no
 // thread of the library's): connect, then loop, publish and read what happened. A new session
 // per attempt, so nothing of a lost connection is resent behind our back.
 class MqttSession {
@@ -34,8 +47,8 @@ public:
     std::string start();
     // Waits up to the time for the network and handles it; "" or why the connection is gone.
     std::string loop(std::chrono::milliseconds wait);
-    // QoS 1; the message id, or nothing when the library refused it.
-    std::optional<int> publish(const std::string& topic, std::string_view payload, bool retain);
+    // QoS 1.
+    MqttPublish publish(const std::string& topic, std::string_view payload, bool retain);
     // Says goodbye (DISCONNECT): the broker then keeps the will to itself.
     void stop();
     MqttEvents take();
@@ -43,11 +56,19 @@ public:
 private:
     std::string failure(int code) const;
     std::string setUp(const std::string& willTopic);
+    std::string setUpTls();
+
+    // What the library's callbacks reach: the events and the settings (for a key's pass phrase).
+    struct Mailbox {
+        MqttEvents events;
+        const LinkSettings* settings = nullptr;
+    };
 
     const LinkSettings& settings_;
     mosquitto* client_ = nullptr;
     std::string setUpError_;
-    MqttEvents events_;
+    Mailbox mailbox_;
+    bool accepted_ = false;  // the broker answered our CONNECT
 };
 
 }  // namespace quorvex::link

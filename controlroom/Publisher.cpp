@@ -1,8 +1,8 @@
 #include "controlroom/Publisher.h"
 
-#include "journal/JournalFeed.h"
 #include "controlroom/PublisherLoop.h"
 #include "controlroom/PublisherShared.h"
+#include "journal/JournalFeed.h"
 #include "support/logging/LogBeacon.h"
 
 namespace quorvex::link {
@@ -15,14 +15,17 @@ constexpr std::chrono::seconds StopWithin{2};
 
 }  // namespace
 
-Publisher::Publisher(LinkSettings settings) : shared_(std::make_shared<PublisherShared>()) {
+Publisher::Publisher(LinkSettings settings, std::unique_ptr<Publisher> predecessor)
+    : shared_(std::make_shared<PublisherShared>()) {
     LogBeacon::log("Publisher::Publisher", DebugLevel1, L" ");
     shared_->status.broker = brokerName(settings.url);
     shared_->status.state = LinkState::Connecting;
-    thread_ =
-        std::thread([shared = shared_, settings = std::move(settings), started = journal::journalNow()] {
-            PublisherLoop(*shared, settings, started).run();
-        });
+    // The predecessor says goodbye before we connect: its "offline" must not follow our status.
+    thread_ = std::thread([shared = shared_, settings = std::move(settings), started = journal::journalNow(),
+                           predecessor = std::move(predecessor)]() mutable {
+        predecessor.reset();
+        PublisherLoop(*shared, settings, started).run();
+    });
 }
 
 Publisher::~Publisher() {
@@ -42,6 +45,10 @@ Publisher::~Publisher() {
 void Publisher::setUnit(UnitStatus unit) {
     LogBeacon::log("Publisher::setUnit", DebugLevel1, L" ");
     const std::lock_guard lock(shared_->mutex);
+    // A unit that went away is no longer named by the device stack: its status stays on its topic.
+    if (unit.serialNumber.empty()) {
+        unit.serialNumber = shared_->unit.serialNumber;
+    }
     if (unit != shared_->unit) {
         shared_->unit = std::move(unit);
         ++shared_->unitVersion;

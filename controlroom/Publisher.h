@@ -16,7 +16,9 @@ struct PublisherShared;
 // retained there. Callers never wait on the network. Every operation may be called from any thread.
 class Publisher {
 public:
-    explicit Publisher(LinkSettings settings);
+    // Takes over from a predecessor (the same client id, say), which is stopped first on the new
+    // thread: the caller never waits, and the two never run side by side.
+    explicit Publisher(LinkSettings settings, std::unique_ptr<Publisher> predecessor = nullptr);
     // Says goodbye to the broker (status "offline") within a second or two; a thread held up by
     // the network is left behind rather than holding up the exit.
     ~Publisher();

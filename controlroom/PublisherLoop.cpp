@@ -1,7 +1,7 @@
 #include "controlroom/PublisherLoop.h"
 
-#include "journal/JournalFeed.h"
 #include "controlroom/LinkPayload.h"
+#include "journal/JournalFeed.h"
 #include "support/logging/LogBeacon.h"
 
 #include <mosquitto.h>
@@ -16,17 +16,21 @@ using namespace zeph::windows::logging;
 
 constexpr std::chrono::milliseconds NetworkWait{50};
 constexpr std::chrono::seconds LedgerRetry{1};
+constexpr std::chrono::seconds LeaseRetry{1};
 // How often the waiting count is looked at while there is no connection.
 constexpr std::chrono::milliseconds IdleLook{250};
 constexpr std::chrono::seconds GoodbyeWithin{1};
 
+// MQTT 5 reason codes from 0x80 on say no.
+constexpr int FirstFailure = 0x80;
+
 std::string refusal(int code) {
     switch (code) {
-        case 4:
-        case 5:  // what mosquitto answers to a wrong password
+        case 0x86:
+        case 0x87:  // what mosquitto answers to a wrong password
             return "the broker refused the user name or password";
         default:
-            return std::string("the broker refused the connection: ") + mosquitto_connack_string(code);
+            return std::string("the broker refused the connection: ") + mosquitto_reason_string(code);
     }
 }
 
@@ -45,9 +49,12 @@ void PublisherLoop::run() {
         if (!ledger_.isOpen()) {
             openLedger();
         }
+        if (!lease_.held()) {
+            takeLease();
+        }
         if (session_) {
             serve();
-        } else if (Clock::now() >= nextAttempt_) {
+        } else if (lease_.held() && Clock::now() >= nextAttempt_) {
             attempt();
         } else {
             if (ledger_.isOpen() && ledger_.changed()) {
@@ -87,6 +94,18 @@ void PublisherLoop::openLedger() {
     updateWaiting();
 }
 
+// Another publisher on this journal would send every row twice and race us on the marks.
+void PublisherLoop::takeLease() {
+    if (Clock::now() < nextLeaseTry_) {
+        return;
+    }
+    nextLeaseTry_ = Clock::now() + LeaseRetry;
+    if (const std::string holder = lease_.take(settings_.journalPath); !holder.empty()) {
+        setState(LinkState::Offline);
+        report(holder);
+    }
+}
+
 void PublisherLoop::attempt() {
     UnitStatus unit;
     std::uint64_t attempts = 0;
@@ -98,6 +117,7 @@ void PublisherLoop::attempt() {
     LogBeacon::log("PublisherLoop::attempt", Information, L"Connecting to %hs (attempt %hs)",
                    brokerName(settings_.url).c_str(), std::to_string(attempts).c_str());
     setState(LinkState::Connecting);
+    accepted_.reset();
     willSerial_ =
         !unit.serialNumber.empty() || !ledger_.isOpen() ? unit.serialNumber : ledger_.lastSerialNumber();
     session_ = std::make_unique<MqttSession>(
@@ -120,9 +140,14 @@ void PublisherLoop::serve() {
         drop(error);
     }
     if (session_ && online_) {
-        maybeMore_ = (ledger_.isOpen() && ledger_.changed()) || maybeMore_;
+        keepIfStable();
+        if (ledger_.isOpen() && ledger_.changed()) {
+            maybeMore_ = true;
+            notesMaybe_ = true;
+        }
         sendRows();
-        sendStatus(false);
+        sendEditedNotes();
+        sendStatus();
     }
     if (session_) {
         checkSilence();
@@ -138,31 +163,56 @@ void PublisherLoop::onConnack(int code) {
     LogBeacon::log("PublisherLoop::onConnack", Information, L"Connected to %hs",
                    brokerName(settings_.url).c_str());
     online_ = true;
-    backOff_.reset();
+    accepted_ = Clock::now();
     cursor_ = ledger_.deliveredThrough();
+    historicalThrough_ = ledger_.isOpen() ? ledger_.lastRowId() : 0;
     maybeMore_ = true;
-    if (!lastError_.empty()) {
-        lastError_.clear();
+    notesMaybe_ = true;
+    statusSent_ = 0;  // the broker may hold our will's "offline" now
+    if (!lastError_.empty() && !toldOnline_) {
+        toldOnline_ = true;
         if (settings_.notify) {
             settings_.notify("Control room link: online again, " + brokerName(settings_.url));
         }
     }
     setState(LinkState::Online);
-    sendStatus(true);
+    sendStatus();
 }
 
-void PublisherLoop::acknowledge(const std::vector<int>& messageIds) {
-    std::vector<std::int64_t> rows;
-    for (const int messageId : messageIds) {
+// The back-off starts over only once a connection proved itself: a broker that accepts and then
+// drops us at once must not be hammered.
+void PublisherLoop::keepIfStable() {
+    if (accepted_ && Clock::now() - *accepted_ >= settings_.stableAfter) {
+        accepted_.reset();
+        backOff_.reset();
+        lastError_.clear();
+        const std::lock_guard lock(shared_.mutex);
+        shared_.status.lastError.clear();
+    }
+}
+
+void PublisherLoop::acknowledge(const std::vector<MqttAck>& acks) {
+    std::vector<DeliveredRow> rows;
+    for (const MqttAck& ack : acks) {
         lastHeard_ = Clock::now();
-        if (const auto found = inFlight_.find(messageId); found != inFlight_.end()) {
-            rows.push_back(found->second);
-            inFlight_.erase(found);
+        const auto found = inFlight_.find(ack.messageId);
+        if (found == inFlight_.end()) {
+            continue;
         }
+        if (ack.reason >= FirstFailure) {
+            park(found->second,
+                 "the broker refused it (" + std::string(mosquitto_reason_string(ack.reason)) + ")");
+        } else {
+            const SentRow& sent = found->second;
+            rows.push_back({sent.id, sent.note, sent.update});
+            notesMaybe_ = notesMaybe_ || sent.update;
+        }
+        inFlight_.erase(found);
     }
     if (rows.empty()) {
         return;
     }
+    maybeMore_ = true;  // room in flight again, and the marks may close a gap
     if (const std::string error = ledger_.markDelivered(rows, journal::journalNow()); !error.empty()) {
         report("the journal cannot keep the delivery marks: " + error);
         return;
@@ -174,35 +224,90 @@ void PublisherLoop::acknowledge(const std::vector<int>& messageIds) {
     updateWaiting();
 }
 
+// A row the broker or the library will not take stays in the journal, unmarked and counted as
+// waiting, and is passed over until the next start; the operator hears of each reason once.
+void PublisherLoop::park(const SentRow& row, const std::string& reason) {
+    parked_.insert(row.id);
+    {
+        const std::lock_guard lock(shared_.mutex);
+        shared_.status.parked = parked_.size();
+    }
+    LogBeacon::log("PublisherLoop::park", Error, L"Row %hs on %hs not delivered: %hs",
+                   std::to_string(row.id).c_str(), row.topic.c_str(), reason.c_str());
+    if (parkReasons_.insert(reason).second) {
+        report("row " + std::to_string(row.id) + " on " + row.topic + " was not delivered: " + reason +
+               "; it stays in the journal, with any other row refused so, until the link starts again");
+    }
+}
+
 void PublisherLoop::sendRows() {
     // Without the journal (not there yet) only the status goes out.
-    while (ledger_.isOpen() && maybeMore_ && inFlight_.size() < settings_.inFlight) {
-        const std::size_t room = settings_.inFlight - inFlight_.size();
-        std::vector<journal::JournalEntry> rows;
-        if (const std::string error = ledger_.waitingAfter(cursor_, room, rows); !error.empty()) {
+    while (session_ && ledger_.isOpen() && maybeMore_ && inFlight_.size() < settings_.inFlight) {
+        WaitingPage page;
+        if (const std::string error =
+                ledger_.waitingAfter(cursor_, settings_.inFlight - inFlight_.size(), page);
+            !error.empty()) {
             report("the journal cannot be read: " + error);
             return;
         }
-        maybeMore_ = rows.size() == room;
-        for (const journal::JournalEntry& row : rows) {
-            const auto topic =
-                topicOf(settings_.url.prefix, row.serialNumber, journal::kindName(row.event.kind));
-            const auto messageId = session_->publish(topic, eventPayload(row), false);
-            if (!messageId) {
-                drop("the MQTT library refused a message");
+        maybeMore_ = page.full;
+        cursor_ = page.lastId;
+        for (const journal::JournalEntry& row : page.rows) {
+            if (!parked_.contains(row.id) && !sendRow(row)) {
                 return;
             }
-            if (inFlight_.empty()) {
-                lastHeard_ = Clock::now();
-            }
-            inFlight_[*messageId] = row.id;
-            cursor_ = row.id;
         }
         updateWaiting();
     }
 }
 
-void PublisherLoop::sendStatus(bool now) {
+// A note edited after its row was delivered goes out as an update of that row, once the rows
+// waiting have gone.
+void PublisherLoop::sendEditedNotes() {
+    if (!session_ || !ledger_.isOpen() || maybeMore_ || !notesMaybe_ ||
+        inFlight_.size() >= settings_.inFlight) {
+        return;
+    }
+    std::vector<journal::JournalEntry> rows;
+    if (const std::string error = ledger_.editedNotes(settings_.inFlight, rows); !error.empty()) {
+        report("the journal cannot be read: " + error);
+        return;
+    }
+    notesMaybe_ = false;
+    for (const journal::JournalEntry& row : rows) {
+        const bool sending = std::any_of(inFlight_.begin(), inFlight_.end(),
+                                         [&](const auto& sent) { return sent.second.id == row.id; });
+        if (!sending && !parked_.contains(row.id) && inFlight_.size() < settings_.inFlight &&
+            !sendRow(row, true)) {
+            return;
+        }
+    }
+}
+
+// False when the connection is gone.
+bool PublisherLoop::sendRow(const journal::JournalEntry& row, bool update) {
+    SentRow sent{row.id, topicOf(settings_.url.prefix, row.serialNumber, journal::kindName(row.event.kind)),
+                 row.event.note, update};
+    const MessageStamp stamp{++sequence_, journal::journalNow(), row.id <= historicalThrough_, update};
+    const MqttPublish publish =
+        session_->publish(sent.topic, eventPayload(row, stamp, ledger_.journalId()), false);
+    if (publish.connectionLost) {
+        drop(publish.refusal);
+        return false;
+    }
+    if (!publish.messageId) {
+        park(sent, "the MQTT library refused it (" + publish.refusal + ")");
+        return true;
+    }
+    if (inFlight_.empty()) {
+        lastHeard_ = Clock::now();
+    }
+    inFlight_[*publish.messageId] = std::move(sent);
+    return true;
+}
+
+// On change, and never more often than the settings allow, whatever happens to the connection.
+void PublisherLoop::sendStatus() {
     UnitStatus unit;
     std::uint64_t version = 0;
     {
@@ -210,7 +315,8 @@ void PublisherLoop::sendStatus(bool now) {
         unit = shared_.unit;
         version = shared_.unitVersion;
     }
-    if (unit.serialNumber.empty() || (!now && version == statusSent_)) {
+    if (unit.serialNumber.empty() || version == statusSent_ ||
+        (statusSentAt_ && Clock::now() - *statusSentAt_ < settings_.statusEvery)) {
         return;
     }
     if (unit.serialNumber != willSerial_) {
@@ -218,16 +324,19 @@ void PublisherLoop::sendStatus(bool now) {
         drop("", true);
         return;
     }
-    if (!now && statusSentAt_ && Clock::now() - *statusSentAt_ < settings_.statusEvery) {
+    const auto topic = topicOf(settings_.url.prefix, unit.serialNumber, "status");
+    const MqttPublish publish =
+        session_->publish(topic, statusPayload(unit, {++sequence_, journal::journalNow(), false}), true);
+    statusSentAt_ = Clock::now();
+    if (publish.connectionLost) {
+        drop(publish.refusal);
         return;
     }
-    const auto topic = topicOf(settings_.url.prefix, unit.serialNumber, "status");
-    if (!session_->publish(topic, statusPayload(unit, journal::journalNow()), true)) {
-        drop("the MQTT library refused a message");
-        return;
+    if (!publish.messageId) {
+        report("the status on " + topic + " was not sent: the MQTT library refused it (" + publish.refusal +
+               ")");
     }
     statusSent_ = version;
-    statusSentAt_ = Clock::now();
 }
 
 // A broker that takes our bytes and never answers must not hold the rows forever.
@@ -264,14 +373,15 @@ void PublisherLoop::goodbye() {
     const auto statusMessage =
         online_ && !willSerial_.empty()
             ? session_->publish(topicOf(settings_.url.prefix, willSerial_, "status"), OfflinePayload, true)
+                  .messageId
             : std::nullopt;
     const int awaited = statusMessage.value_or(-1);
     bool acknowledged = awaited < 0;
     const auto until = Clock::now() + GoodbyeWithin;
     while (!acknowledged && Clock::now() < until && session_->loop(NetworkWait).empty()) {
         const MqttEvents events = session_->take();
-        acknowledged = std::find(events.acknowledged.begin(), events.acknowledged.end(), awaited) !=
-                       events.acknowledged.end();
+        acknowledged = std::any_of(events.acknowledged.begin(), events.acknowledged.end(),
+                                   [awaited](const MqttAck& ack) { return ack.messageId == awaited; });
         acknowledge(events.acknowledged);
     }
     session_->stop();
@@ -283,6 +393,7 @@ void PublisherLoop::report(const std::string& error) {
         return;
     }
     lastError_ = error;
+    toldOnline_ = false;
     LogBeacon::log("PublisherLoop::report", Error, L"Control room link: %hs", error.c_str());
     {
         const std::lock_guard lock(shared_.mutex);
@@ -299,10 +410,11 @@ void PublisherLoop::setState(LinkState state) {
 }
 
 void PublisherLoop::updateWaiting() {
-    const auto waiting = ledger_.isOpen() ? ledger_.waitingCount() : std::nullopt;
+    const auto waiting = ledger_.isOpen() ? ledger_.waiting() : std::nullopt;
     if (waiting) {
         const std::lock_guard lock(shared_.mutex);
-        shared_.status.waiting = *waiting;
+        shared_.status.waiting = waiting->count;
+        shared_.status.waitingSince = waiting->since;
     }
 }
 

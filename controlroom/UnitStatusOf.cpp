@@ -1,8 +1,8 @@
 #include "controlroom/UnitStatusOf.h"
 
-#include "session/FirmwareWindow.h"
 #include "device/DeviceState.h"
 #include "device/DeviceValueSets.h"
+#include "session/FirmwareWindow.h"
 
 #include <cmath>
 

@@ -8,7 +8,7 @@ packages=(
   g++ cmake ninja-build ccache pkg-config
   libboost-dev libboost-program-options-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 gpsbabel locales
-  qt6-base-dev qt6-svg-dev libudev-dev libcanberra-dev
+  qt6-base-dev qt6-svg-dev qtkeychain-qt6-dev libudev-dev libcanberra-dev
   xvfb xauth fonts-dejavu-core dbus python3-dbusmock
   sox libsox-fmt-base dpkg-dev appstream desktop-file-utils file lintian help2man man-db
   at-spi2-core python3-pyatspi bash-completion

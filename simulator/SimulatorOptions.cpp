@@ -122,6 +122,8 @@ const std::map<std::string_view, Setter>& valueOptions() {
         {"wake",
          [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.wakeBytes, 0, 1024); }},
         {"passage-every", [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.passageEvery); }},
+        {"acknowledged-log",
+         [](std::string_view v, SimulatorOptions& o) { return !(o.acknowledgedLog = v)->empty(); }},
         {"route", [](std::string_view v, SimulatorOptions& o) { return !(o.routeStand.route = v)->empty(); }},
         {"route-marker",
          [](std::string_view v, SimulatorOptions& o) { return !(o.routeStand.marker = v).empty(); }},
@@ -238,6 +240,9 @@ std::string_view simulatorOptionsHelp() {
   --reply-timeout MS       wait for the console's answer to a frame (default 1000)
   --wake N                 N wake bytes 0x5E ahead of every frame (default 0)
   --passage-every MS       report a pig passage on channel 1 every MS ms
+  --acknowledged-log FILE  append a line to FILE for each event the console acknowledged, as
+                           it is acknowledged: "passage SECONDS.MICROSECONDS", "ignored
+                           SECONDS.MICROSECONDS" (the unit's time of the event) or "trigger"
   --scenario FILE|NAME     run the timed steps of a scenario file, or of a shipped scenario
                            (see below)
   --route FILE             a pig run along a pipeline's route file (GeoJSON, GPX, KML, Shapefile,

@@ -3,12 +3,12 @@
 #include "cli/ClockTicker.h"
 #include "cli/ConsoleSession.h"
 #include "cli/InputReader.h"
-#include "journal/Journal.h"
-#include "journal/JournalLocation.h"
 #include "controlroom/Publisher.h"
-#include "session/DebugLog.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
+#include "journal/Journal.h"
+#include "journal/JournalLocation.h"
+#include "session/DebugLog.h"
 #include "simulator/SimulatedUnit.h"
 #include "support/config/ConfigMgr.h"
 #include "support/platform/MessageQueue.h"
@@ -52,6 +52,7 @@ quorvex::link::LinkSettings linkSettingsOf(const CliOptions& options, const std:
     settings.caFile = options.publishCa;
     settings.certFile = options.publishCert;
     settings.keyFile = options.publishKey;
+    settings.keyPassword = quorvex::link::keyPasswordVariable();
     settings.journalPath = journalPath;
     settings.clientId = "quorvex-cli-" + quorvex::link::hostName() + "-" + std::to_string(::getpid());
     settings.notify = [&session](const std::string& text) { session.reportJournal(text); };
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
         settings.path = *path;
         settings.notify = [&session](const std::string& text) { session.reportJournal(text); };
         journal = std::make_unique<quorvex::journal::Journal>(std::move(settings));
-        session.setJournal(journal.get());
+        session.setJournal(journal.get(), options.journalWait);
     }
     std::unique_ptr<quorvex::link::Publisher> publisher;
     if (options.publish && journal) {

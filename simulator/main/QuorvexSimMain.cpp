@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -205,6 +206,17 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
 
+    std::ofstream acknowledged;
+    if (options.acknowledgedLog) {
+        acknowledged.open(*options.acknowledgedLog, std::ios::app);
+        if (!acknowledged) {
+            std::cerr << "quorvex-sim: cannot open " << options.acknowledgedLog->string() << std::endl;
+            return 1;
+        }
+        // Each line is flushed as it is acknowledged, so a reader sees it at once.
+        unit.setAcknowledgedLog(
+            [&acknowledged](const std::string& line) { acknowledged << line << std::endl; });
+    }
     unit.start();
     scheduleScenario(unit, steps);
     if (options.passageEvery.count() > 0) {

@@ -1,10 +1,16 @@
 // The console's control-room pane follows the link to a real mosquitto; the window keeps working.
 #include "console/ControlRoomLink.h"
+#include "console/ControlRoomSecrets.h"
+#include "support/ui/ApplicationProfile.h"
 #include "tests/console/ConsoleFixture.h"
 #include "tests/helpers/mqtt/MqttBroker.h"
 #include "tests/helpers/mqtt/MqttSubscriber.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace quorvex::test {
 namespace {
@@ -29,7 +35,7 @@ TEST_F(ControlRoomPaneTest, PaneShowsOffConnectingOnlineAndOfflineWithTheBrokerI
     EXPECT_EQ("Control room link", window().controlRoom()->pane()->accessibleName());
 
     MqttBroker broker(temp_.path());
-    window().controlRoom()->apply({broker.url(), "secret", "", "", ""});
+    window().controlRoom()->apply({broker.url(), "secret", "", "", "", ""});
     ASSERT_TRUE(waitFor([&] { return pane() == "Control room: online"; })) << pane().toStdString();
     // The unit's status reaches the control room, retained.
     ASSERT_TRUE(waitForStreaming());
@@ -51,6 +57,59 @@ TEST_F(ControlRoomPaneTest, PaneShowsOffConnectingOnlineAndOfflineWithTheBrokerI
 
     window().controlRoom()->apply({});
     EXPECT_EQ("Control room: off", pane());
+}
+
+// --journal given: the link starts once, on that journal, and never on the default one first
+// (which would run two publishers with one client id, one on the wrong rows).
+TEST_F(ControlRoomPaneTest, TheLinkStartsOnceOnTheJournalOfTheCommandLine) {
+    MqttBroker broker(temp_.path());
+    ASSERT_TRUE((console::ControlRoomSettings{broker.url(), "", "", "", "", ""}.save()));
+    const std::string chosen = (temp_.path() / "chosen.sqlite3").string();
+    start({"--simulate", "--journal", QString::fromStdString(chosen)});
+    ASSERT_TRUE(waitFor([&] { return pane() == "Control room: online"; })) << pane().toStdString();
+    ASSERT_TRUE(waitForStreaming());
+    control("passage 3 47.25 8.5 400");
+    ASSERT_TRUE(waitFor([&] { return window().controlRoom()->status().delivered == 1; }));
+    std::ifstream log(temp_.path() / "mosquitto.log");
+    std::size_t connections = 0;
+    for (std::string line; std::getline(log, line);) {
+        connections += line.find("New client connected") != std::string::npos &&
+                       line.find("quorvex-console-") != std::string::npos;
+    }
+    EXPECT_EQ(1u, connections);
+}
+
+// The password of an earlier profile leaves it, once, for the keyring; where none answers (no
+// session bus here) for a file only its owner may read. Saved settings never put it back.
+TEST_F(ControlRoomPaneTest, PasswordsLeaveTheProfileForTheKeyringOrAPrivateFile) {
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (temp_.path() / "no-bus").string()).c_str(), 1);
+    using zeph::windows::ui::ApplicationProfile;
+    ApplicationProfile::writeProfileString(L"ControlRoom", L"Url", L"mqtt://field@127.0.0.1/quorvex");
+    ApplicationProfile::writeProfileString(L"ControlRoom", L"Password", L"hunter2");
+    const auto profileText = [] {
+        std::ifstream file(ApplicationProfile::fileName().toStdString());
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    ASSERT_NE(std::string::npos, profileText().find("hunter2"));
+
+    console::ControlRoomSettings settings = console::ControlRoomSettings::load();
+    EXPECT_EQ("hunter2", settings.password);
+    EXPECT_EQ(std::string::npos, profileText().find("hunter2"));
+    EXPECT_EQ(console::ControlRoomSecrets::Place::File, console::ControlRoomSecrets::place());
+    EXPECT_NE(std::string::npos, console::ControlRoomSecrets::placeText().find("No keyring answered"));
+    settings.keyPassword = "open-sesame";
+    ASSERT_TRUE(settings.save());
+    for (const char* name : {"broker-password", "key-password"}) {
+        struct stat status {};
+        ASSERT_EQ(0, ::stat(console::ControlRoomSecrets::filePath(name).c_str(), &status)) << name;
+        EXPECT_EQ(0600u, status.st_mode & 0777u) << name;
+    }
+    const console::ControlRoomSettings again = console::ControlRoomSettings::load();
+    EXPECT_EQ("hunter2", again.password);
+    EXPECT_EQ("open-sesame", again.keyPassword);
+    EXPECT_EQ(std::string::npos, profileText().find("hunter2"));
+    EXPECT_EQ(std::string::npos, profileText().find("open-sesame"));
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-#include "journal/ExportText.h"
 #include "controlroom/LinkPayload.h"
+#include "journal/ExportText.h"
 #include "tests/controlroom/LinkFixture.h"
 
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <thread>
 
@@ -84,6 +86,67 @@ TEST_F(LinkTest, PassagesArriveInOrderThroughOutagesAndRestarts) {
         waitUntil([&] { return publisher->status().delivered == 5 && publisher->status().waiting == 0; }));
     EXPECT_EQ("28|28", query("SELECT count(*) || '|' || count(DISTINCT event_id) FROM link_deliveries"));
     EXPECT_EQ(LinkState::Online, publisher->status().state);
+}
+
+// Settings applied again: the new publisher (with the same client id) connects only once the old
+// one said goodbye, so the status the control room keeps is the new one's, never "offline".
+TEST_F(LinkTest, ANewPublisherTakesOverOnlyOnceTheOldOneHasGone) {
+    MqttBroker broker(folder_.path());
+    openJournal();
+    MqttSubscriber control(broker.port(), "quorvex/+/status");
+    const link::UnitStatus unit{"SN 4711", "connected", "QRV-200", "2.14", 87, 1, 52.5, 13.25};
+    auto publisher = publishTo(broker.url());
+    publisher->setUnit(unit);
+    ASSERT_TRUE(control.waitFor([](auto& messages) { return !messages.empty(); }));
+    for (int round = 0; round < 3; ++round) {
+        publisher = publishTo(broker.url(), {}, std::move(publisher));
+        publisher->setUnit(unit);
+        ASSERT_TRUE(waitForState(*publisher, LinkState::Online));
+        const auto connectedAgain = [&](auto& messages) {
+            return std::count_if(messages.begin(), messages.end(), [](const MqttMessage& message) {
+                       return message.payload != "offline";
+                   }) == round + 2;
+        };
+        ASSERT_TRUE(control.waitFor(connectedAgain)) << round;
+        EXPECT_NE("offline", control.messages().back().payload) << round;
+    }
+    MqttSubscriber late(broker.port(), "quorvex/+/status");
+    ASSERT_TRUE(late.waitFor([](auto& messages) { return !messages.empty(); }));
+    EXPECT_EQ("\"connected\"", jsonField(late.messages().front().payload, "connection"));
+    std::ifstream log(folder_.path() / "mosquitto.log");
+    const std::string logged{std::istreambuf_iterator<char>(log), {}};
+    EXPECT_EQ(std::string::npos, logged.find("already connected, closing old connection")) << logged;
+}
+
+// Two consoles of one user share the journal: one publishes, the other says so once and waits;
+// every row reaches the control room once, and when the first stops the second takes over.
+TEST_F(LinkTest, OnePublisherPerJournal) {
+    MqttBroker broker(folder_.path());
+    openJournal();
+    MqttSubscriber control(broker.port(), "quorvex/+/passage");
+    auto first = publishTo(broker.url());
+    ASSERT_TRUE(waitForState(*first, LinkState::Online));
+    auto second =
+        publishTo(broker.url(), [](link::LinkSettings& settings) { settings.clientId += "-second"; });
+    ASSERT_TRUE(waitUntil([&] { return !notices().empty(); }));
+    EXPECT_NE(std::string::npos, notices().front().find("publishes this journal's rows; this one waits"))
+        << notices().front();
+    std::vector<std::int64_t> ids;
+    for (int i = 0; i < 10; ++i) {
+        ids.push_back(addPassage(i));
+    }
+    ASSERT_TRUE(control.waitFor(arrived(10)));
+    EXPECT_EQ(LinkState::Offline, second->status().state);
+    EXPECT_EQ(0u, second->status().attempts);
+
+    first.reset();
+    ASSERT_TRUE(waitForState(*second, LinkState::Online));
+    ids.push_back(addPassage(10));
+    ASSERT_TRUE(control.waitFor(arrived(11)));
+    EXPECT_EQ(ids, firstArrivals(control.messages()));
+    EXPECT_EQ(11u, payloadsOn(control.messages(), "/passage").size());
+    ASSERT_EQ(2u, notices().size()) << testing::PrintToString(notices());
+    EXPECT_NE(std::string::npos, notices().back().find("online again"));
 }
 
 }  // namespace quorvex::test

@@ -18,7 +18,9 @@ void LinkTest::openJournal() {
     ASSERT_TRUE(journal_->waitUntilWritten(std::chrono::seconds(20)));
 }
 
-std::int64_t LinkTest::addPassage(int index) {
+namespace {
+
+EventRow passage(int index) {
     EventRow row;
     row.unitTime = journalNow() - 1000;
     row.received = journalNow();
@@ -28,13 +30,40 @@ std::int64_t LinkTest::addPassage(int index) {
     row.longitude = 13.25 - index * 0.001;
     row.gpsQuality = 1;
     row.folder = "/runs/\"north\"";
-    journal_->addEvent(session_, row);
+    return row;
+}
+
+}  // namespace
+
+std::int64_t LinkTest::addPassage(int index, const std::function<void(EventRow&)>& adjust,
+                                  SessionToken session) {
+    EventRow row = passage(index);
+    if (adjust) {
+        adjust(row);
+    }
+    journal_->addEvent(session != 0 ? session : session_, row);
     EXPECT_TRUE(journal_->waitUntilWritten(std::chrono::seconds(20)));
     return std::stoll(query("SELECT max(id) FROM events"));
 }
 
+std::int64_t LinkTest::addPassages(int count) {
+    for (int i = 0; i < count; ++i) {
+        journal_->addEvent(session_, passage(i));
+    }
+    EXPECT_TRUE(journal_->waitUntilWritten(std::chrono::seconds(60)));
+    return std::stoll(query("SELECT max(id) FROM events"));
+}
+
+SessionToken LinkTest::addUnit(const std::string& serialNumber) {
+    const SessionToken session = journal_->beginSession({journalNow(), "/dev/pts/8"});
+    journal_->describeUnit(session, {"QRV-200", serialNumber, "2.14"});
+    EXPECT_TRUE(journal_->waitUntilWritten(std::chrono::seconds(20)));
+    return session;
+}
+
 std::unique_ptr<link::Publisher> LinkTest::publishTo(const std::string& url,
-                                                     const std::function<void(link::LinkSettings&)>& adjust) {
+                                                     const std::function<void(link::LinkSettings&)>& adjust,
+                                                     std::unique_ptr<link::Publisher> predecessor) {
     link::LinkSettings settings;
     EXPECT_EQ("", link::parseLinkUrl(url, settings.url));
     settings.journalPath = journalPath();
@@ -46,7 +75,7 @@ std::unique_ptr<link::Publisher> LinkTest::publishTo(const std::string& url,
     if (adjust) {
         adjust(settings);
     }
-    return std::make_unique<link::Publisher>(std::move(settings));
+    return std::make_unique<link::Publisher>(std::move(settings), std::move(predecessor));
 }
 
 std::string LinkTest::query(const std::string& sql) const {

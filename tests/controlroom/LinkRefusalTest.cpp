@@ -1,3 +1,4 @@
+#include "controlroom/BackOff.h"
 #include "tests/controlroom/LinkFixture.h"
 
 #include <arpa/inet.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <set>
 #include <thread>
 
 namespace quorvex::test {
@@ -39,10 +41,12 @@ void makeCertificates(const std::filesystem::path& folder) {
              " -extfile san.ext -out server.crt 2>/dev/null && chmod 644 *.key");
 }
 
-// A server that takes connections and every byte sent to it, and never answers.
+// A server that takes connections and every byte sent to it, and never answers; or, when it
+// accepts, one that answers the CONNECT with an MQTT 5 CONNACK (accepted) and hangs up at once.
 class SilentServer {
 public:
-    SilentServer() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    explicit SilentServer(bool accepts = false)
+        : accepts_(accepts), socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -66,8 +70,13 @@ private:
         std::vector<std::thread> readers;
         for (int client; (client = ::accept(socket_, nullptr, nullptr)) >= 0;) {
             ++connections_;
-            readers.emplace_back([client] {
+            readers.emplace_back([client, accepts = accepts_] {
                 char bytes[512];
+                if (accepts && ::read(client, bytes, sizeof bytes) > 0) {
+                    const char connack[] = {0x20, 0x03, 0x00, 0x00, 0x00};
+                    ::write(client, connack, sizeof connack);
+                    ::shutdown(client, SHUT_RDWR);
+                }
                 while (::read(client, bytes, sizeof bytes) > 0) {
                 }
                 ::close(client);
@@ -78,6 +87,7 @@ private:
         }
     }
 
+    bool accepts_;
     int socket_;
     int port_ = 0;
     std::atomic<int> connections_{0};
@@ -156,6 +166,119 @@ TEST_F(LinkTest, SilentBrokerMarksNothingDelivered) {
     const auto before = Clock::now();
     publisher.reset();
     EXPECT_LT(Clock::now() - before, std::chrono::seconds(3));
+}
+
+// A broker that accepts and drops us at once does not start the back-off over: the waits still
+// grow (0.2, 0.4, 0.8, 1.6 s at the least four fifths of them) and the fault is told once.
+TEST_F(LinkTest, AcceptedThenDroppedConnectionsKeepBackingOff) {
+    SilentServer server(true);
+    openJournal();
+    const auto start = Clock::now();
+    auto publisher = publishTo("mqtt://127.0.0.1:" + std::to_string(server.port()) + "/quorvex",
+                               [](link::LinkSettings& settings) {
+                                   settings.firstRetry = std::chrono::milliseconds(200);
+                                   settings.lastRetry = std::chrono::seconds(10);
+                               });
+    ASSERT_TRUE(waitUntil([&] { return server.connections() >= 5; }));
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(2400));
+    EXPECT_EQ(1u, countHolding(notices(), "connection was lost")) << testing::PrintToString(notices());
+    EXPECT_LE(notices().size(), 2u) << testing::PrintToString(notices());
+}
+
+// The default back-off is capped so that a laptop is back within 15 s of its broker, and drawn
+// at random below the cap so that a fleet does not come back at once.
+TEST(LinkBackOff, DefaultsBringALaptopBackWithin15Seconds) {
+    const link::LinkSettings settings;
+    link::BackOff backOff(settings.firstRetry, settings.lastRetry);
+    std::set<std::chrono::milliseconds::rep> waits;
+    for (int i = 0; i < 40; ++i) {
+        const auto wait = backOff.next();
+        EXPECT_LE(wait + settings.answerWithin / 4, std::chrono::seconds(15)) << i;
+        waits.insert(wait.count());
+    }
+    EXPECT_GT(waits.size(), 20u);
+}
+
+// The broker's certificate must name the host we asked for and come from an authority we trust:
+// the one given, else the system's (OpenSSL's SSL_CERT_FILE stands in for the system bundle here).
+// An encrypted client key is opened with the pass phrase of the settings, never by asking on the
+// terminal.
+TEST_F(LinkTest, TlsTrustsOnlyTheRightHostAndAuthorityAndAsksNoTerminal) {
+    makeCertificates(folder_.path());
+    const std::string key = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1";
+    runShell("cd " + folder_.path().string() + " && openssl req " + key +
+             " -nodes -keyout wrong.key -out wrong.csr -subj /CN=elsewhere.example 2>/dev/null"
+             " && printf 'subjectAltName=DNS:elsewhere.example\\n' > wrong.ext"
+             " && openssl x509 -req -in wrong.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 1"
+             " -extfile wrong.ext -out wrong.crt 2>/dev/null"
+             " && openssl req -x509 " +
+             key +
+             " -nodes -keyout self.key -out self.crt -days 1 -subj /CN=127.0.0.1"
+             " -addext subjectAltName=IP:127.0.0.1 2>/dev/null"
+             " && openssl req " +
+             key +
+             " -passout pass:open-sesame -keyout client.key -out client.csr"
+             " -subj /CN=field 2>/dev/null"
+             " && openssl x509 -req -in client.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 1"
+             " -out client.crt 2>/dev/null && chmod 644 *.key");
+    const auto file = [&](const std::string& name) { return (folder_.path() / name).string(); };
+    const auto brokerWith = [&](const std::string& name, const std::string& server, const std::string& more) {
+        std::filesystem::create_directory(folder_.path() / name);
+        return std::make_unique<MqttBroker>(folder_.path() / name, "allow_anonymous true\ncafile " +
+                                                                       file("ca.crt") + "\ncertfile " +
+                                                                       file(server + ".crt") + "\nkeyfile " +
+                                                                       file(server + ".key") + "\n" + more);
+    };
+    struct Case {
+        std::string name;
+        std::string server;
+        std::string brokerMore;
+        std::function<void(link::LinkSettings&)> settings;
+        std::string told;  // "" when the link must get through
+    };
+    const Case cases[] = {
+        {"wrong host", "wrong", "", [&](auto& s) { s.caFile = file("ca.crt"); }, "certificate verify failed"},
+        {"self-signed, no authority given", "self", "", [](auto&) {}, "certificate verify failed"},
+        {"the system's authorities", "server", "", [](auto&) {}, ""},
+        {"encrypted key without its pass phrase", "server", "require_certificate true\n",
+         [&](auto& s) {
+             s.caFile = file("ca.crt");
+             s.certFile = file("client.crt");
+             s.keyFile = file("client.key");
+         },
+         "its pass phrase is needed"},
+        {"encrypted key with its pass phrase", "server", "require_certificate true\n",
+         [&](auto& s) {
+             s.caFile = file("ca.crt");
+             s.certFile = file("client.crt");
+             s.keyFile = file("client.key");
+             s.keyPassword = "open-sesame";
+         },
+         ""},
+    };
+    ::setenv("SSL_CERT_FILE", file("ca.crt").c_str(), 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto broker = brokerWith("broker" + std::to_string(&c - cases), c.server, c.brokerMore);
+        const std::size_t toldBefore = notices().size();
+        auto publisher = publishTo("mqtts://127.0.0.1:" + std::to_string(broker->port()) + "/quorvex",
+                                   [&](link::LinkSettings& settings) {
+                                       settings.firstRetry = std::chrono::milliseconds(200);
+                                       c.settings(settings);
+                                   });
+        publisher->setUnit({"SN 4711", "connected", "QRV-200", "2.14", 87, 1, 52.5, 13.25});
+        if (c.told.empty()) {
+            EXPECT_TRUE(waitForState(*publisher, LinkState::Online)) << publisher->status().lastError;
+            continue;
+        }
+        ASSERT_TRUE(waitUntil([&] { return publisher->status().attempts >= 3; }));
+        const std::vector<std::string> all = notices();
+        const std::vector<std::string> told(all.begin() + static_cast<std::ptrdiff_t>(toldBefore), all.end());
+        EXPECT_EQ(1u, told.size()) << testing::PrintToString(told);
+        EXPECT_EQ(1u, countHolding(told, c.told)) << testing::PrintToString(told);
+        EXPECT_NE(LinkState::Online, publisher->status().state);
+    }
+    ::unsetenv("SSL_CERT_FILE");
 }
 
 }  // namespace quorvex::test
