@@ -40,7 +40,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT TERM HUP PIPE  # a closed terminal or pipe ends the drill cleanly too
 
 # Waits up to $2 tenths of a second for the command $3... to succeed.
 wait_for() {

@@ -145,8 +145,9 @@ std::string run(const RouteArgs& args, std::ostream& out) {
 std::string_view routeCommandHelp() {
     return "Usage: quorvex-route [--json] info ROUTE\n"
            "  or:  quorvex-route [--json] locate ROUTE LAT LON [--near CHAINAGE]\n"
-           "Answers from a pipeline's route file (GeoJSON, GPX, KML, Shapefile, GeoPackage): the\n"
-           "centreline, and points with a name (and optionally a surveyed chainage) as markers.\n"
+           "Answers from a pipeline's route file (GeoJSON, GPX, KML, Shapefile, GeoPackage, CSV with\n"
+           "WKT): the centreline, and points with a name (and optionally a surveyed chainage) as\n"
+           "markers.\n"
            "\n"
            "Commands:\n"
            "  info ROUTE              the route's length in metres on the first line, then each\n"

@@ -8,6 +8,8 @@
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <mutex>
 
@@ -143,11 +145,23 @@ std::string readLayer(OGRLayer& layer, RouteDraft& draft) {
     return {};
 }
 
+// A CSV file holds its geometries as WKT in a "WKT" or "geometry" column (a line, and a point
+// per marker). Other drivers are not given the options: they would only warn of them.
+const char* const* csvOptions(const std::filesystem::path& path) {
+    static const char* const options[] = {"GEOM_POSSIBLE_NAMES=WKT,geometry", "KEEP_GEOM_COLUMNS=NO",
+                                          nullptr};
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".csv" ? options : nullptr;
+}
+
 }  // namespace
 
 std::string readRouteDraft(const std::filesystem::path& path, RouteDraft& draft) {
     const QuietGdal quiet;
-    const GDALDatasetUniquePtr dataset(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+    const GDALDatasetUniquePtr dataset(
+        GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, csvOptions(path)));
     if (!dataset) {
         return "not a route file GDAL can read" + QuietGdal::lastError();
     }

@@ -10,7 +10,8 @@
 namespace quorvex::tracking {
 
 // Reads a route file with GDAL: GeoJSON, GPX (a route or a track; waypoints are the markers),
-// KML, Shapefile (a folder of them: the line and the markers are separate files) and GeoPackage.
+// KML, Shapefile (a folder of them: the line and the markers are separate files), GeoPackage and
+// CSV (geometries as WKT in a "WKT" or "geometry" column).
 // Lines (LineString, MultiLineString) are the line's parts in the file's order; points with a
 // "name" (and optionally a "chainage" in metres) are the markers. Positions are taken to WGS84,
 // longitude and latitude in that order whatever the file's axes. Returns an error text or "".

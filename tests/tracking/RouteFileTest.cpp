@@ -1,7 +1,9 @@
 // Route files read with the real GDAL: the shipped Junee to Griffith centreline, and the same
 // route made into every other format with ogr2ogr, all read to the same line and markers.
+#include "tests/helpers/CommaDecimalLocale.h"
 #include "tests/helpers/TestData.h"
 #include "tracking/RouteReader.h"
+#include "tracking/TrackingText.h"
 
 #include <gtest/gtest.h>
 
@@ -83,9 +85,28 @@ TEST(RouteFile, EveryFormatMadeWithOgr2ogrReadsToTheSameRoute) {
             " -where \"OGR_GEOMETRY='Point'\" -nln markers");
     // A GeoPackage in a projected system (MGA zone 55, easting before northing), back to WGS84.
     ogr2ogr("-f GPKG -t_srs EPSG:28355 " + in("projected.gpkg") + " " + source);
-    for (const char* name : {"route.kml", "route.gpkg", "shapefiles", "projected.gpkg"}) {
+    // CSV: one row per feature, the geometry as WKT.
+    ogr2ogr("-f CSV " + in("route.csv") + " " + source + " -lco GEOMETRY=AS_WKT");
+    for (const char* name : {"route.kml", "route.gpkg", "shapefiles", "projected.gpkg", "route.csv"}) {
         expectSameRoute(read(folder.path() / name), expected, name);
     }
+}
+
+TEST(RouteFile, InAnOperatorsDecimalCommaLocaleTheSameRouteReadsAndPrints) {
+    // The console runs in the operator's own locale, as Qt sets it at start-up.
+    const Route expected = read(geojson);
+    const test::TemporaryFolder folder;
+    const quorvex::test::CommaDecimalLocale german;
+    ASSERT_TRUE(german.active()) << german.failure();
+    expectSameRoute(read(geojson), expected, "GeoJSON, de_DE");
+    expectSameRoute(read(testDataPath("routes/junee-griffith.gpx")), expected, "GPX, de_DE");
+    std::ofstream(folder.path() / "surveyed.geojson") << R"({"type":"FeatureCollection","features":[
+        {"type":"Feature","properties":{},"geometry":{"type":"LineString","coordinates":[[146.1,-34.3],[146.2,-34.3]]}},
+        {"type":"Feature","properties":{"name":"KP","chainage":4500.25},
+         "geometry":{"type":"Point","coordinates":[146.15,-34.3]}}]})";
+    ASSERT_EQ(read(folder.path() / "surveyed.geojson").markers().size(), 1u);
+    EXPECT_DOUBLE_EQ(read(folder.path() / "surveyed.geojson").markers()[0].chainageMetres, 4500.25);
+    EXPECT_EQ(formatMetres(1234.5), "1234.50");
 }
 
 TEST(RouteFile, AGpxTrackReadsLikeAGpxRoute) {

@@ -177,6 +177,31 @@ TEST(RunEngine, AMissedMarkerAndASpeedOutsideTheBandAreShown) {
     EXPECT_TRUE(slow.pig(t0 + 31'001s).speedOutOfBand);
 }
 
+TEST(RunEngine, OnALoopAPassageNearerTheOtherLegGoesToTheMarkerAheadOfThePig) {
+    // Out 5 km north, 60 m east, back south: marker OUT 1 km up the way out, TOP at the turn,
+    // BACK 1 km before the end of the way back, 60 m east of OUT.
+    const GeoPoint top = direct(south, 0, 5000);
+    const GeoPoint across = direct(top, 90, 60);
+    const GeoPoint back = direct(across, 180, 4000);
+    std::optional<Route> loop;
+    ASSERT_EQ(buildRoute({"loop",
+                          {{south, top, across, direct(across, 180, 5000)}},
+                          {{"OUT", direct(south, 0, 1000), std::nullopt},
+                           {"TOP", top, std::nullopt},
+                           {"BACK", back, std::nullopt}}},
+                         RouteLimits{}, loop),
+              "");
+    PigRun run(*loop, {RunSettings{}, {{"P1", 0, t0, 1}}});
+    run.add({t0 + 10s, direct(south, 0, 1000), "", "u1", "j", 1});
+    run.add({t0 + 4000s, direct(top, 180, 20), "", "u2", "j", 2});
+    // The unit at BACK stands 35 m west of it: 25 m from the way out, by OUT.
+    run.add({t0 + 8100s, direct(back, 270, 35), "", "u3", "j", 3});
+    const RunState state = run.evaluate(t0 + 8200s);
+    EXPECT_EQ(run.passages()[2].marker, *loop->markerNamed("BACK"));
+    EXPECT_EQ(state.passages[2].fate, PassageFate::Assigned);
+    EXPECT_EQ(state.pigs[0].lastMarker, *loop->markerNamed("BACK"));
+}
+
 TEST(RunEngine, APigLaunchedAtJuneeRunsAgainstTheLineOfTheRealRoute) {
     std::optional<Route> route;
     ASSERT_EQ(readRoute(test::testDataPath("routes/junee-griffith.geojson"), RouteLimits{}, route), "");
