@@ -4,6 +4,7 @@
 #include "controlroom/LinkUrl.h"
 #include "simulator/CommandLine.h"
 #include "simulator/ControlCommand.h"
+#include "simulator/Scenario.h"
 #include "simulator/SimulatedUnit.h"
 #include "support/program/PortOption.h"
 
@@ -21,7 +22,7 @@ namespace program_options = boost::program_options;
 // The client's own options and, after them in the same table, the unit's.
 program_options::options_description cliOptionTable() {
     program_options::options_description table;
-    table.add_options()("help,h", "")("version", "")("simulate", "")(
+    table.add_options()("help,h", "")("version,v", "")("simulate", "")(
         "port", program_options::value<std::string>()->value_name("a port: COMn or a device path"), "")(
         "journal", program_options::value<std::string>()->value_name("a file"), "")("no-journal", "")(
         "journal-wait", program_options::value<std::string>()->value_name("milliseconds"), "")(
@@ -151,7 +152,7 @@ log is written to $TEMP (else $TMPDIR, else /tmp) as QUORVEX_DEBUG-<date>_<time>
   --publish-cert FILE  a client certificate for the broker, with --publish-key FILE
                        (an encrypted key's pass phrase from $QUORVEX_PUBLISH_KEY_PASSWORD)
   -h, --help      this text
-  --version       the program's version
+  -v, --version   the program's version
 
 Exit codes: 0 after a requested disconnection; 1 the connection failed (the port would not
 open, or the unit did not answer REQINIT); 2 bad command line; 3 the link was lost (the error
@@ -159,9 +160,15 @@ number and its text on standard error); 4 the unit was refused (incompatible fir
 answering REQGPS; 130 interrupted twice. SIGINT, SIGTERM, SIGHUP or SIGQUIT disconnects first;
 a second one ends at once.
 
+Examples:
+  quorvex-cli --port COM3                  the unit linked as COM3 in the port directory
+  quorvex-cli --port /dev/rfcomm0 --no-journal
+  quorvex-cli --simulate --demo | jq -c 'select(.event == "passage")'
+  echo disconnect | quorvex-cli --simulate --scenario two-pigs
+
 )") + std::string(operatorCommandsHelp()) +
            "\n" + std::string(quorvex::simulator::simulatorOptionsHelp()) + "\n" +
-           std::string(quorvex::simulator::controlHelp());
+           std::string(quorvex::simulator::controlHelp()) + "\n" + quorvex::simulator::scenarioHelp();
 }
 
 }  // namespace quorvex::cli

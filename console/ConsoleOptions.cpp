@@ -1,10 +1,12 @@
 #include "console/ConsoleOptions.h"
 
 #include "simulator/CommandLine.h"
+#include "simulator/Scenario.h"
 #include "simulator/SimulatedUnit.h"
 #include "support/program/PortOption.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 #include <vector>
 
@@ -139,10 +141,19 @@ std::string parseConsoleOptions(const std::vector<std::string>& arguments, Conso
 
 std::string consoleHelp() {
     ConsoleParser console;
-    return console.parser.helpText().toStdString() +
+    // Qt names the program by the path it was started with; the help names it as a user types it.
+    QString usage = console.parser.helpText();
+    usage.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                  QStringLiteral("Usage: quorvex-console"));
+    return usage.toStdString() +
            "\nThe debug log is written to $TEMP (else $TMPDIR, else /tmp) "
-           "as QUORVEX_DEBUG-<date>_<time>.log.\n\n" +
-           std::string(quorvex::simulator::simulatorOptionsHelp());
+           "as QUORVEX_DEBUG-<date>_<time>.log.\n\n"
+           "Examples:\n"
+           "  quorvex-console --simulate --demo          the demo, with a simulated unit\n"
+           "  quorvex-console --port COM3 --connect      connect at once to the unit linked as COM3\n"
+           "  quorvex-console --port /dev/rfcomm0 --journal ~/site-7.sqlite3\n\n" +
+           std::string(quorvex::simulator::simulatorOptionsHelp()) + "\n" +
+           quorvex::simulator::scenarioHelp();
 }
 
 }  // namespace quorvex::console

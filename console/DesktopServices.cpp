@@ -21,6 +21,13 @@ std::optional<QString> DesktopServices::askFileName(QWidget* parent, const QStri
     return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
 }
 
+std::optional<ISaveFileDialog::Choice> DesktopServices::askSaveFile(QWidget* parent, const QString& filters,
+                                                                    const QString& suggested) {
+    QString chosenFilter;
+    const QString name = QFileDialog::getSaveFileName(parent, QString(), suggested, filters, &chosenFilter);
+    return name.isEmpty() ? std::nullopt : std::optional<Choice>({name, chosenFilter});
+}
+
 void DesktopServices::openFile(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

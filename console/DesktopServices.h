@@ -10,6 +10,8 @@ class DesktopServices final : public IMessageBoxes, public ISaveFileDialog, publ
 public:
     void show(QWidget* parent, const QString& text, BoxIcon icon) override;
     std::optional<QString> askFileName(QWidget* parent, const QString& filter) override;
+    std::optional<Choice> askSaveFile(QWidget* parent, const QString& filters,
+                                      const QString& suggested) override;
     void openFile(const QString& path) override;
 
     ConsoleServices services() { return {*this, *this, *this, &sounds_}; }

@@ -1,5 +1,6 @@
 #include "console/GainSpin.h"
 
+#include <QLineEdit>
 #include <QWheelEvent>
 
 namespace quorvex::console {
@@ -8,7 +9,12 @@ GainSpin::GainSpin(std::function<void(int delta)> onDelta, QWidget* parent)
     : QAbstractSpinBox(parent), onDelta_(std::move(onDelta)) {
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     setReadOnly(true);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
+    setAlignment(Qt::AlignCenter);
+}
+
+void GainSpin::showGain(std::optional<int> gain) {
+    lineEdit()->setText(gain ? QString::number(*gain) : QString());
 }
 
 void GainSpin::stepBy(int steps) {

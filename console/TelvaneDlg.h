@@ -3,11 +3,11 @@
 #include "console/CommandState.h"
 #include "console/ConsoleServices.h"
 #include "console/StatusPanes.h"
+#include "console/widgets/ISoundPlayer.h"
+#include "discovery/DeviceSurveyDlg.h"
 #include "journal/JournalFeed.h"
 #include "session/ConsoleRules.h"
 #include "session/IConsoleView.h"
-#include "console/widgets/ISoundPlayer.h"
-#include "discovery/DeviceSurveyDlg.h"
 #include "support/communication/SerialSettings.h"
 #include "support/logconsole/LogConsoleListener.h"
 #include "support/logconsole/LogFilterOptionsDlg.h"
@@ -45,6 +45,7 @@ class GainSpin;
 class HistoryWnd;
 class LogTab;
 class PigPassageDlg;
+class PassageExport;
 class PassagesTab;
 
 // The main window, "QUORVEX Telvane": menus, tool bar, status bar, plots, tabs, transport
@@ -292,6 +293,7 @@ private:
     std::optional<quorvex::journal::JournalFeed> journalFeed_;
     QLabel* journalPane_ = nullptr;
     PassagesTab* passagesTab_ = nullptr;
+    PassageExport* passageExport_ = nullptr;
 };
 
 }  // namespace quorvex::console

@@ -2,16 +2,15 @@
 // dialog and its sound never wait on the disk; what the journal says comes back as a message.
 #include "console/ControlRoomLink.h"
 #include "console/EntryTrace.h"
+#include "console/PassageExport.h"
 #include "console/PassagesModel.h"
 #include "console/PassagesTab.h"
 #include "console/TelvaneDlg.h"
 #include "journal/Journal.h"
-#include "journal/JournalExport.h"
 #include "support/platform/MessageWindow.h"
 #include "support/platform/RegisteredMessage.h"
 
 #include <QAction>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -54,26 +53,22 @@ void TelvaneDlg::setJournal(quorvex::journal::Journal* journal) {
 
 void TelvaneDlg::OnExportPassages() {
     entryTrace("TelvaneDlg::OnExportPassages");
-    const auto name = services_.saveDialog.askFileName(
-        this, QStringLiteral("CSV (*.csv);;GPX 1.1 (*.gpx);;GeoJSON (*.geojson)"));
-    if (!name) {
-        return;
+    if (passageExport_ == nullptr) {
+        passageExport_ = new PassageExport(
+            journal_->path(), services_.saveDialog,
+            [this](const QString& text, bool failed) {
+                if (failed) {
+                    showBox(text, BoxIcon::Error);
+                } else {
+                    showStatus(text.toStdString());
+                    appendLogLine(text.toStdString() + "\n");
+                }
+            },
+            this);
     }
-    const std::string target = QFile::encodeName(*name).toStdString();
-    const auto format = journal::exportFormatOfFile(target).value_or(journal::ExportFormat::Csv);
-    journal::JournalReader reader;
-    journal::ExportCounts counts;
-    journal::JournalFilter filter;
-    filter.placedOnly = true;
-    filter.session = passagesTab_->model().session();
-    std::string error = reader.open(journal_->path());
-    if (error.empty()) {
-        error = journal::exportJournal(reader, filter, format, target, counts);
-    }
-    if (!error.empty()) {
-        showBox(QStringLiteral("The passages could not be exported: %1").arg(QString::fromStdString(error)),
-                BoxIcon::Error);
-    }
+    const auto session = journalFeed_->latestSession();
+    passageExport_->start(session ? journal_->sessionRow(*session) : std::nullopt,
+                          passagesTab_->model().session().has_value());
 }
 
 void TelvaneDlg::postJournalNotice(platform::HWND window, const std::string& text) {

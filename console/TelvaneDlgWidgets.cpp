@@ -6,8 +6,6 @@
 #include "console/plots/AxisHistoryWnd.h"
 #include "console/plots/HistoryWnd.h"
 #include "console/resources/ConsoleIcon.h"
-#include "session/FirmwareWindow.h"
-#include "session/PassageTime.h"
 #include "console/widgets/ChannelSelector.h"
 #include "console/widgets/DeviceInfoTab.h"
 #include "console/widgets/GainMeter.h"
@@ -17,6 +15,8 @@
 #include "device/DeviceState.h"
 #include "device/EventRecords.h"
 #include "device/IUserInterface.h"
+#include "session/FirmwareWindow.h"
+#include "session/PassageTime.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -153,10 +153,12 @@ void TelvaneDlg::resetHistoryWindows() {
 
 void TelvaneDlg::resetGainMeter() {
     gainMeter_->clear();
+    gainSpin_->showGain(std::nullopt);
 }
 
 void TelvaneDlg::showGain(int gain, int clipping) {
     gainMeter_->showGain(gain, clipping);
+    gainSpin_->showGain(gain);
 }
 
 void TelvaneDlg::resetChannelSelector() {

@@ -14,6 +14,9 @@ class SilentServices final : public console::IMessageBoxes,
 public:
     void show(QWidget* parent, const QString& text, console::BoxIcon icon) override;
     std::optional<QString> askFileName(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<Choice> askSaveFile(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
     void openFile(const QString&) override {}
 
     console::ConsoleServices services() { return {*this, *this, *this}; }

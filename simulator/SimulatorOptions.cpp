@@ -192,7 +192,7 @@ std::string checkSimulatorOptions(const SimulatorOptions& options) {
 
 std::string parseSimulatorOptions(std::span<const std::string_view> args, SimulatorOptions& options) {
     program_options::options_description table;
-    table.add(unitOptionTable()).add_options()("help,h", "")("version", "");
+    table.add(unitOptionTable()).add_options()("help,h", "")("version,v", "");
     std::vector<program_options::option> read;
     if (std::string error = readCommandLine(args, table, read); !error.empty()) {
         return error;

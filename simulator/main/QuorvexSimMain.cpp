@@ -35,7 +35,12 @@ frame on NAK, and injects faults on request. The first line printed names the li
 Program options:
   --no-stdin               do not read control commands; run until SIGINT or SIGTERM
   -h, --help               this text
-  --version                the program's version
+  -v, --version            the program's version
+
+Examples:
+  quorvex-sim --demo                       the demo's unit on a new pseudo-terminal
+  quorvex-sim --com auto --model M410      a unit linked as the lowest free COM number
+  quorvex-sim --scenario link-drop --no-stdin
 
 )";
 

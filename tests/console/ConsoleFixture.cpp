@@ -23,6 +23,18 @@ std::optional<QString> AnsweringServices::askFileName(QWidget*, const QString& a
     return fileName;
 }
 
+std::optional<console::ISaveFileDialog::Choice> AnsweringServices::askSaveFile(QWidget*,
+                                                                               const QString& filters,
+                                                                               const QString& name) {
+    filter = filters;
+    suggested = name;
+    if (!fileName) {
+        return std::nullopt;
+    }
+    return Choice{*fileName,
+                  chosenFilter.isEmpty() ? filters.section(QStringLiteral(";;"), 0, 0) : chosenFilter};
+}
+
 QApplication& ConsoleTest::application() {
     static int argc = 1;
     static char name[] = "test_console";

@@ -39,6 +39,8 @@ public:
 
     void show(QWidget* parent, const QString& text, console::BoxIcon icon) override;
     std::optional<QString> askFileName(QWidget* parent, const QString& filter) override;
+    std::optional<Choice> askSaveFile(QWidget* parent, const QString& filters,
+                                      const QString& suggested) override;
     void openFile(const QString& path) override { opened.push_back(path); }
     void play(console::SoundEvent event) override { sounds.push_back(event); }
 
@@ -47,6 +49,8 @@ public:
     std::vector<Box> boxes;
     std::optional<QString> fileName;  // the answer of the save dialog; none: cancelled
     QString filter;
+    QString chosenFilter;  // the type chosen with the file; none: the first offered
+    QString suggested;     // the name the save dialog was opened with
     std::vector<QString> opened;
     std::vector<console::SoundEvent> sounds;  // played, in order
 };

@@ -1,5 +1,6 @@
 // The console journals what the unit reports beside its window, and says once, in the log tab and
 // the status bar, when the journal cannot write.
+#include "console/ExportRangeDlg.h"
 #include "console/NoteDelegate.h"
 #include "console/PassagesModel.h"
 #include "console/PassagesTab.h"
@@ -10,8 +11,12 @@
 #include "tests/console/ConsoleFixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTabWidget>
@@ -112,6 +117,31 @@ protected:
         return answer;
     }
 
+    // Exports as the operator does: the range dialog (its choices made by `choose`), the save
+    // dialog (answered by answers_), then the word that it is done, which is returned.
+    QString exportPassages(const std::function<void(console::ExportRangeDlg&)>& choose = {}) {
+        const auto told = [&] {
+            return logLinesWith(QStringLiteral("exported to")) + logLinesWith(QStringLiteral("cancelled")) +
+                   static_cast<int>(answers_.boxes.size());
+        };
+        const int before = told();
+        window().OnExportPassages();
+        auto ranges = window().findChildren<console::ExportRangeDlg*>();
+        if (ranges.isEmpty() || !ranges.back()->isVisible()) {
+            return QStringLiteral("(no range asked)");
+        }
+        if (choose) {
+            choose(*ranges.back());
+        }
+        ranges.back()->accept();
+        if (!answers_.fileName || !waitFor([&] { return told() > before; })) {
+            return QStringLiteral("(nothing told)");
+        }
+        return answers_.boxes.empty()
+                   ? window().logText().trimmed().split(u'\n').back().section(u']', 1).trimmed()
+                   : answers_.boxes.back().text;
+    }
+
     int logLinesWith(const QString& text) const {
         return static_cast<int>(window().logText().split(u'\n').filter(text).size());
     }
@@ -171,7 +201,7 @@ TEST_F(JournalConsoleTest, ThePassagesTabListsNewRowsFirstKeepsANoteAcrossAResta
                               Qt::EditRole));
 
     answers_.fileName = QString::fromStdString((temp_.path() / "today.csv").string());
-    window().OnExportPassages();
+    EXPECT_EQ(QStringLiteral("2 rows exported to %1.").arg(*answers_.fileName), exportPassages());
     std::ifstream csv(temp_.path() / "today.csv");
     std::string header, first, second, none;
     std::getline(csv, header) && std::getline(csv, first) && std::getline(csv, second);
@@ -269,6 +299,74 @@ TEST_F(JournalConsoleTest, ClosingTheConsoleAsAStopSignalDoesEndsTheSessionWithI
     EXPECT_EQ("1|operator|console closed|1",
               query("SELECT count(*) || '|' || end_reason || '|' || end_text || '|' || "
                     "(disconnected_us >= connected_us) FROM sessions"));
+}
+
+TEST_F(JournalConsoleTest, AnExportAsksTheRangeAddsTheTypesExtensionRunsAsideAndSaysWhenItIsDone) {
+    start({"--simulate", "--journal", QString::fromStdString(journalPath())});
+    ASSERT_TRUE(waitForStreaming());
+    control("passage 1 57.5 -2.25 101.5");
+    control("trigger 8");
+    ASSERT_TRUE(waitFor([&] { return rows().size() == 2; }));
+
+    // A name typed without an extension gets the chosen type's; triggers go with their kind.
+    const auto folder = temp_.path() / "exports";
+    std::filesystem::create_directories(folder);
+    answers_.fileName = QString::fromStdString((folder / "mypassages").string());
+    answers_.chosenFilter = QStringLiteral("GeoJSON (*.geojson)");
+    EXPECT_EQ(QStringLiteral("2 rows exported to %1.geojson.").arg(*answers_.fileName), exportPassages());
+    std::ifstream geojson(folder / "mypassages.geojson");
+    const std::string text((std::istreambuf_iterator<char>(geojson)), std::istreambuf_iterator<char>());
+    EXPECT_NE(std::string::npos, text.find("\"kind\":\"trigger\"")) << text;
+    EXPECT_FALSE(std::filesystem::exists(folder / "mypassages")) << "never written without its extension";
+
+    // The next one is suggested in the folder of the last, with a name that tells what it holds.
+    answers_.chosenFilter = QStringLiteral("GPX 1.1 (*.gpx)");
+    answers_.fileName = QString::fromStdString((folder / "run.gpx").string());
+    EXPECT_EQ(QStringLiteral("1 row exported to %1. 1 row without a position was left out.")
+                  .arg(*answers_.fileName),
+              exportPassages());
+    EXPECT_EQ(QString::fromStdString(folder.string()), QFileInfo(answers_.suggested).absolutePath());
+    EXPECT_TRUE(QFileInfo(answers_.suggested).fileName().startsWith(QStringLiteral("passages-")))
+        << answers_.suggested.toStdString();
+
+    // A range after every row: nothing; this session with a range around now: both.
+    answers_.fileName = QString::fromStdString((folder / "later.csv").string());
+    EXPECT_EQ(QStringLiteral("0 rows exported to %1.").arg(*answers_.fileName),
+              exportPassages([](console::ExportRangeDlg& range) {
+                  range.fromBound().setChecked(true);
+                  range.from().setDateTime(QDateTime::currentDateTime().addDays(1));
+              }));
+    EXPECT_EQ(QStringLiteral("2 rows exported to %1.").arg(*answers_.fileName),
+              exportPassages([](console::ExportRangeDlg& range) {
+                  range.sessions().setCurrentIndex(0);
+                  range.fromBound().setChecked(true);
+                  range.from().setDateTime(QDateTime::currentDateTime().addSecs(-3600));
+                  range.untilBound().setChecked(true);
+                  range.until().setDateTime(QDateTime::currentDateTime().addSecs(3600));
+              }));
+}
+
+TEST_F(JournalConsoleTest, ACancelledExportLeavesTheFileItWouldReplaceAsItWas) {
+    writeRows(2000);
+    start({"--journal", QString::fromStdString(journalPath())});
+    const auto target = temp_.path() / "kept.csv";
+    std::ofstream(target) << "the operator's older file\n";
+    answers_.fileName = QString::fromStdString(target.string());
+    window().OnExportPassages();
+    auto* range = window().findChild<console::ExportRangeDlg*>();
+    ASSERT_NE(nullptr, range);
+    range->accept();
+    auto* progress = window().findChild<QProgressDialog*>();
+    ASSERT_NE(nullptr, progress) << "the export runs behind a progress dialog, off the window thread";
+    emit progress->canceled();  // the operator presses Cancel
+    ASSERT_TRUE(waitFor([&] { return logLinesWith(QStringLiteral("cancelled")) == 1; }));
+    std::ifstream kept(target);
+    std::string line;
+    std::getline(kept, line);
+    EXPECT_EQ("the operator's older file", line);
+    for (const auto& entry : std::filesystem::directory_iterator(temp_.path())) {
+        EXPECT_FALSE(entry.path().string().ends_with(".part")) << "left behind: " << entry.path();
+    }
 }
 
 TEST_F(JournalConsoleTest, ThePassagesTabSortsFiltersByKindAndNamesItsParts) {

@@ -4,8 +4,10 @@
 #include "tests/console/ConsoleFixture.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusTipEvent>
+#include <QTest>
 #include <QWheelEvent>
 
 namespace {
@@ -38,6 +40,35 @@ TEST_F(ConsoleTest, TheGainCommandsAndTheSpinChangeTheUnitsGain) {
     ASSERT_TRUE(waitFor([&] { return unitState().gain() == 7; }));
     window().action(ID_GAIN_INCREASE)->trigger();
     ASSERT_TRUE(waitFor([&] { return unitState().gain() == 8; }));
+}
+
+// The keypad's + and - the Gain menu shows work wherever the focus is, the gain control shows the
+// unit's gain as a number, and Tab reaches it, where Up and Down step the gain.
+TEST_F(ConsoleTest, TheKeypadKeysStepTheGainAndTheGainControlShowsItAndTakesTab) {
+    start(quietUnit + QStringList{"--gain", "8"});
+    ASSERT_TRUE(waitForStreaming());
+    auto* spin = window().findChild<GainSpin*>();
+    ASSERT_NE(nullptr, spin);
+    window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    window().action(ID_GAIN_INCREASE)->trigger();
+    ASSERT_TRUE(waitFor([&] { return spin->text() == QStringLiteral("9"); })) << spin->text().toStdString();
+    int gain = 9;
+    for (QWidget* focus :
+         {static_cast<QWidget*>(window().findChild<ChannelSelector*>()),
+          static_cast<QWidget*>(window().findChild<QLineEdit*>()), static_cast<QWidget*>(spin)}) {
+        ASSERT_NE(nullptr, focus);
+        SCOPED_TRACE(focus->metaObject()->className());
+        focus->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Plus, Qt::KeypadModifier);
+        ASSERT_TRUE(waitFor([&] { return unitState().gain() == gain + 1; })) << "Num++ did nothing";
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Minus, Qt::KeypadModifier);
+        ASSERT_TRUE(waitFor([&] { return unitState().gain() == gain; })) << "Num+- did nothing";
+    }
+    EXPECT_TRUE(spin->focusPolicy() & Qt::TabFocus);
+    spin->setFocus();
+    QTest::keyClick(spin, Qt::Key_Up);
+    ASSERT_TRUE(waitFor([&] { return spin->text() == QStringLiteral("10"); })) << spin->text().toStdString();
 }
 
 // A wheel turned over the channel selector or the gain arrows without focus is the operator

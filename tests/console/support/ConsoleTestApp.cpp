@@ -18,6 +18,9 @@ void ensureConsoleApplication() {
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::setenv("QT_SCALE_FACTOR", "1", 1);
+    // The pictures are compared with references: drawn with the fonts of the project's own
+    // configuration, not whichever families the machine resolves "Arial" or "Sans" to.
+    ::setenv("FONTCONFIG_FILE", QUORVEX_TEST_FONTS_CONF, 1);
     static int argc = 1;
     static char name[] = "console-test";
     static char* argv[] = {name, nullptr};
