@@ -9,6 +9,7 @@
 
 #include <boost/program_options/value_semantic.hpp>
 
+#include <charconv>
 #include <vector>
 
 namespace quorvex::cli {
@@ -23,6 +24,7 @@ program_options::options_description cliOptionTable() {
     table.add_options()("help,h", "")("version", "")("simulate", "")(
         "port", program_options::value<std::string>()->value_name("a port: COMn or a device path"), "")(
         "journal", program_options::value<std::string>()->value_name("a file"), "")("no-journal", "")(
+        "journal-wait", program_options::value<std::string>()->value_name("milliseconds"), "")(
         "publish", program_options::value<std::string>()->value_name("a broker's URL"), "")(
         "publish-ca", program_options::value<std::string>()->value_name("a file"), "")(
         "publish-cert", program_options::value<std::string>()->value_name("a file"), "")(
@@ -45,6 +47,13 @@ bool applyOwnOption(const program_options::option& option, CliOptions& options) 
         options.journal = option.value.front();
     } else if (option.string_key == "no-journal") {
         options.noJournal = true;
+    } else if (option.string_key == "journal-wait") {
+        const std::string& text = option.value.front();
+        int milliseconds = 0;
+        const auto read = std::from_chars(text.data(), text.data() + text.size(), milliseconds);
+        // Anything but a whole number is refused below as out of range.
+        options.journalWait = std::chrono::milliseconds(
+            read.ec == std::errc() && read.ptr == text.data() + text.size() ? milliseconds : 0);
     } else if (option.string_key == "publish") {
         options.publish = option.value.front();
     } else if (option.string_key == "publish-ca") {
@@ -98,6 +107,9 @@ std::string parseCliOptions(std::span<const std::string_view> args, CliOptions& 
     if (options.journal && options.noJournal) {
         return "give either --journal FILE or --no-journal";
     }
+    if (options.journalWait.count() < 1 || options.journalWait.count() > 60000) {
+        return "--journal-wait takes milliseconds, 1 to 60000";
+    }
     if (const std::string error = checkPublishOptions(options); !error.empty()) {
         return error;
     }
@@ -130,6 +142,8 @@ log is written to $TEMP (else $TMPDIR, else /tmp) as QUORVEX_DEBUG-<date>_<time>
   --journal FILE  the passage journal to write (default: $QUORVEX_JOURNAL, else
                   $XDG_DATA_HOME/quorvex/journal.sqlite3); its faults on standard error
   --no-journal    keep no journal
+  --journal-wait MS  how long the acknowledgement of a passage, ignored event or trigger
+                  waits for its row to be on disk before it goes anyway (default 50)
   --publish URL   publish the journal's passages to a control room's MQTT broker:
                   mqtt://[user@]host[:port]/prefix or mqtts://...; the password
                   from $QUORVEX_PUBLISH_PASSWORD

@@ -2,6 +2,7 @@
 
 #include "simulator/SimulatorOptions.h"
 
+#include <chrono>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,10 +17,12 @@ struct CliOptions {
     quorvex::simulator::SimulatorOptions unit;  // with --simulate
     std::optional<std::string> journal;         // --journal PATH (bytes)
     bool noJournal = false;                     // --no-journal
-    std::optional<std::string> publish;         // --publish URL: the control-room broker
-    std::string publishCa;                      // --publish-ca FILE
-    std::string publishCert;                    // --publish-cert FILE
-    std::string publishKey;                     // --publish-key FILE
+    // --journal-wait MS: how long an event's acknowledgement waits for its row to be on disk.
+    std::chrono::milliseconds journalWait{50};
+    std::optional<std::string> publish;  // --publish URL: the control-room broker
+    std::string publishCa;               // --publish-ca FILE
+    std::string publishCert;             // --publish-cert FILE
+    std::string publishKey;              // --publish-key FILE
     bool help = false;
     bool version = false;
 };

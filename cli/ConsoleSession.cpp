@@ -2,10 +2,10 @@
 
 #include "cli/EventDescription.h"
 #include "controlroom/UnitStatusOf.h"
-#include "session/PostedRecord.h"
 #include "device/DeviceState.h"
 #include "device/EventRecords.h"
 #include "device/QuorvexMessages.h"
+#include "session/PostedRecord.h"
 #include "support/platform/MessageQueue.h"
 #include "support/platform/MessageWindow.h"
 #include "support/platform/TextConversion.h"
@@ -220,7 +220,9 @@ void ConsoleSession::reportJournal(const std::string& text) {
 
 void ConsoleSession::connectionEnded(ConnectionOutcome outcome, const std::string& reason) {
     if (journal_) {
-        journal_->onConnectionEnded(outcome, reason);
+        if (const std::string unshown = journal_->onConnectionEnded(outcome, reason); !unshown.empty()) {
+            reportJournal(unshown);
+        }
     }
     if (publisher_ != nullptr) {
         publisher_->setUnit(

@@ -2,11 +2,11 @@
 
 #include "cli/JsonObject.h"
 #include "cli/OperatorCommand.h"
-#include "journal/JournalFeed.h"
 #include "controlroom/Publisher.h"
+#include "device/IUserInterface.h"
+#include "journal/JournalFeed.h"
 #include "session/ConsoleRules.h"
 #include "session/IConsoleView.h"
-#include "device/IUserInterface.h"
 #include "support/communication/SerialSettings.h"
 #include "support/platform/WindowTypes.h"
 
@@ -54,7 +54,9 @@ public:
     }
 
     // The journal the session's passages go to; its messages are printed on the error stream.
-    void setJournal(quorvex::journal::Journal* journal) { journal_.emplace(journal, device_); }
+    void setJournal(quorvex::journal::Journal* journal, std::chrono::milliseconds wait) {
+        journal_.emplace(journal, device_, wait);
+    }
     // The control-room link that the unit's status goes to.
     void setPublisher(quorvex::link::Publisher* publisher) { publisher_ = publisher; }
     // A message of the journal's, from any thread: printed by the session's thread.

@@ -1,10 +1,11 @@
 #include "cli/EventDescription.h"
 
-#include "session/EventTexts.h"
-#include "session/FirmwareWindow.h"
+#include "device/ChannelRegistry.h"
 #include "device/EventRecords.h"
 #include "device/FailureNotice.h"
 #include "device/QuorvexMessages.h"
+#include "session/EventTexts.h"
+#include "session/FirmwareWindow.h"
 #include "support/platform/TextConversion.h"
 
 #include <cstdio>
@@ -16,8 +17,8 @@ namespace quorvex::cli {
 namespace {
 
 namespace platform = zeph::platform;
-using quorvex::console::firmwareVersionText;
 using quorvex::console::firmwareVersionOf;
+using quorvex::console::firmwareVersionText;
 using quorvex::console::IgnoredEventText;
 using quorvex::console::passageText;
 using quorvex::console::recordingTriggerText;
@@ -69,11 +70,18 @@ JsonObject init(const InitRecord& record) {
     return json.flag("recording", record.recording != 0);
 }
 
+// The channel's name beside its number, as the window and the journal show it.
+std::wstring channelName(int channel) {
+    const ChannelRecord* record = ChannelRegistry::find(channel);
+    return record != nullptr ? record->name : std::wstring();
+}
+
 JsonObject passage(const PassageRecord& record) {
     JsonObject json;
     json.integer("seconds", record.seconds).integer("microseconds", record.microseconds);
     json.real("value", record.value).integer("flag", record.flag);
     json.integers<std::uint16_t>("values", record.values).integer("channel", record.values[3]);
+    json.text("channelName", channelName(record.values[3]));
     json.integer("detail", record.detail);
     json.real("latitude", record.latitude).real("longitude", record.longitude);
     return json.real("elevation", record.elevation).real("fourth", record.fourth);
@@ -162,11 +170,15 @@ JsonObject describeRecord(platform::UINT message, platform::WPARAM wParam, platf
         return JsonObject()
             .integer("value", trigger.value)
             .integer("channel", trigger.channel)
+            .text("channelName", channelName(trigger.channel))
             .text("text", recordingTriggerText(trigger));
     }
     if (message == WM_QUORVEX_ON_SEL_CHAN_CHNGD_EVT) {
         const auto& change = recordOf<ChannelChangeRecord>(lParam);
-        return JsonObject().integer("channel", change.channel).flag("autoSelect", change.autoSelect != 0);
+        return JsonObject()
+            .integer("channel", change.channel)
+            .text("channelName", channelName(static_cast<int>(change.channel)))
+            .flag("autoSelect", change.autoSelect != 0);
     }
     if (message == WM_QUORVEX_ON_GPS_INFO_EVT) {
         return gps(recordOf<GpsRecord>(lParam));

@@ -17,6 +17,17 @@ QString localTime(Microseconds time) {
         .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+// Number and name, as the exports describe a row: "3 (QUORVEX 3)".
+QString channelText(const EventRow& event) {
+    if (!event.channel) {
+        return QString::fromStdString(validUtf8(event.channelName));
+    }
+    const QString number = QString::number(*event.channel);
+    return event.channelName.empty()
+               ? number
+               : QStringLiteral("%1 (%2)").arg(number, QString::fromStdString(validUtf8(event.channelName)));
+}
+
 QString position(const EventRow& event) {
     if (!event.latitude || !event.longitude) {
         return {};
@@ -53,6 +64,50 @@ int PassagesModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+bool PassagesModel::openReader() {
+    // The journal may not exist yet when the window opens: it is looked for again each time.
+    if (!opened_) {
+        error_ = reader_.open(path_);
+        opened_ = error_.empty();
+    }
+    return opened_;
+}
+
+int PassagesModel::fetchNewer() {
+    if (rows_.empty()) {
+        const int before = rowCount();
+        exhausted_ = false;
+        fetchMore({});
+        return rowCount() - before;
+    }
+    if (!openReader()) {
+        return 0;
+    }
+    std::vector<JournalEntry> newer;
+    for (std::size_t read = PageSize; read == PageSize;) {
+        std::vector<JournalEntry> page;
+        const auto after = newer.empty() ? rows_.front().id : newer.back().id;
+        error_ = reader_.page(filter_, false, after, PageSize, page);
+        read = page.size();
+        newer.insert(newer.end(), std::make_move_iterator(page.begin()), std::make_move_iterator(page.end()));
+    }
+    if (newer.empty()) {
+        return 0;
+    }
+    const int count = static_cast<int>(newer.size());
+    beginInsertRows({}, 0, count - 1);
+    rows_.insert(rows_.begin(), std::make_move_iterator(newer.rbegin()),
+                 std::make_move_iterator(newer.rend()));
+    endInsertRows();
+    return count;
+}
+
+void PassagesModel::fetchAll() {
+    while (canFetchMore({})) {
+        fetchMore({});
+    }
+}
+
 bool PassagesModel::canFetchMore(const QModelIndex& parent) const {
     return !parent.isValid() && !exhausted_;
 }
@@ -61,13 +116,8 @@ void PassagesModel::fetchMore(const QModelIndex& parent) {
     if (parent.isValid() || exhausted_) {
         return;
     }
-    // The journal may not exist yet when the window opens: it is looked for again each time.
-    if (!opened_) {
-        error_ = reader_.open(path_);
-        opened_ = error_.empty();
-    }
     std::vector<JournalEntry> page;
-    if (opened_) {
+    if (openReader()) {
         const auto after = rows_.empty() ? std::nullopt : std::optional(rows_.back().id);
         error_ = reader_.page(filter_, true, after, PageSize, page);
     }
@@ -93,8 +143,7 @@ QString PassagesModel::text(const JournalEntry& entry, int column) const {
         case Kind:
             return QString::fromStdString(std::string(kindName(event.kind)));
         case Channel:
-            return event.channelName.empty() && event.channel ? QString::number(*event.channel)
-                                                              : QString::fromStdString(event.channelName);
+            return channelText(event);
         case Position:
             return position(event);
         case Folder:
@@ -112,10 +161,30 @@ QVariant PassagesModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
+    const JournalEntry& entry = rows_[static_cast<std::size_t>(index.row())];
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
-        return text(rows_[static_cast<std::size_t>(index.row())], index.column());
+        return text(entry, index.column());
+    }
+    if (role == SortRole) {
+        return sortKey(entry, index.column());
     }
     return {};
+}
+
+QVariant PassagesModel::sortKey(const JournalEntry& entry, int column) const {
+    const EventRow& event = entry.event;
+    switch (column) {
+        case LocalTime:
+        case UtcTime:
+            return QVariant::fromValue<qlonglong>(event.unitTime.value_or(event.received));
+        case Kind:
+            return QString::fromStdString(std::string(kindName(event.kind)));
+        case Channel:
+            return event.channel ? QVariant::fromValue<qlonglong>(*event.channel)
+                                 : QVariant::fromValue<qlonglong>(-1);
+        default:
+            return text(entry, column);
+    }
 }
 
 QVariant PassagesModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -138,8 +207,12 @@ bool PassagesModel::setData(const QModelIndex& index, const QVariant& value, int
     if (role != Qt::EditRole || index.column() != Note || writer_ == nullptr || index.row() >= rowCount()) {
         return false;
     }
+    const QString note = value.toString();
+    if (note.size() > NoteLimit) {
+        return false;
+    }
     JournalEntry& entry = rows_[static_cast<std::size_t>(index.row())];
-    entry.event.note = value.toString().toStdString();
+    entry.event.note = note.toStdString();
     writer_->editNote(entry.id, entry.event.note);
     emit dataChanged(index, index);
     return true;

@@ -22,6 +22,11 @@ class PassagesModel final : public QAbstractTableModel {
 public:
     enum Column { LocalTime, UtcTime, Kind, Channel, Position, Folder, Unit, Note, ColumnCount };
     static constexpr int PageSize = 200;
+    // A note is a few lines an operator types, not a document: longer text is refused, not cut.
+    static constexpr int NoteLimit = 4000;
+    // What the rows are sorted and filtered by: times as numbers, the kind by its journal name,
+    // the channel by its number.
+    static constexpr int SortRole = Qt::UserRole;
 
     PassagesModel(std::string path, quorvex::journal::Journal* writer, QObject* parent = nullptr);
 
@@ -30,6 +35,10 @@ public:
     std::optional<std::int64_t> session() const { return filter_.session; }
     // Reads the newest rows again, from the first page.
     void reload();
+    // Adds the rows written since the newest one read (by any program), at the top; how many.
+    int fetchNewer();
+    // Reads every row of the filter.
+    void fetchAll();
     const quorvex::journal::JournalEntry& entry(int row) const {
         return rows_.at(static_cast<std::size_t>(row));
     }
@@ -47,6 +56,8 @@ public:
 
 private:
     QString text(const quorvex::journal::JournalEntry& entry, int column) const;
+    QVariant sortKey(const quorvex::journal::JournalEntry& entry, int column) const;
+    bool openReader();
 
     std::string path_;
     quorvex::journal::Journal* writer_;

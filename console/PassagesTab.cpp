@@ -1,12 +1,18 @@
 #include "console/PassagesTab.h"
 
+#include "console/NoteDelegate.h"
 #include "console/PassagesModel.h"
+#include "console/widgets/JournalEntryDlg.h"
 #include "journal/Journal.h"
-#include "console/widgets/PigPassageDlg.h"
-#include "support/platform/LocalTime.h"
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -15,7 +21,21 @@ namespace quorvex::console {
 
 namespace {
 
+using quorvex::journal::EventKind;
+
 constexpr int RefreshMs = 500;
+
+QString kindTitle(EventKind kind) {
+    switch (kind) {
+        case EventKind::Passage:
+            return PassagesTab::tr("Pig passage");
+        case EventKind::Ignored:
+            return PassagesTab::tr("Ignored event");
+        case EventKind::Trigger:
+            return PassagesTab::tr("Recording trigger");
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -25,71 +45,154 @@ PassagesTab::PassagesTab(quorvex::journal::Journal& journal,
       journal_(journal),
       session_(std::move(session)),
       model_(new PassagesModel(journal.path(), &journal, this)),
-      filter_(new QComboBox(this)),
+      proxy_(new QSortFilterProxyModel(this)),
+      sessionFilter_(new QComboBox(this)),
+      kindFilter_(new QComboBox(this)),
       view_(new QTableView(this)),
       timer_(new QTimer(this)) {
-    filter_->addItems({QStringLiteral("This session"), QStringLiteral("All")});
-    filter_->setCurrentIndex(1);
-    filter_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    view_->setModel(model_);
+    proxy_->setSourceModel(model_);
+    proxy_->setSortRole(PassagesModel::SortRole);
+    proxy_->setFilterRole(PassagesModel::SortRole);
+    proxy_->setFilterKeyColumn(PassagesModel::Kind);
+    view_->setModel(proxy_);
+    view_->setAccessibleName(tr("Passage journal"));
+    view_->setAccessibleDescription(
+        tr("Passages, ignored events and recording triggers the journal holds; Return opens a row"));
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    view_->setItemDelegateForColumn(PassagesModel::Note, new NoteDelegate(view_));
     view_->verticalHeader()->hide();
     view_->horizontalHeader()->setStretchLastSection(true);
+    view_->horizontalHeader()->setSortIndicator(PassagesModel::LocalTime, Qt::DescendingOrder);
+    view_->setSortingEnabled(true);
+    buildFilters();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(filter_, 0, Qt::AlignLeft);
+    auto* filters = new QHBoxLayout;
+    for (auto [text, box] :
+         {std::pair{tr("&Session:"), sessionFilter_}, std::pair{tr("S&how:"), kindFilter_}}) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(box);
+        filters->addWidget(label);
+        filters->addWidget(box);
+    }
+    filters->addStretch(1);
+    layout->addLayout(filters);
     layout->addWidget(view_, 1);
-    connect(filter_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { showThisSession(index == 0); });
+    connect(view_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &PassagesTab::sortChanged);
     connect(view_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.column() != PassagesModel::Note) {
-            showDetails(index.row());
+            showDetails(proxy_->mapToSource(index).row());
+        }
+    });
+    view_->installEventFilter(this);
+    // Columns fit what the first page holds; the note takes what is left.
+    connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+        if (first == 0 && last + 1 == model_->rowCount()) {
+            view_->resizeColumnsToContents();
         }
     });
     connect(timer_, &QTimer::timeout, this, &PassagesTab::refresh);
     timer_->start(RefreshMs);
 }
 
+void PassagesTab::buildFilters() {
+    sessionFilter_->addItems({tr("This session"), tr("All")});
+    sessionFilter_->setCurrentIndex(1);
+    sessionFilter_->setAccessibleName(tr("Session"));
+    sessionFilter_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(sessionFilter_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { showThisSession(index == 0); });
+    kindFilter_->addItems({tr("All kinds"), tr("Passages"), tr("Ignored events"), tr("Triggers")});
+    kindFilter_->setAccessibleName(tr("Kind"));
+    kindFilter_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(kindFilter_, &QComboBox::currentIndexChanged, this, &PassagesTab::showKind);
+}
+
 void PassagesTab::showThisSession(bool only) {
-    filter_->setCurrentIndex(only ? 0 : 1);
+    sessionFilter_->setCurrentIndex(only ? 0 : 1);
     // Before the session's first row is on disk no row can be this session's: none is shown.
     model_->setSession(only ? std::optional(session_().value_or(0)) : std::nullopt);
-    seenWritten_ = journal_.status().written;
+}
+
+void PassagesTab::showKind(int index) {
+    static const QString kinds[] = {QString(), QStringLiteral("passage"), QStringLiteral("ignored"),
+                                    QStringLiteral("trigger")};
+    const QString kind = kinds[std::clamp(index, 0, 3)];
+    proxy_->setFilterRegularExpression(kind.isEmpty() ? QString() : u'^' + kind + u'$');
+}
+
+void PassagesTab::sortChanged(int column, Qt::SortOrder order) {
+    // Newest first is the journal's own order, read a page at a time; any other order needs
+    // every row, or the first screen would be sorted alone.
+    const bool journalOrder = (column == PassagesModel::LocalTime || column == PassagesModel::UtcTime) &&
+                              order == Qt::DescendingOrder;
+    if (!journalOrder) {
+        model_->fetchAll();
+    }
 }
 
 void PassagesTab::refresh() {
-    const std::uint64_t written = journal_.status().written;
     // A note being typed (its editor is a child of the viewport) is never swept away by new rows.
     const bool editing = !view_->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty();
-    if (written == seenWritten_ || !isVisible() || editing) {
+    if (!isVisible() || editing) {
         return;
     }
-    seenWritten_ = written;
-    if (filter_->currentIndex() == 0) {
+    if (sessionFilter_->currentIndex() == 0 && model_->session() != session_().value_or(0)) {
         model_->setSession(session_().value_or(0));
-    } else {
-        model_->reload();
+        return;
+    }
+    // The row at the top stays at the top, unless the operator watches the newest rows.
+    QScrollBar* scroll = view_->verticalScrollBar();
+    const QModelIndex top = scroll->value() > 0 ? view_->indexAt(QPoint(0, 0)) : QModelIndex();
+    const QPersistentModelIndex kept(top);
+    if (model_->fetchNewer() > 0 && kept.isValid()) {
+        view_->scrollTo(kept, QAbstractItemView::PositionAtTop);
     }
 }
 
 void PassagesTab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    seenWritten_ = ~std::uint64_t{0};
     refresh();
 }
 
+bool PassagesTab::eventFilter(QObject* watched, QEvent* event) {
+    // Return opens the row; while a note is typed its editor has the key, not the table.
+    if (watched == view_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && view_->currentIndex().isValid()) {
+            openCurrentRow();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PassagesTab::openCurrentRow() {
+    const QModelIndex current = view_->currentIndex();
+    if (current.isValid()) {
+        showDetails(proxy_->mapToSource(current).row());
+    }
+}
+
 void PassagesTab::showDetails(int row) {
-    const auto& entry = model_->entry(row);
-    const auto& event = entry.event;
-    const auto time = event.unitTime.value_or(event.received);
-    const auto seconds = time >= 0 ? time / 1000000 : (time - 999999) / 1000000;
-    const auto milliseconds = static_cast<std::uint16_t>((time - seconds * 1000000) / 1000);
-    auto* dialog = new PigPassageDlg({}, window());
-    dialog->setData(zeph::platform::utcTimeAt(static_cast<std::time_t>(seconds), milliseconds),
-                    event.latitude.value_or(0.0), event.longitude.value_or(0.0),
-                    event.elevation.value_or(0.0), QString::fromStdString(event.folder));
-    dialog->showModeless();
+    const PassagesModel& model = *model_;
+    const auto& event = model.entry(row).event;
+    const auto cell = [&](int column) { return model.index(row, column).data().toString(); };
+    const auto degrees = [](const std::optional<double>& value) {
+        return value ? QString::asprintf("%f", *value) : QString();
+    };
+    const JournalEntryDlg::Fields fields{{tr("Time (UTC)"), cell(PassagesModel::UtcTime)},
+                                         {tr("Time (local)"), cell(PassagesModel::LocalTime)},
+                                         {tr("Channel"), cell(PassagesModel::Channel)},
+                                         {tr("Latitude"), degrees(event.latitude)},
+                                         {tr("Longitude"), degrees(event.longitude)},
+                                         {tr("Elevation"), degrees(event.elevation)},
+                                         {tr("Folder"), cell(PassagesModel::Folder)},
+                                         {tr("Unit"), cell(PassagesModel::Unit)},
+                                         {tr("Note"), cell(PassagesModel::Note)}};
+    auto* dialog = new JournalEntryDlg(kindTitle(event.kind), fields, window());
+    dialog->show();
 }
 
 }  // namespace quorvex::console

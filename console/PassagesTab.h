@@ -7,6 +7,7 @@
 #include <optional>
 
 class QComboBox;
+class QSortFilterProxyModel;
 class QTableView;
 class QTimer;
 
@@ -18,9 +19,10 @@ namespace quorvex::console {
 
 class PassagesModel;
 
-// The Passages tab: the journal newest first, this session's rows or all, the note editable in
-// place; a double-click shows a passage as the passage dialog does. New rows are shown as soon
-// as the journal has written them (it is asked twice a second, only while the tab is shown).
+// The Passages tab: the journal newest first, this session's rows or all, of every kind or one,
+// sorted by any column, the note editable in place; Return or a double-click opens a row. Rows
+// written since the last look (by this console or another program) are added while the tab is
+// shown, twice a second, without moving the operator's place or selection.
 class PassagesTab final : public QWidget {
     Q_OBJECT
 public:
@@ -30,24 +32,31 @@ public:
 
     PassagesModel& model() const { return *model_; }
     QTableView& view() const { return *view_; }
+    QComboBox& kindFilter() const { return *kindFilter_; }
     // Shows only this session's rows (true) or all.
     void showThisSession(bool only);
-    // Reads the journal again if it has written rows since the last look.
+    // Adds the rows the journal holds since the last look.
     void refresh();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildFilters();
+    void showKind(int index);
+    void sortChanged(int column, Qt::SortOrder order);
+    void openCurrentRow();
     void showDetails(int row);
 
     quorvex::journal::Journal& journal_;
     std::function<std::optional<std::int64_t>()> session_;
     PassagesModel* model_;
-    QComboBox* filter_;
+    QSortFilterProxyModel* proxy_;
+    QComboBox* sessionFilter_;
+    QComboBox* kindFilter_;
     QTableView* view_;
     QTimer* timer_;
-    std::uint64_t seenWritten_ = 0;
 };
 
 }  // namespace quorvex::console

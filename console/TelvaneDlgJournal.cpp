@@ -113,10 +113,16 @@ QString TelvaneDlg::journalStatusText() const {
     if (status.state == JournalState::Off) {
         return QStringLiteral("Journal off");
     }
+    QString text;
     if (status.state == JournalState::Waiting) {
-        return QStringLiteral("Journal: %1 rows waiting").arg(status.waiting);
+        text = QStringLiteral("Journal: %1 rows waiting").arg(status.waiting);
     }
-    return {};
+    if (status.lost > 0) {
+        // Lost rows stay in sight for the rest of the run, not only in a Log-tab line.
+        text += (text.isEmpty() ? QStringLiteral("Journal: ") : QStringLiteral(", ")) +
+                QStringLiteral("%1 rows lost").arg(status.lost);
+    }
+    return text;
 }
 
 void TelvaneDlg::refreshJournalStatus() {

@@ -63,6 +63,9 @@ TelvaneDlg::~TelvaneDlg() {
     // What the stack posted while it stopped is handled (and its records freed) before the
     // window that receives it goes.
     zeph::platform::pumpMessages();
+    // Closing ends the session under way even when the stack's last word never came (a stop
+    // signal closes as the close button does).
+    connectionEnded(ConnectionOutcome::Disconnected, "console closed");
     zeph::platform::destroyWindow(messageWindow_);
 }
 

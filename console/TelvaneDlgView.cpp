@@ -90,7 +90,9 @@ void TelvaneDlg::reportProblem(const std::string& text) {
 void TelvaneDlg::connectionEnded(ConnectionOutcome outcome, const std::string& reason) {
     // The window shows the end of a connection through the boxes and panes already.
     if (journalFeed_) {
-        journalFeed_->onConnectionEnded(outcome, reason);
+        if (const std::string unshown = journalFeed_->onConnectionEnded(outcome, reason); !unshown.empty()) {
+            showJournalNotice(unshown);
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class DeviceState;
+class IAcknowledgementGate;
 struct EventCounters;
 
 namespace zeph::windows::communication {
@@ -42,6 +43,9 @@ public:
     virtual void startRecording() = 0;
     virtual void stopRecording() = 0;
     virtual void popQueue() = 0;
+    // Who keeps the unit's events before they are acknowledged (null: no one); set it while
+    // no connection is open, and clear it before the keeper goes.
+    virtual void setAcknowledgementGate(IAcknowledgementGate* gate) = 0;
 
 protected:
     ~IUserInterface() = default;

@@ -165,6 +165,14 @@ DWORD QuorvexSupervisor::onRead(const EventHandle& abort, const std::uint8_t* by
     if (verdict.payload.signalsResponse) {
         responseEvent_->set();
     }
+    IAcknowledgementGate* gate = gate_.load();
+    const std::span<const std::uint8_t> payload(bytes + verdict.payloadOffset, verdict.payloadLength);
+    // The unit forgets an event once acknowledged: it is kept first, and only such frames wait.
+    const bool kept =
+        gate != nullptr && verdict.reply == LinkReply::Acknowledge && IAcknowledgementGate::mustKeep(payload);
+    if (kept) {
+        gate->beforeAcknowledge(payload);
+    }
     switch (verdict.reply) {
         case LinkReply::NegativeAck:
             sendNAK(abort);
@@ -202,6 +210,9 @@ DWORD QuorvexSupervisor::onRead(const EventHandle& abort, const std::uint8_t* by
             }
             break;
         }
+    }
+    if (gate != nullptr && !kept) {
+        gate->afterAccept(payload);
     }
     if (IMessageDispatch* dispatch = messageDispatch(); dispatch != nullptr) {
         messageDispatchThread_.getWorker().appendMessageToQueue(bytes + verdict.payloadOffset,

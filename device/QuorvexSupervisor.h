@@ -5,6 +5,7 @@
 #include "device/EventCounters.h"
 #include "device/FrameCodec.h"
 #include "device/HealthCheckThread.h"
+#include "device/IAcknowledgementGate.h"
 #include "device/IHealthCheck.h"
 #include "device/IMessageDispatch.h"
 #include "device/MessageDispatchThread.h"
@@ -91,6 +92,8 @@ protected:
 
     DeviceState deviceState_;
     EventCounterTable eventCounters_;
+    // Keeps the unit's events before they are acknowledged; null keeps none.
+    std::atomic<IAcknowledgementGate*> gate_{nullptr};
 
 private:
     std::atomic<bool> postFailing_{false};  // the last post to the window failed

@@ -42,6 +42,9 @@ public:
         LogBeacon::log(context.c_str(), Information, L"Successfully initialized all worker threads.");
         this->lastError_ = 0;  // the last failed connect is history now
         this->deviceState_.setConnectionState(ConnectionState::Connecting);
+        if (IAcknowledgementGate* gate = this->gate_.load(); gate != nullptr) {
+            gate->portOpened(settings.devicePath());
+        }
         if (IHealthCheck* health = this->healthCheck(); health != nullptr) {
             health->resetCounters();
         }

@@ -348,9 +348,11 @@ template <typename Base>
 void TMessageDispatchInterface<Base>::ProcessIgnoredEvent(Payload payload, std::size_t& offset) {
     static const std::string context = contextOf("ProcessIgnoredEvent");
     enter(context);
-    // The channel of an ignored event is reported as the unit sent it.
+    // The block carries a channel code like a passage's: taken as sent, the console's channel 3
+    // would read as code 4 on a 0.96 unit, so it is renumbered the same way.
     auto record = std::make_unique<PassageRecord>(EventBlockDecoder::passage(payload.subspan(offset, 41)));
     offset += 41;
+    record->values[3] = static_cast<std::uint16_t>(mapDeviceChannel(record->values[3]));
     this->deviceState_.setRecording(false);
     post(context, WM_QUORVEX_ON_IGNORED_EVT, 0, std::move(record));
 }

@@ -28,6 +28,7 @@ class TUserInterface : public Base, public IUserInterface {
 public:
     DeviceState* getDeviceState() override { return &this->deviceState_; }
     DWORD getLastError() override { return this->lastError_.load(); }
+    void setAcknowledgementGate(IAcknowledgementGate* gate) override { this->gate_.store(gate); }
     EventCounters* findEventCounters(std::uint32_t eventBit) override {
         return this->eventCounters_.find(eventBit);
     }

@@ -5,6 +5,7 @@
 namespace quorvex::journal {
 
 // RFC 4180: a header row, CRLF line ends, fields quoted when they hold a comma, quote or line end.
+// The last column names the journal by its UUID.
 class CsvExport final : public ExportFormatWriter {
 public:
     void begin(std::string& out) override;

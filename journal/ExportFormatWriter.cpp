@@ -4,7 +4,9 @@
 #include "journal/GeoJsonExport.h"
 #include "journal/GpxExport.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace quorvex::journal {
@@ -30,12 +32,21 @@ std::optional<ExportFormat> exportFormatNamed(std::string_view name) {
 }
 
 std::optional<ExportFormat> exportFormatOfFile(std::string_view path) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (const auto& [ending, format] : Endings) {
-        if (path.ends_with(ending)) {
+        if (path.size() >= ending.size() &&
+            std::equal(ending.begin(), ending.end(), path.end() - static_cast<std::ptrdiff_t>(ending.size()),
+                       [&](char want, char have) { return want == lower(have); })) {
             return format;
         }
     }
     return std::nullopt;
+}
+
+bool hasPoint(const EventRow& event) {
+    return event.latitude && event.longitude && std::isfinite(*event.latitude) &&
+           std::isfinite(*event.longitude) && std::abs(*event.latitude) <= 90.0 &&
+           std::abs(*event.longitude) <= 180.0;
 }
 
 std::unique_ptr<ExportFormatWriter> makeExportFormatWriter(ExportFormat format) {

@@ -1,6 +1,7 @@
 #include "journal/ExportOptions.h"
 
 #include "journal/ExportText.h"
+#include "journal/JournalExport.h"
 
 #include <charconv>
 
@@ -87,25 +88,29 @@ std::string parseExportOptions(std::span<const std::string_view> args, ExportOpt
     }
     format = format ? format : exportFormatOfFile(options.output);
     if (!format) {
-        return "give --format csv|gpx|geojson, or name the file .csv, .gpx or .geojson";
+        return options.output == StandardOutput
+                   ? "give --format csv|gpx|geojson to write to standard output"
+                   : "give --format csv|gpx|geojson, or name the file .csv, .gpx or .geojson";
     }
     options.format = *format;
-    // Exports are of what happened at a place: passages and ignored events.
-    options.filter.placedOnly = true;
     return {};
 }
 
 std::string exportHelp() {
     return R"(Usage: quorvex-export [options] FILE
 
-Writes the passages and ignored events of the passage journal to FILE as CSV (RFC 4180), GPX 1.1
-waypoints or GeoJSON (RFC 7946), oldest first, times in ISO 8601 UTC, numbers with a dot. The
-file is written beside its place under a temporary name and renamed when complete.
+Writes the passages, ignored events and recording triggers of the passage journal, each with its
+kind, to FILE as CSV (RFC 4180), GPX 1.1 waypoints or GeoJSON (RFC 7946), oldest first, times in
+ISO 8601 UTC, numbers with a dot, every row with the journal's UUID. The file is written beside
+its place under a temporary name and renamed when complete; FILE - is standard output. Rows
+without a position (no GPS fix, a trigger) have empty cells in CSV and no geometry in GeoJSON,
+and are left out of GPX; the count is told. A CSV cell that starts with =, +, - or @ is written
+with an apostrophe first, so a spreadsheet does not take it for a formula.
 
   --journal PATH        the journal (default: $QUORVEX_JOURNAL, else
                         $XDG_DATA_HOME/quorvex/journal.sqlite3, else
                         ~/.local/share/quorvex/journal.sqlite3)
-  --format F            csv, gpx or geojson (default: by FILE's ending)
+  --format F            csv, gpx or geojson (default: by FILE's ending, in any case)
   --from TIME           rows at or after TIME (2026-12-07 or 2026-12-07T10:00:00Z, UTC)
   --to TIME             rows before TIME
   --session N|last      one session only

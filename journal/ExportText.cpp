@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 
 namespace quorvex::journal {
 
@@ -53,6 +54,24 @@ bool expect(std::string_view& text, char c) {
     }
     text.remove_prefix(1);
     return true;
+}
+
+// The text with every byte that starts no valid UTF-8 sequence written by `replace`.
+template <typename Replace>
+std::string mendUtf8(std::string_view text, Replace replace) {
+    std::string valid;
+    valid.reserve(text.size());
+    while (!text.empty()) {
+        const std::size_t length = sequenceLength(text);
+        if (length == 0) {
+            replace(static_cast<unsigned char>(text.front()), valid);
+            text.remove_prefix(1);
+        } else {
+            valid.append(text.substr(0, length));
+            text.remove_prefix(length);
+        }
+    }
+    return valid;
 }
 
 }  // namespace
@@ -112,20 +131,36 @@ std::string decimal(double value) {
     return error == std::errc() ? std::string(text, end) : std::string();
 }
 
-std::string validUtf8(std::string_view text) {
-    std::string valid;
-    valid.reserve(text.size());
-    while (!text.empty()) {
-        const std::size_t length = sequenceLength(text);
-        if (length == 0) {
-            valid += "\xEF\xBF\xBD";
-            text.remove_prefix(1);
-        } else {
-            valid.append(text.substr(0, length));
-            text.remove_prefix(length);
-        }
+std::string unitDecimal(double value) {
+    if (!std::isfinite(value) || std::abs(value) > std::numeric_limits<float>::max() ||
+        static_cast<double>(static_cast<float>(value)) != value) {
+        return decimal(value);
     }
-    return valid;
+    // Six decimals, as the log line's %f prints them, without the zeros at the end.
+    char text[100];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    if (error != std::errc()) {
+        return decimal(value);
+    }
+    std::string digits(text, end);
+    digits.erase(digits.find_last_not_of('0') + 1);
+    if (digits.back() == '.') {
+        digits.pop_back();
+    }
+    return digits == "-0" ? "0" : digits;
+}
+
+std::string validUtf8(std::string_view text) {
+    return mendUtf8(text, [](unsigned char, std::string& out) { out += "\xEF\xBF\xBD"; });
+}
+
+std::string escapedUtf8(std::string_view text) {
+    return mendUtf8(text, [](unsigned char byte, std::string& out) { out += escapedByte(byte); });
+}
+
+std::string escapedByte(unsigned char byte) {
+    constexpr const char* Digits = "0123456789ABCDEF";
+    return {'\\', 'x', Digits[byte >> 4], Digits[byte & 0x0F]};
 }
 
 }  // namespace quorvex::journal

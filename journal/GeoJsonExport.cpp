@@ -10,16 +10,19 @@ namespace quorvex::journal {
 namespace {
 
 std::string geometry(const EventRow& event) {
-    if (!event.latitude || !event.longitude || !std::isfinite(*event.latitude) ||
-        !std::isfinite(*event.longitude)) {
+    if (!hasPoint(event)) {
         return "null";
     }
-    std::string point =
-        "{\"type\":\"Point\",\"coordinates\":[" + decimal(*event.longitude) + "," + decimal(*event.latitude);
+    std::string point = "{\"type\":\"Point\",\"coordinates\":[" + unitDecimal(*event.longitude) + "," +
+                        unitDecimal(*event.latitude);
     if (event.elevation && std::isfinite(*event.elevation)) {
-        point += "," + decimal(*event.elevation);
+        point += "," + unitDecimal(*event.elevation);
     }
     return point + "]}";
+}
+
+std::string unitNumber(const std::optional<double>& value) {
+    return value && std::isfinite(*value) ? unitDecimal(*value) : "null";
 }
 
 }  // namespace
@@ -33,12 +36,13 @@ bool GeoJsonExport::row(const JournalEntry& entry, std::string& out) {
     out += first_ ? "\n" : ",\n";
     first_ = false;
     out += "{\"type\":\"Feature\",\"id\":" + std::to_string(entry.id) + ",\"geometry\":" + geometry(event);
-    out += ",\"properties\":{\"session\":" + std::to_string(entry.session);
+    out += ",\"properties\":{\"journal\":" + jsonText(entry.journal) +
+           ",\"session\":" + std::to_string(entry.session);
     out += ",\"kind\":" + jsonText(std::string(kindName(event.kind)));
     out += ",\"time\":" + (event.unitTime ? jsonText(isoUtc(*event.unitTime)) : std::string("null"));
     out += ",\"received\":" + jsonText(isoUtc(event.received));
     out += ",\"channel\":" + jsonInteger(event.channel) + ",\"channelName\":" + jsonText(event.channelName);
-    out += ",\"gpsQuality\":" + jsonInteger(event.gpsQuality) + ",\"hdop\":" + jsonNumber(event.hdop);
+    out += ",\"gpsQuality\":" + jsonInteger(event.gpsQuality) + ",\"hdop\":" + unitNumber(event.hdop);
     out += ",\"folder\":" + jsonText(event.folder) + ",\"model\":" + jsonText(entry.model);
     out += ",\"serialNumber\":" + jsonText(entry.serialNumber) + ",\"port\":" + jsonText(entry.port);
     out += ",\"note\":" + jsonText(event.note) + "}}";

@@ -5,7 +5,8 @@
 namespace quorvex::journal {
 
 // RFC 7946: a FeatureCollection with one Point feature per row ([longitude, latitude,
-// elevation]); a row without a finite place has a null geometry.
+// elevation]); a row without a place a map can show has a null geometry. Each feature's
+// properties name its journal by UUID.
 class GeoJsonExport final : public ExportFormatWriter {
 public:
     void begin(std::string& out) override;

@@ -35,10 +35,6 @@ std::string xmlText(const std::string& value) {
     return text;
 }
 
-bool finite(const std::optional<double>& value) {
-    return value && std::isfinite(*value);
-}
-
 }  // namespace
 
 void GpxExport::begin(std::string& out) {
@@ -49,17 +45,18 @@ void GpxExport::begin(std::string& out) {
 
 bool GpxExport::row(const JournalEntry& entry, std::string& out) {
     const EventRow& event = entry.event;
-    if (!finite(event.latitude) || !finite(event.longitude) || std::abs(*event.latitude) > 90.0 ||
-        std::abs(*event.longitude) > 180.0) {
+    if (!hasPoint(event)) {
         return false;
     }
-    out += "  <wpt lat=\"" + decimal(*event.latitude) + "\" lon=\"" + decimal(*event.longitude) + "\">\n";
-    if (finite(event.elevation)) {
-        out += "    <ele>" + decimal(*event.elevation) + "</ele>\n";
+    out += "  <wpt lat=\"" + unitDecimal(*event.latitude) + "\" lon=\"" + unitDecimal(*event.longitude) +
+           "\">\n";
+    if (event.elevation && std::isfinite(*event.elevation)) {
+        out += "    <ele>" + unitDecimal(*event.elevation) + "</ele>\n";
     }
     out += "    <time>" + isoUtc(event.unitTime.value_or(event.received)) + "</time>\n";
     out += "    <name>" + std::string(kindName(event.kind)) + " " + std::to_string(entry.id) + "</name>\n";
     out += "    <desc>" + xmlText(rowDescription(entry)) + "</desc>\n";
+    out += "    <src>journal " + xmlText(entry.journal) + "</src>\n";
     out += "    <type>" + std::string(kindName(event.kind)) + "</type>\n";
     out += "  </wpt>\n";
     return true;

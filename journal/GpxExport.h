@@ -4,7 +4,8 @@
 
 namespace quorvex::journal {
 
-// GPX 1.1: one waypoint per row with a place (position, elevation, UTC time, name, description).
+// GPX 1.1: one waypoint per row with a place (position, elevation, UTC time, name, description,
+// the journal's UUID as its source).
 class GpxExport final : public ExportFormatWriter {
 public:
     void begin(std::string& out) override;

@@ -31,7 +31,12 @@ Journal::~Journal() {
         writer_.join();
         return;
     }
-    // A writer stuck in the file system is left behind, never killed; it tells no one any more.
+    // A writer stuck in the file system is left behind, never killed; what waits is kept beside
+    // the journal, and then it tells no one any more.
+    {
+        const std::lock_guard spillLock(queue_->mutex);
+        JournalWriter::spillWhatWaits(*queue_, settings_.path);
+    }
     {
         const std::lock_guard notifyLock(queue_->notifyMutex);
         queue_->notify = nullptr;
@@ -65,15 +70,57 @@ void Journal::editNote(std::int64_t eventId, std::string note) {
 
 void Journal::enqueue(JournalOperation operation) {
     const std::lock_guard lock(queue_->mutex);
+    enqueueLocked(std::move(operation));
+}
+
+void Journal::enqueueLocked(JournalOperation operation) {
     JournalStatus& status = queue_->status;
-    // Off, or too many wait already: the writer tells the operator what was lost.
-    if (status.state == JournalState::Off || queue_->pending.size() >= settings_.backlogLimit) {
-        ++status.lost;
+    const bool event = std::holds_alternative<AddEvent>(operation);
+    // Off, or too many event rows wait already: the writer tells the operator what was lost.
+    // Sessions and notes are few and never dropped for room.
+    const std::size_t rows = rowsAddedBy(operation);
+    if (status.state == JournalState::Off || (event && status.waiting >= settings_.backlogLimit)) {
+        status.lost += rows;
     } else {
         queue_->pending.push_back(std::move(operation));
-        status.waiting = queue_->pending.size();
+        ++queue_->accepted;
+        status.waiting += rows;
     }
     queue_->changed.notify_all();
+}
+
+bool Journal::addEventsAndWait(SessionToken session, std::vector<EventRow> rows,
+                               std::chrono::milliseconds bound) {
+    std::unique_lock lock(queue_->mutex);
+    for (EventRow& row : rows) {
+        enqueueLocked(AddEvent{session, std::move(row)});
+    }
+    const std::uint64_t last = queue_->accepted;
+    std::string told;
+    if (late_.on && queue_->settled >= late_.until) {
+        told = "Passage journal: " + std::to_string(late_.rows) +
+               " rows were acknowledged to the unit before they were on disk; all of them are written now.";
+        late_ = {};
+    }
+    bool written = true;
+    if (!late_.on) {
+        written = queue_->changed.wait_for(lock, bound, [&] { return queue_->settled >= last; });
+        if (!written) {
+            late_.on = true;
+            told = "Passage journal: the disk did not take a row within " + std::to_string(bound.count()) +
+                   " ms; the unit is acknowledged at once and the rows wait in memory until it does.";
+        }
+    }
+    if (late_.on) {
+        late_.until = last;
+        late_.rows += rows.size();
+        written = false;
+    }
+    lock.unlock();
+    if (!told.empty()) {
+        queue_->tell(told);
+    }
+    return written;
 }
 
 JournalStatus Journal::status() const {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace quorvex::journal {
 
@@ -30,6 +31,10 @@ public:
     void describeUnit(SessionToken session, SessionUnit unit);
     void endSession(SessionToken session, SessionEnding ending);
     void addEvent(SessionToken session, EventRow row);
+    // Adds the rows and waits until they are on disk, at most the bound; true when they are.
+    // While rows that outwaited the bound are not yet written, it does not wait at all: the disk
+    // stalls and the caller must not. Each such episode is told once, with its count at its end.
+    bool addEventsAndWait(SessionToken session, std::vector<EventRow> rows, std::chrono::milliseconds bound);
     void editNote(std::int64_t eventId, std::string note);
 
     JournalStatus status() const;
@@ -41,10 +46,20 @@ public:
 
 private:
     void enqueue(JournalOperation operation);
+    // With the queue's lock held; false when the row was dropped.
+    void enqueueLocked(JournalOperation operation);
+
+    // Rows acknowledged before they were on disk, in the episode under way (the read thread's).
+    struct LateEpisode {
+        bool on = false;
+        std::uint64_t until = 0;  // operations up to this one were late
+        std::uint64_t rows = 0;
+    };
 
     const JournalSettings settings_;
     std::shared_ptr<JournalQueue> queue_;
     std::atomic<SessionToken> nextSession_{1};
+    LateEpisode late_;
     std::thread writer_;
 };
 

@@ -1,11 +1,13 @@
 #include "journal/JournalExport.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace quorvex::journal {
 
@@ -13,6 +15,20 @@ namespace {
 
 // Rows are formatted into memory and written in pieces of about this size.
 constexpr std::size_t FlushSize = 1 << 20;
+
+// Every piece of the text to a descriptor; false with errno on failure.
+bool writeAll(int fd, std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t count = ::write(fd, text.data() + done, text.size() - done);
+        if (count < 0 && errno != EINTR) {
+            return false;
+        }
+        done += count > 0 ? static_cast<std::size_t>(count) : 0;
+    }
+    text.clear();
+    return true;
+}
 
 // A temporary file beside the target, removed unless it was renamed into place.
 class TemporaryBeside {
@@ -40,18 +56,7 @@ public:
     TemporaryBeside& operator=(const TemporaryBeside&) = delete;
 
     bool opened() const { return fd_ >= 0; }
-    bool write(std::string& text) {
-        std::size_t done = 0;
-        while (done < text.size()) {
-            const ssize_t count = ::write(fd_, text.data() + done, text.size() - done);
-            if (count < 0 && errno != EINTR) {
-                return false;
-            }
-            done += count > 0 ? static_cast<std::size_t>(count) : 0;
-        }
-        text.clear();
-        return true;
-    }
+    bool write(std::string& text) { return writeAll(fd_, text); }
     bool renameTo(const std::string& target) {
         if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
             fd_ = -1;
@@ -72,36 +77,58 @@ std::string failure(const std::string& target) {
     return target + ": " + std::strerror(errno);
 }
 
-}  // namespace
-
-std::string exportJournal(JournalReader& reader, const JournalFilter& filter, ExportFormat format,
-                          const std::string& target, ExportCounts& counts) {
-    TemporaryBeside file(target);
-    if (!file.opened()) {
-        return failure(target);
+// A named pipe, a device or a folder is not a file an export may replace.
+std::string unfitTarget(const std::string& target) {
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) != 0 || S_ISREG(existing.st_mode) || S_ISLNK(existing.st_mode)) {
+        return {};
     }
+    return target + ": not a regular file; give a file name, or - for standard output";
+}
+
+// Formats the filter's rows, handing the text on in pieces to `write` (false: stop).
+std::string formatRows(JournalReader& reader, const JournalFilter& filter, ExportFormat format,
+                       ExportCounts& counts, const std::function<bool(std::string&)>& write) {
     const auto writer = makeExportFormatWriter(format);
     std::string text;
     writer->begin(text);
     bool written = true;
     const std::string error = reader.forEach(filter, [&](const JournalEntry& entry) {
-        if (writer->row(entry, text)) {
-            ++counts.written;
-        } else {
-            ++counts.unplaced;
-        }
+        counts.unplaced += hasPoint(entry.event) ? 0 : 1;
+        counts.written += writer->row(entry, text) ? 1 : 0;
         if (text.size() >= FlushSize && written) {
-            written = file.write(text);
+            written = write(text);
         }
     });
     if (!error.empty()) {
         return error;
     }
     writer->end(text);
-    if (!written || !file.write(text) || !file.renameTo(target)) {
+    return written && write(text) ? std::string() : "-";
+}
+
+}  // namespace
+
+std::string exportJournal(JournalReader& reader, const JournalFilter& filter, ExportFormat format,
+                          const std::string& target, ExportCounts& counts) {
+    if (target == StandardOutput) {
+        const std::string error = formatRows(reader, filter, format, counts,
+                                             [](std::string& text) { return writeAll(STDOUT_FILENO, text); });
+        return error == "-" ? failure("standard output") : error;
+    }
+    if (std::string unfit = unfitTarget(target); !unfit.empty()) {
+        return unfit;
+    }
+    TemporaryBeside file(target);
+    if (!file.opened()) {
         return failure(target);
     }
-    return {};
+    const std::string error =
+        formatRows(reader, filter, format, counts, [&](std::string& text) { return file.write(text); });
+    if (error == "-" || (error.empty() && !file.renameTo(target))) {
+        return failure(target);
+    }
+    return error;
 }
 
 }  // namespace quorvex::journal

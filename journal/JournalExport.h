@@ -10,12 +10,16 @@ namespace quorvex::journal {
 
 struct ExportCounts {
     std::size_t written = 0;
-    std::size_t unplaced = 0;  // rows a GPX file cannot hold: no finite position
+    std::size_t unplaced = 0;  // rows without a place a map can show (hasPoint): GPX leaves them out
 };
 
+// The target that means standard output.
+inline constexpr const char* StandardOutput = "-";
+
 // Writes the filter's rows to the target in the format, through a temporary file beside it that
-// is renamed into place once complete and on disk: the target is whole or untouched. Returns ""
-// or what went wrong.
+// is renamed into place once complete and on disk: the target is whole or untouched. "-" writes
+// to standard output; a target that is not a regular file (a named pipe, a device) is refused.
+// Returns "" or what went wrong.
 std::string exportJournal(JournalReader& reader, const JournalFilter& filter, ExportFormat format,
                           const std::string& target, ExportCounts& counts);
 

@@ -1,12 +1,10 @@
 #include "journal/JournalFeed.h"
 
-#include "journal/Journal.h"
-#include "session/FirmwareWindow.h"
-#include "device/ChannelRegistry.h"
 #include "device/DeviceState.h"
 #include "device/IUserInterface.h"
 #include "device/QuorvexMessages.h"
-#include "support/platform/TextConversion.h"
+#include "journal/Journal.h"
+#include "session/FirmwareWindow.h"
 
 #include <chrono>
 
@@ -31,12 +29,6 @@ std::string reasonName(ConnectionOutcome outcome) {
     return "operator";
 }
 
-std::string workingFolderName(const DeviceState& state) {
-    const FolderValues folders = state.folderValues();
-    const WorkingFolderNames names = state.workingFolderNames();
-    return folders[5] < names.size() ? names[folders[5]] : std::string();
-}
-
 }  // namespace
 
 Microseconds journalNow() {
@@ -45,14 +37,29 @@ Microseconds journalNow() {
         .count();
 }
 
-void JournalFeed::onDeviceMessage(platform::UINT message, platform::LPARAM lParam, const std::wstring& port) {
+JournalFeed::JournalFeed(Journal* journal, IUserInterface& device, std::chrono::milliseconds wait)
+    : journal_(journal), device_(device) {
+    if (journal_ != nullptr) {
+        recorder_.emplace(*journal_, wait);
+        device_.setAcknowledgementGate(&*recorder_);
+    }
+}
+
+JournalFeed::~JournalFeed() {
+    if (recorder_) {
+        device_.setAcknowledgementGate(nullptr);
+    }
+}
+
+void JournalFeed::onDeviceMessage(platform::UINT message, platform::LPARAM lParam, const std::wstring&) {
     if (journal_ == nullptr) {
         return;
     }
     if (message == WM_QUORVEX_ON_CONNECT && lParam == 0) {
-        lastFix_.reset();
-        session_ = journal_->beginSession({journalNow(), platform::narrow(port)});
+        // The session began as the port opened, before any frame could be read.
+        session_ = recorder_->session();
         latest_ = session_;
+        shown_ = 0;
     } else if (!session_ || (lParam == 0 && message != WM_QUORVEX_ON_INIT_EVT)) {
         return;
     } else if (message == WM_QUORVEX_ON_INIT_EVT) {
@@ -61,49 +68,29 @@ void JournalFeed::onDeviceMessage(platform::UINT message, platform::LPARAM lPara
         journal_->describeUnit(*session_,
                                {identity.model, identity.nameRemainder,
                                 console::firmwareVersionText(console::firmwareVersionOf(state.firmware()))});
-    } else if (message == WM_QUORVEX_ON_GPS_INFO_EVT) {
-        lastFix_ = *reinterpret_cast<const GpsRecord*>(lParam);
-    } else if (message == WM_QUORVEX_ON_PASSAGE_EVT || message == WM_QUORVEX_ON_IGNORED_EVT) {
-        const auto* passage = reinterpret_cast<const PassageRecord*>(lParam);
-        addEvent(message == WM_QUORVEX_ON_PASSAGE_EVT ? EventKind::Passage : EventKind::Ignored, passage,
-                 passage->values[3]);
-    } else if (message == WM_QUORVEX_ON_REC_TRGRD_EVT) {
-        addEvent(EventKind::Trigger, nullptr,
-                 reinterpret_cast<const RecordTriggeredRecord*>(lParam)->channel);
+    } else if (message == WM_QUORVEX_ON_PASSAGE_EVT || message == WM_QUORVEX_ON_IGNORED_EVT ||
+               message == WM_QUORVEX_ON_REC_TRGRD_EVT) {
+        ++shown_;
     }
 }
 
-void JournalFeed::addEvent(EventKind kind, const PassageRecord* passage, int channel) {
-    EventRow row;
-    row.kind = kind;
-    row.received = journalNow();
-    row.channel = channel;
-    // An ignored event's channel is the unit's own code, which the stack does not renumber: it
-    // has no name of the console's.
-    const ChannelRecord* record = kind != EventKind::Ignored ? ChannelRegistry::find(channel) : nullptr;
-    if (record != nullptr) {
-        row.channelName = platform::narrow(record->name);
+std::string JournalFeed::onConnectionEnded(ConnectionOutcome outcome, const std::string& reason) {
+    if (journal_ == nullptr) {
+        return {};
     }
-    if (passage != nullptr) {
-        row.unitTime = Microseconds{passage->seconds} * 1000000 + passage->microseconds;
-        row.latitude = passage->latitude;
-        row.longitude = passage->longitude;
-        row.elevation = passage->elevation;
-    }
-    if (lastFix_) {
-        row.gpsQuality = lastFix_->quality;
-        row.hdop = lastFix_->hdop;
-    }
-    row.folder = workingFolderName(*device_.getDeviceState());
-    journal_->addEvent(*session_, std::move(row));
-}
-
-void JournalFeed::onConnectionEnded(ConnectionOutcome outcome, const std::string& reason) {
-    if (journal_ == nullptr || !session_) {
-        return;
-    }
-    journal_->endSession(*session_, {journalNow(), reasonName(outcome), reason});
+    const auto ended = recorder_->endSession();
     session_.reset();
+    if (!ended) {
+        return {};
+    }
+    // Every row the read thread took is queued before this end, so it lands before it.
+    journal_->endSession(ended->token, {journalNow(), reasonName(outcome), reason});
+    if (ended->kept <= shown_) {
+        return {};
+    }
+    return "Passage journal: " + std::to_string(ended->kept - shown_) +
+           " events the unit was acknowledged for were not shown before the connection ended; they are in "
+           "the journal (Passages tab).";
 }
 
 }  // namespace quorvex::journal

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "journal/JournalOperation.h"
-#include "session/IConsoleView.h"
 #include "device/EventRecords.h"
+#include "journal/EventRecorder.h"
+#include "session/IConsoleView.h"
 #include "support/platform/WindowTypes.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -14,18 +15,26 @@ namespace quorvex::journal {
 
 class Journal;
 
-// Turns the device stack's messages into journal rows: a session from the port's opening to the
-// connection's end, the unit once it has answered, and each passage, ignored event and recording
-// trigger with the unit's state around it. Lives on the thread of the message loop; without a
+// Follows the device stack's messages for the journal: the unit once it has answered, and the
+// end of each connection's session. The rows of passages, ignored events and recording triggers
+// are taken where the frames are read (EventRecorder, installed in the stack while this lives);
+// here the window's messages are only counted against them, so that rows the window never showed
+// (a purge at a disconnection) are told. Lives on the thread of the message loop; without a
 // journal it does nothing.
 class JournalFeed {
 public:
-    JournalFeed(Journal* journal, IUserInterface& device) : journal_(journal), device_(device) {}
+    // The acknowledgement of an event waits for its row at most `wait`.
+    JournalFeed(Journal* journal, IUserInterface& device,
+                std::chrono::milliseconds wait = EventRecorder::DefaultBound);
+    ~JournalFeed();
+    JournalFeed(const JournalFeed&) = delete;
+    JournalFeed& operator=(const JournalFeed&) = delete;
 
     // Before the message's record is freed; the port is the one the connection opened.
     void onDeviceMessage(zeph::platform::UINT message, zeph::platform::LPARAM lParam,
                          const std::wstring& port);
-    void onConnectionEnded(quorvex::console::ConnectionOutcome outcome, const std::string& reason);
+    // Ends the session; returns the operator's notice of rows the window never showed, or "".
+    std::string onConnectionEnded(quorvex::console::ConnectionOutcome outcome, const std::string& reason);
 
     // The session under way, if any.
     std::optional<SessionToken> session() const { return session_; }
@@ -33,14 +42,12 @@ public:
     std::optional<SessionToken> latestSession() const { return latest_; }
 
 private:
-    void addEvent(EventKind kind, const PassageRecord* passage, int channel);
-
     Journal* journal_;
     IUserInterface& device_;
+    std::optional<EventRecorder> recorder_;
     std::optional<SessionToken> session_;
     std::optional<SessionToken> latest_;
-    // The last GPS fix of this session, for the quality and HDOP beside a passage.
-    std::optional<GpsRecord> lastFix_;
+    std::uint64_t shown_ = 0;  // event messages of this session the window handled
 };
 
 // The time of the system clock as the journal keeps times.

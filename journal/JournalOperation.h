@@ -2,6 +2,7 @@
 
 #include "journal/JournalRows.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -34,5 +35,11 @@ struct EditNote {
 
 // One change the writer applies, in the order it was asked for.
 using JournalOperation = std::variant<BeginSession, DescribeUnit, EndSession, AddEvent, EditNote>;
+
+// The rows an operation adds: a session's or an event's; the others change rows.
+inline std::size_t rowsAddedBy(const JournalOperation& operation) {
+    return std::holds_alternative<BeginSession>(operation) || std::holds_alternative<AddEvent>(operation) ? 1
+                                                                                                          : 0;
+}
 
 }  // namespace quorvex::journal

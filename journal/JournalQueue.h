@@ -19,6 +19,8 @@ struct JournalQueue {
     // Signals a new operation, the stop request, and each write the writer finished.
     std::condition_variable changed;
     std::deque<JournalOperation> pending;  // oldest first; removed once committed
+    std::uint64_t accepted = 0;            // operations ever put in `pending`
+    std::uint64_t settled = 0;             // operations ever taken out of it: committed, dropped or spilled
     JournalStatus status;
     std::map<SessionToken, std::int64_t> sessionRows;  // each committed session's row
     bool stopping = false;

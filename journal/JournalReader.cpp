@@ -1,8 +1,10 @@
 #include "journal/JournalReader.h"
 
+#include "journal/JournalFileCheck.h"
 #include "journal/JournalSql.h"
 #include "journal/JournalStore.h"
 
+#include <unistd.h>
 #include <limits>
 
 namespace quorvex::journal {
@@ -32,63 +34,111 @@ JournalEntry entryOf(const SqliteStatement& row) {
     return entry;
 }
 
+// The statement's values in the order entriesSql writes their conditions.
 void bindFilter(SqliteStatement& statement, const JournalFilter& filter, std::optional<std::int64_t> after,
                 std::size_t limit) {
-    statement.bind(1, filter.session).bind(2, filter.from).bind(3, filter.to);
-    statement.bind(4, std::int64_t{filter.placedOnly ? 1 : 0}).bind(5, after);
-    statement.bind(6, static_cast<std::int64_t>(limit));
+    int index = 0;
+    for (const auto& value : {filter.session, filter.from, filter.to, after}) {
+        if (value) {
+            statement.bind(++index, *value);
+        }
+    }
+    statement.bind(++index, static_cast<std::int64_t>(std::min<std::size_t>(
+                                limit, static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max()))));
+}
+
+// A read-only folder or medium: SQLite cannot make the shared-memory file a WAL reader needs.
+// Without a WAL beside it the file is the whole journal, and nothing will change it.
+bool readOnlyPlace(const std::string& path) {
+    const std::string folder =
+        path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/') + 1);
+    return ::access((path + "-wal").c_str(), F_OK) != 0 && ::access(folder.c_str(), W_OK) != 0;
 }
 
 }  // namespace
+
+std::string entriesSql(const JournalFilter& filter, bool newestFirst, bool hasAfter) {
+    std::string text = sql::SelectEntries;
+    text += filter.session ? sql::BySession : "";
+    text += filter.from ? sql::From : "";
+    text += filter.to ? sql::To : "";
+    text += filter.placedOnly ? sql::PlacedOnly : "";
+    text += hasAfter ? (newestFirst ? sql::Before : sql::After) : "";
+    return text + (newestFirst ? sql::NewestFirst : sql::OldestFirst);
+}
 
 JournalReader::JournalReader() = default;
 JournalReader::~JournalReader() = default;
 
 std::string JournalReader::open(const std::string& path) {
-    if (connection_.open(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX) != SQLITE_OK) {
+    uuid_.clear();
+    const bool readOnly = readOnlyPlace(path);
+    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | (readOnly ? SQLITE_OPEN_URI : 0);
+    if (connection_.open(readOnly ? immutableUri(path) : path, flags) != SQLITE_OK) {
         return path + ": " + sqlite3_errstr(SQLITE_CANTOPEN);
     }
     sqlite3_busy_timeout(connection_.handle(), 5000);
     int result = SQLITE_OK;
+    const auto id = connection_.queryInteger("PRAGMA application_id", result);
+    if (result != SQLITE_OK) {
+        return refuse(path + ": " + connection_.message());
+    }
     const auto version = connection_.queryInteger("PRAGMA user_version", result);
     if (result != SQLITE_OK) {
-        const std::string message = connection_.message();
-        connection_.close();
-        return path + ": " + message;
+        return refuse(path + ": " + connection_.message());
+    }
+    if (std::string foreign = foreignMark(static_cast<int>(*id)); !foreign.empty()) {
+        return refuse(path + ": not a journal of this program (" + foreign + ")");
+    }
+    // A journal from before the mark says its version; any other file without it is not ours.
+    const bool older = *version >= 1 && *version < currentSchemaVersion();
+    if (*id != sql::ApplicationId && !older) {
+        return refuse(path + ": not a journal of this program");
     }
     if (*version != currentSchemaVersion()) {
-        connection_.close();
-        return path + ": not a journal this program reads (schema version " + std::to_string(*version) + ")";
+        return refuse(path + ": not a journal this program reads (schema version " +
+                      std::to_string(*version) + ")");
     }
+    const auto uuid = connection_.queryText(sql::JournalUuid, result);
+    if (result != SQLITE_OK || !uuid) {
+        return refuse(path + ": " +
+                      (result != SQLITE_OK ? connection_.message() : "the journal has no UUID"));
+    }
+    uuid_ = *uuid;
     return {};
+}
+
+std::string JournalReader::refuse(const std::string& reason) {
+    connection_.close();
+    return reason;
 }
 
 std::string JournalReader::page(const JournalFilter& filter, bool newestFirst,
                                 std::optional<std::int64_t> after, std::size_t limit,
                                 std::vector<JournalEntry>& rows) {
-    SqliteStatement statement(connection_, newestFirst ? sql::SelectNewest : sql::SelectOldest);
+    return read(filter, newestFirst, after, limit,
+                [&](JournalEntry&& entry) { rows.push_back(std::move(entry)); });
+}
+
+std::string JournalReader::forEach(const JournalFilter& filter,
+                                   const std::function<void(const JournalEntry&)>& visit) {
+    return read(filter, false, std::nullopt, std::numeric_limits<std::size_t>::max(),
+                [&](JournalEntry&& entry) { visit(entry); });
+}
+
+std::string JournalReader::read(const JournalFilter& filter, bool newestFirst,
+                                std::optional<std::int64_t> after, std::size_t limit,
+                                const std::function<void(JournalEntry&&)>& take) {
+    SqliteStatement statement(connection_, entriesSql(filter, newestFirst, after.has_value()).c_str());
     if (statement.prepared() != SQLITE_OK) {
         return connection_.message();
     }
     bindFilter(statement, filter, after, limit);
     int result = SQLITE_OK;
     while ((result = statement.step()) == SQLITE_ROW) {
-        rows.push_back(entryOf(statement));
-    }
-    return result == SQLITE_DONE ? std::string() : connection_.message();
-}
-
-std::string JournalReader::forEach(const JournalFilter& filter,
-                                   const std::function<void(const JournalEntry&)>& visit) {
-    SqliteStatement statement(connection_, sql::SelectOldest);
-    if (statement.prepared() != SQLITE_OK) {
-        return connection_.message();
-    }
-    bindFilter(statement, filter, std::nullopt,
-               static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max()));
-    int result = SQLITE_OK;
-    while ((result = statement.step()) == SQLITE_ROW) {
-        visit(entryOf(statement));
+        JournalEntry entry = entryOf(statement);
+        entry.journal = uuid_;
+        take(std::move(entry));
     }
     return result == SQLITE_DONE ? std::string() : connection_.message();
 }
@@ -102,8 +152,10 @@ std::optional<std::int64_t> JournalReader::lastSession() {
 }
 
 std::optional<std::int64_t> JournalReader::count(std::optional<std::int64_t> session) {
-    SqliteStatement statement(connection_, sql::CountEntries);
-    statement.bind(1, session);
+    SqliteStatement statement(connection_, session ? sql::CountSession : sql::CountAll);
+    if (session) {
+        statement.bind(1, *session);
+    }
     if (statement.prepared() != SQLITE_OK || statement.step() != SQLITE_ROW) {
         return std::nullopt;
     }

@@ -21,6 +21,10 @@ struct JournalFilter {
     bool placedOnly = false;
 };
 
+// The query of page() and forEach(): only the filter's conditions that are set, so SQLite can use
+// the session index or the id's range (after: a page after that row).
+std::string entriesSql(const JournalFilter& filter, bool newestFirst, bool hasAfter);
+
 // A read-only connection to the journal, beside the writer (WAL lets both work at once). Used by
 // one thread.
 class JournalReader {
@@ -30,8 +34,11 @@ public:
     JournalReader(const JournalReader&) = delete;
     JournalReader& operator=(const JournalReader&) = delete;
 
-    // "" or what is wrong (no such file, not a journal, a newer schema).
+    // "" or what is wrong (no such file, not a journal, a newer schema). A journal in a read-only
+    // folder or on a read-only medium is read as it is.
     std::string open(const std::string& path);
+    // The journal's UUID, once open: (uuid, row id) names a row everywhere, on every laptop.
+    const std::string& uuid() const { return uuid_; }
     // Up to `limit` rows after the row `after` (newest or oldest first); "" or the error.
     std::string page(const JournalFilter& filter, bool newestFirst, std::optional<std::int64_t> after,
                      std::size_t limit, std::vector<JournalEntry>& rows);
@@ -41,7 +48,12 @@ public:
     std::optional<std::int64_t> count(std::optional<std::int64_t> session);
 
 private:
+    std::string refuse(const std::string& reason);
+    std::string read(const JournalFilter& filter, bool newestFirst, std::optional<std::int64_t> after,
+                     std::size_t limit, const std::function<void(JournalEntry&&)>& take);
+
     SqliteConnection connection_;
+    std::string uuid_;
 };
 
 }  // namespace quorvex::journal

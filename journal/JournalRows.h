@@ -56,6 +56,7 @@ struct EventRow {
 
 // A row as read back, with the session it belongs to.
 struct JournalEntry {
+    std::string journal;  // the journal's UUID: with the id it names the row everywhere
     std::int64_t id = 0;
     std::int64_t session = 0;
     EventRow event;

@@ -14,9 +14,9 @@ enum class JournalState {
 
 struct JournalStatus {
     JournalState state = JournalState::Starting;
-    std::size_t waiting = 0;    // rows asked for and not yet on disk
-    std::uint64_t written = 0;  // rows on disk since the start
-    std::uint64_t lost = 0;     // rows dropped: the journal is off, or too many waited
+    std::size_t waiting = 0;    // rows (sessions and events) asked for and not yet on disk
+    std::uint64_t written = 0;  // changes (new rows, units, ends, notes) on disk since the start
+    std::uint64_t lost = 0;     // rows dropped: the journal is off, or too many event rows waited
 };
 
 }  // namespace quorvex::journal

@@ -1,5 +1,7 @@
 #include "journal/JournalStore.h"
 
+#include "journal/ExportText.h"
+#include "journal/JournalFileCheck.h"
 #include "journal/JournalSql.h"
 
 #include <string>
@@ -19,6 +21,18 @@ std::int64_t sessionRow(const Operation& operation, const std::map<SessionToken,
     const auto found = sessions.find(operation.token);
     return found != sessions.end() ? found->second : 0;
 }
+
+// The position of a row taken without a GPS fix is no position: the unit sends 0, 0 for it.
+bool withoutFix(const EventRow& row) {
+    return row.gpsQuality == 0 || (row.latitude == 0.0 && row.longitude == 0.0);
+}
+
+template <typename Value>
+std::optional<Value> ifFixed(const EventRow& row, const std::optional<Value>& value) {
+    return withoutFix(row) ? std::nullopt : value;
+}
+
+const std::string MarkAsOurs = "PRAGMA application_id = " + std::to_string(sql::ApplicationId);
 
 }  // namespace
 
@@ -87,18 +101,46 @@ OpenOutcome JournalStore::openOnce(const std::string& path, std::chrono::millise
     close();
     message_.clear();
     lastResult_ = SQLITE_OK;
-    const int result =
-        connection_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
+    // What the file is comes from its own bytes first: SQLite changes a file it opens for writing.
+    const JournalFileCheck check = checkJournalFile(path);
+    message_ = check.reason;
+    switch (check.verdict) {
+        case JournalFileVerdict::Foreign:
+            return OpenOutcome::Refused;
+        case JournalFileVerdict::Newer:
+            foundVersion_ = check.version;
+            return OpenOutcome::NewerSchema;
+        case JournalFileVerdict::Damaged:
+            return OpenOutcome::Damaged;
+        case JournalFileVerdict::Unreadable:
+            return OpenOutcome::Failed;
+        case JournalFileVerdict::Empty:
+        case JournalFileVerdict::Ours:
+            break;
+    }
+    const int result = connection_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
     if (result != SQLITE_OK) {
         return fail(result);
     }
-    return setUp(busyTimeout);
+    return setUp(busyTimeout, check.verdict == JournalFileVerdict::Empty);
 }
 
-OpenOutcome JournalStore::setUp(std::chrono::milliseconds busyTimeout) {
+OpenOutcome JournalStore::setUp(std::chrono::milliseconds busyTimeout, bool empty) {
     // Two consoles or clients of the same user share the file: each waits its turn for the lock.
     sqlite3_busy_timeout(connection_.handle(), static_cast<int>(busyTimeout.count()));
+    // A newer program's file is refused before anything, even the journal mode, is changed in it,
+    // and before a check that parses a schema this program may not know. The header's version
+    // may wait in the WAL, which SQLite reads.
     int result = SQLITE_OK;
+    const auto version = connection_.queryInteger("PRAGMA user_version", result);
+    if (result != SQLITE_OK) {
+        return fail(result);
+    }
+    if (*version > currentSchemaVersion()) {
+        foundVersion_ = static_cast<int>(*version);
+        close();
+        return OpenOutcome::NewerSchema;
+    }
     const auto check = connection_.queryText("PRAGMA quick_check(1)", result);
     if (result != SQLITE_OK) {
         return fail(result);
@@ -108,15 +150,10 @@ OpenOutcome JournalStore::setUp(std::chrono::milliseconds busyTimeout) {
         close();
         return OpenOutcome::Damaged;
     }
-    // A newer program's file is refused before anything, even the journal mode, is changed in it.
-    const auto version = connection_.queryInteger("PRAGMA user_version", result);
-    if (result != SQLITE_OK) {
+    // The mark goes into the file's own header before the WAL holds anything, so another program
+    // reading the header finds it even before a checkpoint.
+    if (empty && (result = connection_.execute(MarkAsOurs.c_str())) != SQLITE_OK) {
         return fail(result);
-    }
-    if (*version > currentSchemaVersion()) {
-        foundVersion_ = static_cast<int>(*version);
-        close();
-        return OpenOutcome::NewerSchema;
     }
     const auto mode = connection_.queryText("PRAGMA journal_mode=WAL", result);
     if (result != SQLITE_OK) {
@@ -200,26 +237,27 @@ int JournalStore::write(std::span<const JournalOperation> operations) {
 int JournalStore::apply(const JournalOperation& operation, std::map<SessionToken, std::int64_t>& sessions) {
     Statements& s = *statements_;
     if (const auto* begin = std::get_if<BeginSession>(&operation)) {
-        const int result = s.insertSession.bind(1, begin->start.connected).bind(2, begin->start.port).run();
+        const int result =
+            s.insertSession.bind(1, begin->start.connected).bind(2, escapedUtf8(begin->start.port)).run();
         sessions[begin->token] = sqlite3_last_insert_rowid(connection_.handle());
         return result;
     }
     if (const auto* unit = std::get_if<DescribeUnit>(&operation)) {
         return s.describeUnit.bind(1, sessionRow(*unit, sessions))
-            .bind(2, unit->unit.model)
-            .bind(3, unit->unit.serialNumber)
-            .bind(4, unit->unit.firmware)
+            .bind(2, escapedUtf8(unit->unit.model))
+            .bind(3, escapedUtf8(unit->unit.serialNumber))
+            .bind(4, escapedUtf8(unit->unit.firmware))
             .run();
     }
     if (const auto* end = std::get_if<EndSession>(&operation)) {
         return s.endSession.bind(1, sessionRow(*end, sessions))
             .bind(2, end->ending.disconnected)
-            .bind(3, end->ending.reason)
-            .bind(4, end->ending.text)
+            .bind(3, escapedUtf8(end->ending.reason))
+            .bind(4, escapedUtf8(end->ending.text))
             .run();
     }
     if (const auto* note = std::get_if<EditNote>(&operation)) {
-        return s.editNote.bind(1, note->eventId).bind(2, note->note).run();
+        return s.editNote.bind(1, note->eventId).bind(2, escapedUtf8(note->note)).run();
     }
     const auto& add = std::get<AddEvent>(operation);
     const EventRow& row = add.row;
@@ -229,12 +267,14 @@ int JournalStore::apply(const JournalOperation& operation, std::map<SessionToken
         .bind(3, row.unitTime)
         .bind(4, row.received)
         .bind(5, row.channel)
-        .bind(6, row.channelName);
-    s.insertEvent.bind(7, row.latitude).bind(8, row.longitude).bind(9, row.elevation);
+        .bind(6, escapedUtf8(row.channelName));
+    s.insertEvent.bind(7, ifFixed(row, row.latitude))
+        .bind(8, ifFixed(row, row.longitude))
+        .bind(9, ifFixed(row, row.elevation));
     return s.insertEvent.bind(10, row.gpsQuality)
         .bind(11, row.hdop)
-        .bind(12, row.folder)
-        .bind(13, row.note)
+        .bind(12, escapedUtf8(row.folder))
+        .bind(13, escapedUtf8(row.note))
         .run();
 }
 

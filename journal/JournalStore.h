@@ -19,6 +19,7 @@ enum class OpenOutcome {
     Ready,
     NewerSchema,  // written by a newer program: not to be touched
     Damaged,      // not a database, or one that fails its check
+    Refused,      // another program's file, or one we must not open: left untouched
     Failed,       // could not be opened or set up (the message says why)
 };
 
@@ -40,13 +41,17 @@ public:
     std::string message() const { return message_; }
     // The row of each session begun by this process and committed.
     const std::map<SessionToken, std::int64_t>& sessions() const { return sessions_; }
+    // Sessions already on disk that later operations name by these tokens.
+    void adoptSessions(const std::map<SessionToken, std::int64_t>& rows) {
+        sessions_.insert(rows.begin(), rows.end());
+    }
     // The version found in a file refused as newer.
     int foundVersion() const { return foundVersion_; }
 
 private:
     struct Statements;
     OpenOutcome openOnce(const std::string& path, std::chrono::milliseconds busyTimeout);
-    OpenOutcome setUp(std::chrono::milliseconds busyTimeout);
+    OpenOutcome setUp(std::chrono::milliseconds busyTimeout, bool empty);
     OpenOutcome migrate();
     int apply(const JournalOperation& operation, std::map<SessionToken, std::int64_t>& sessions);
     OpenOutcome fail(int result);

@@ -2,7 +2,9 @@
 
 #include "journal/JournalFileAside.h"
 #include "journal/JournalQueue.h"
+#include "journal/JournalSpill.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -23,6 +25,9 @@ JournalWriter::JournalWriter(JournalQueue& queue, const JournalSettings& setting
     : queue_(queue), settings_(settings) {}
 
 void JournalWriter::run() {
+    // Opened at once, so rows another program spilled are taken in (and told) at the start, not
+    // only when this one has something to write.
+    open();
     for (;;) {
         const std::vector<JournalOperation> batch = nextBatch();
         if (batch.empty()) {
@@ -40,10 +45,7 @@ void JournalWriter::run() {
         }
     }
     const std::lock_guard lock(queue_.mutex);
-    if (!queue_.pending.empty()) {
-        queue_.tell("Passage journal: " + std::to_string(queue_.pending.size()) +
-                    " rows could not be written to " + settings_.path + " and are lost.");
-    }
+    spillWhatWaits(queue_, settings_.path);
     queue_.finished = true;
     queue_.changed.notify_all();
 }
@@ -70,6 +72,7 @@ bool JournalWriter::open() {
     }
     switch (store_.open(settings_.path, settings_.busyTimeout)) {
         case OpenOutcome::Ready:
+            takeInSpills();
             return true;
         case OpenOutcome::Damaged:
             return openAfterDamage(store_.message());
@@ -79,6 +82,11 @@ bool JournalWriter::open() {
                                std::to_string(store_.foundVersion()) + ", newer than this program's " +
                                std::to_string(currentSchemaVersion()) +
                                "; it is left as it is and nothing is journaled in this run.");
+            return false;
+        case OpenOutcome::Refused:
+            off_ = true;
+            fault("refused", "Passage journal: " + settings_.path + " is " + store_.message() +
+                                 "; it is left as it is and nothing is journaled in this run.");
             return false;
         case OpenOutcome::Failed:
             break;
@@ -101,6 +109,7 @@ bool JournalWriter::openAfterDamage(const std::string& reason) {
     queue_.tell("Passage journal: " + settings_.path + " was damaged (" + reason + "); it is kept as " +
                 aside + " and a new journal was started.");
     if (store_.open(settings_.path, settings_.busyTimeout) == OpenOutcome::Ready) {
+        takeInSpills();
         return true;
     }
     fault("open", "Passage journal: cannot open " + settings_.path + " (" + store_.message() +
@@ -117,14 +126,63 @@ bool JournalWriter::write(const std::vector<JournalOperation>& batch) {
     return false;
 }
 
+void JournalWriter::spillWhatWaits(JournalQueue& queue, const std::string& path) {
+    if (queue.pending.empty()) {
+        return;
+    }
+    std::size_t rows = 0;
+    for (const JournalOperation& operation : queue.pending) {
+        rows += rowsAddedBy(operation);
+    }
+    const std::vector<JournalOperation> left(queue.pending.begin(), queue.pending.end());
+    const std::string error = JournalSpill::append(path, left, queue.sessionRows);
+    if (error.empty()) {
+        queue.tell("Passage journal: " + std::to_string(rows) + " rows could not be written to " + path +
+                   "; they are kept in " + JournalSpill::pathOf(path) +
+                   " and go into the journal when it is next opened.");
+    } else {
+        queue.tell("Passage journal: " + std::to_string(rows) + " rows could not be written to " + path +
+                   " and are lost; they could not be kept in " + JournalSpill::pathOf(path) + " either (" +
+                   error + ").");
+        queue.status.lost += rows;
+    }
+    queue.settled += queue.pending.size();
+    queue.pending.clear();
+    queue.status.waiting = 0;
+    queue.changed.notify_all();
+}
+
+void JournalWriter::takeInSpills() {
+    for (const JournalSpill::Claimed& claimed : JournalSpill::claimAll(settings_.path, nextSpillToken_)) {
+        nextSpillToken_ += claimed.operations.size() + claimed.sessionRows.size() + 1;
+        store_.adoptSessions(claimed.sessionRows);
+        if (store_.write(claimed.operations) != SQLITE_OK) {
+            JournalSpill::release(claimed);
+            continue;
+        }
+        JournalSpill::taken(claimed);
+        std::size_t rows = 0;
+        for (const JournalOperation& operation : claimed.operations) {
+            rows += rowsAddedBy(operation);
+        }
+        queue_.tell("Passage journal: " + std::to_string(rows) + " rows kept in " + claimed.from +
+                    " when a program could not write them are in the journal now.");
+    }
+}
+
 void JournalWriter::settle(std::size_t committed, bool ok) {
     {
         const std::lock_guard lock(queue_.mutex);
+        JournalStatus& status = queue_.status;
+        // A writer left behind at the end finds its rows spilled already.
+        committed = std::min(committed, queue_.pending.size());
+        for (std::size_t i = 0; i < committed; ++i) {
+            status.waiting -= rowsAddedBy(queue_.pending[i]);
+        }
         queue_.pending.erase(queue_.pending.begin(),
                              queue_.pending.begin() + static_cast<std::ptrdiff_t>(committed));
-        JournalStatus& status = queue_.status;
+        queue_.settled += committed;
         status.written += committed;
-        status.waiting = queue_.pending.size();
         status.state = off_ ? JournalState::Off : ok ? JournalState::Writing : JournalState::Waiting;
         if (ok) {
             queue_.sessionRows = store_.sessions();
@@ -139,7 +197,10 @@ void JournalWriter::settle(std::size_t committed, bool ok) {
 
 void JournalWriter::dropEverything() {
     const std::lock_guard lock(queue_.mutex);
-    queue_.status.lost += queue_.pending.size();
+    for (const JournalOperation& operation : queue_.pending) {
+        queue_.status.lost += rowsAddedBy(operation);
+    }
+    queue_.settled += queue_.pending.size();
     queue_.pending.clear();
     queue_.status.waiting = 0;
     queue_.status.state = JournalState::Off;
@@ -162,14 +223,25 @@ void JournalWriter::recovered() {
 
 void JournalWriter::tellLost() {
     std::uint64_t lost = 0;
+    std::size_t waiting = 0;
     {
         const std::lock_guard lock(queue_.mutex);
         lost = queue_.status.lost;
+        waiting = queue_.status.waiting;
     }
-    if (lost > 0 && lostTold_ == 0 && !off_) {
-        lostTold_ = lost;
+    if (off_) {
+        return;
+    }
+    if (!losing_ && lost > lostTold_) {
+        losing_ = true;
         queue_.tell("Passage journal: more than " + std::to_string(settings_.backlogLimit) +
                     " rows waited for the disk; rows that came after them are lost.");
+    } else if (losing_ && waiting <= settings_.backlogLimit / 2) {
+        // The episode is over once there is room again; the next loss is told anew.
+        losing_ = false;
+        queue_.tell("Passage journal: " + std::to_string(lost - lostTold_) +
+                    " rows were lost while the disk did not keep up.");
+        lostTold_ = lost;
     }
 }
 

@@ -18,6 +18,20 @@ std::optional<Value> firstValue(const SqliteConnection& connection, const char* 
 
 }  // namespace
 
+std::string immutableUri(const std::string& path) {
+    constexpr const char* Digits = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '?' || c == '#' || c == '%') {
+            uri += {'%', Digits[byte >> 4], Digits[byte & 0x0F]};
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 int SqliteConnection::open(const std::string& path, int flags) {
     close();
     const int result = sqlite3_open_v2(path.c_str(), &handle_, flags, nullptr);

@@ -33,6 +33,10 @@ private:
     sqlite3* handle_ = nullptr;
 };
 
+// The URI of a database file that nothing changes while it is read (SQLite's immutable=1): no
+// lock, no WAL, no shared-memory file is made beside it. Open it with SQLITE_OPEN_URI.
+std::string immutableUri(const std::string& path);
+
 // One prepared statement, finalized when this goes. Indices of bind calls start at 1, of columns at 0.
 class SqliteStatement {
 public:

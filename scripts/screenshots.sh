@@ -19,9 +19,7 @@ if [ ${#scenes[@]} -eq 0 ]; then
   mapfile -t scenes < <("$program" --list)
 fi
 # Each scene in its own process: the device stack and the debug log live once per process.
-# The debug logs and the passage journal go to a folder of their own.
-logs=$(mktemp -d)
-trap 'rm -rf "$logs"' EXIT
+# The program keeps its journal, profile and debug logs in a temporary folder of its own.
 status=0
 mkdir -p "$output/scale-200" "$output/dark"
 for scene in "${scenes[@]}"; do
@@ -31,8 +29,7 @@ for scene in "${scenes[@]}"; do
       scale-200) run=(env QT_SCALE_FACTOR=2 "$program" "$scene" "$output/scale-200") ;;
       dark) run=(env "$program" --dark "$scene" "$output/dark") ;;
     esac
-    if ! TEMP="$logs" QUORVEX_PORT_DIR="$logs/ports" XDG_DATA_HOME="$logs" \
-        xvfb-run -a -s "-screen 0 2560x2048x24" "${run[@]}"; then
+    if ! xvfb-run -a -s "-screen 0 2560x2048x24" "${run[@]}"; then
       echo "scene $scene ($variant) failed" >&2
       status=1
     fi

@@ -1,16 +1,16 @@
 #include "session/ConsoleRules.h"
 
-#include "session/ConnectFailureCause.h"
-#include "session/ConsoleLogBlocks.h"
-#include "session/ConsoleTexts.h"
-#include "session/EventTexts.h"
-#include "session/FirmwareWindow.h"
 #include "device/ChannelRegistry.h"
 #include "device/CommandDescriptor.h"
 #include "device/DeviceState.h"
 #include "device/FailureNotice.h"
 #include "device/IUserInterface.h"
 #include "device/QuorvexMessages.h"
+#include "session/ConnectFailureCause.h"
+#include "session/ConsoleLogBlocks.h"
+#include "session/ConsoleTexts.h"
+#include "session/EventTexts.h"
+#include "session/FirmwareWindow.h"
 #include "support/communication/PortGroupDenial.h"
 #include "support/communication/RfcommLink.h"
 #include "support/communication/SerialSettings.h"
@@ -91,6 +91,7 @@ bool ConsoleRules::connect(platform::HWND window,
     LogBeacon::log(context, DebugLevel1, L" ");
     view_.beginWait();
     port_ = settings.devicePath();
+    disconnectAsked_ = false;
     pendingEnd_.reset();
     pendingReason_.clear();
     logConnectionSettings(settings);
@@ -138,6 +139,7 @@ void ConsoleRules::reportConnectFailure(const char* context, const std::string& 
 }
 
 void ConsoleRules::disconnect() {
+    disconnectAsked_ = true;
     view_.beginWait();
     device_.disconnect();
 }
@@ -234,6 +236,11 @@ void ConsoleRules::onCommunicationsFailure(platform::UINT message, const Failure
 }
 
 bool ConsoleRules::onInit() {
+    // An answer that crossed the operator's disconnect finds the unit's state already cleared
+    // (firmware 0.0000): the session ends as a disconnection, not as a unit refused.
+    if (disconnectAsked_) {
+        return false;
+    }
     const DeviceState& state = *device_.getDeviceState();
     setModel(platform::widen(state.identity().model));
     const FirmwareVersion version = firmwareVersionOf(state.firmware());

@@ -78,6 +78,8 @@ private:
     IConsoleView& view_;
     bool gpsPolling_ = false;
     bool connectOutstanding_ = false;
+    // The operator asked to disconnect since the last connect.
+    bool disconnectAsked_ = false;
     int passageCount_ = 0;
     int ignoredCount_ = 0;
     // Why the connection is ending, once the console itself has asked the stack to disconnect.

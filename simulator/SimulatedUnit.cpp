@@ -54,6 +54,14 @@ std::string SimulatedUnit::start() {
     if (std::string error = scenarioSteps(options_, steps); !error.empty()) {
         return error;
     }
+    RoutePassagePlan routePassage;
+    if (options_.routeStand.route) {
+        if (std::string error =
+                planRoutePassage(options_.routeStand, std::chrono::system_clock::now(), routePassage);
+            !error.empty()) {
+            return error;
+        }
+    }
     const auto opened = options_.device ? unit_.openDevice(*options_.device) : unit_.openPseudoTerminal();
     if (opened != 0) {
         return "the simulated unit cannot open " + options_.device.value_or("a pseudo-terminal") +
@@ -68,6 +76,9 @@ std::string SimulatedUnit::start() {
     scheduleScenario(unit_, steps);
     if (options_.passageEvery.count() > 0) {
         unit_.schedule(options_.passageEvery, options_.passageEvery, [this] { unit_.passage({}); });
+    }
+    if (options_.routeStand.route) {
+        scheduleRoutePassage(unit_, routePassage, std::chrono::system_clock::now());
     }
     return {};
 }

@@ -122,6 +122,16 @@ const std::map<std::string_view, Setter>& valueOptions() {
         {"wake",
          [](std::string_view v, SimulatorOptions& o) { return read(v, o.profile.wakeBytes, 0, 1024); }},
         {"passage-every", [](std::string_view v, SimulatorOptions& o) { return readMs(v, o.passageEvery); }},
+        {"acknowledged-log",
+         [](std::string_view v, SimulatorOptions& o) { return !(o.acknowledgedLog = v)->empty(); }},
+        {"route", [](std::string_view v, SimulatorOptions& o) { return !(o.routeStand.route = v)->empty(); }},
+        {"route-marker",
+         [](std::string_view v, SimulatorOptions& o) { return !(o.routeStand.marker = v).empty(); }},
+        {"launch", [](std::string_view v, SimulatorOptions& o) { return readLaunch(v, o.routeStand); }},
+        {"pig-speed",
+         [](std::string_view v, SimulatorOptions& o) {
+             return read(v, o.routeStand.metresPerSecond, 0.01, 1000.0);
+         }},
     };
     return options;
 }
@@ -173,6 +183,9 @@ void applyDemo(SimulatorOptions& options) {
 std::string checkSimulatorOptions(const SimulatorOptions& options) {
     if (options.device && options.registerCom && options.comNumber) {
         return "--com with a number links a new pseudo-terminal; a --device keeps its own name";
+    }
+    if (options.routeStand.route.has_value() == options.routeStand.marker.empty()) {
+        return "--route FILE and --route-marker NAME go together";
     }
     return options.profile.validate();
 }
@@ -227,8 +240,20 @@ std::string_view simulatorOptionsHelp() {
   --reply-timeout MS       wait for the console's answer to a frame (default 1000)
   --wake N                 N wake bytes 0x5E ahead of every frame (default 0)
   --passage-every MS       report a pig passage on channel 1 every MS ms
+  --acknowledged-log FILE  append a line to FILE for each event the console acknowledged, as
+                           it is acknowledged: "passage SECONDS.MICROSECONDS", "ignored
+                           SECONDS.MICROSECONDS" (the unit's time of the event) or "trigger"
   --scenario FILE|NAME     run the timed steps of a scenario file, or of a shipped scenario
                            (see below)
+  --route FILE             a pig run along a pipeline's route file (GeoJSON, GPX, KML, Shapefile,
+                           GeoPackage); the unit stands at the marker --route-marker names, its
+                           GPS fix the marker's position, and reports the passage when the pig
+                           passes (a few per cent sooner or later than its speed says)
+  --route-marker NAME      the marker the unit stands at
+  --launch NAME[@WHEN]     where and when the pig is launched (default: the route's first marker,
+                           at the start); WHEN is +SECONDS from the start or a UTC time such as
+                           2026-12-08T15:00:00Z
+  --pig-speed M/S          the pig's planned speed in metres a second (default 2)
 )";
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simulator/RouteStand.h"
 #include "simulator/UnitProfile.h"
 
 #include <boost/program_options/option.hpp>
@@ -23,6 +24,9 @@ struct SimulatorOptions {
     std::optional<std::filesystem::path> scenario;
     std::string shippedScenario;  // a scenario that comes with the simulator ("demo" with --demo)
     std::chrono::milliseconds passageEvery{0};
+    // Where each event the console acknowledged is listed (what it was told it received).
+    std::optional<std::filesystem::path> acknowledgedLog;
+    RouteStand routeStand;  // --route and its options: a passage when the pig of a run passes
     bool readStdin = true;
     bool help = false;
     bool version = false;

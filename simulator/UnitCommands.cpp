@@ -1,3 +1,4 @@
+#include "simulator/AcknowledgedEvents.h"
 #include "simulator/UnitSimulator.h"
 
 #include <charconv>
@@ -176,6 +177,11 @@ void UnitSimulator::onAccepted(const OutgoingFrame& frame, LinkReply reply) {
     }
     if ((frame.mask & (PassageBit | IgnoredBit)) != 0) {
         ++counters_.passagesSent;
+    }
+    if (acknowledgedLog_ && reply == LinkReply::Acknowledge) {
+        for (const std::string& line : acknowledgedEvents(frame)) {
+            acknowledgedLog_(line);
+        }
     }
 }
 

@@ -111,6 +111,12 @@ public:
     void schedule(std::chrono::milliseconds delay, std::chrono::milliseconds period,
                   std::function<void()> action);
 
+    // Called on the unit's thread with a line for each passage, ignored event and recording
+    // trigger a console acknowledged (see acknowledgedEvents()); set it before start().
+    void setAcknowledgedLog(std::function<void(const std::string&)> log) {
+        acknowledgedLog_ = std::move(log);
+    }
+
     // Observation.
     UnitStatus status() const;
     // Every line received, line feed included, oldest first (the latest MaxLines of them).
@@ -192,6 +198,7 @@ private:
     std::deque<std::function<void()>> posted_;
 
     // Unit thread only.
+    std::function<void(const std::string&)> acknowledgedLog_;
     LinkSender link_;
     FaultPlan faults_;
     std::multimap<Clock::time_point, std::function<void()>> timers_;

@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
         settings.path = *path;
         settings.notify = [&session](const std::string& text) { session.reportJournal(text); };
         journal = std::make_unique<quorvex::journal::Journal>(std::move(settings));
-        session.setJournal(journal.get());
+        session.setJournal(journal.get(), options.journalWait);
     }
     std::unique_ptr<quorvex::link::Publisher> publisher;
     if (options.publish && journal) {

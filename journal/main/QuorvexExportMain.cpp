@@ -39,9 +39,11 @@ int main(int argc, char** argv) {
         std::cerr << "quorvex-export: " << error << std::endl;
         return 1;
     }
-    std::cerr << "quorvex-export: " << counts.written << " rows written to " << options.output;
+    std::cerr << "quorvex-export: " << counts.written << " rows written to "
+              << (options.output == StandardOutput ? "standard output" : options.output);
     if (counts.unplaced > 0) {
-        std::cerr << "; " << counts.unplaced << " without a position left out";
+        std::cerr << "; " << counts.unplaced << " without a position"
+                  << (options.format == ExportFormat::Gpx ? " left out" : "");
     }
     std::cerr << std::endl;
     return 0;

@@ -1,6 +1,7 @@
-# bash completion for quorvex-console, quorvex-cli, quorvex-sim and quorvex-export. The options are read from the
-# program's own --help, so they follow the program; the values of the options that name things
-# on this machine (ports, files, models) are offered here.
+# bash completion for quorvex-console, quorvex-cli, quorvex-sim, quorvex-export and
+# quorvex-route. The options are read from the program's own --help, so they follow the program;
+# the values of the options that name things on this machine (ports, files, models) are offered
+# here.
 
 # COM numbers of the port directory, and the serial devices a unit shows up as.
 _quorvex_ports() {
@@ -29,7 +30,7 @@ _quorvex() {
             [[ $cur == /* ]] && _filedir
             return
             ;;
-        --device | --scenario | --journal)
+        --device | --scenario | --journal | --route)
             _filedir
             return
             ;;
@@ -51,7 +52,8 @@ _quorvex() {
             ;;
         --serial | --firmware | --rate | --records | --gain | --clipping | --battery | \
             --battery-period | --battery-duration | --gps | --retries | --reply-timeout | --wake | \
-            --passage-every | --battery-drain | --from | --to | --session)
+            --passage-every | --battery-drain | --from | --to | --session | --near | \
+            --route-marker | --launch | --pig-speed)
             return
             ;;
     esac
@@ -61,4 +63,4 @@ _quorvex() {
         COMPREPLY=($(compgen -W '$(_quorvex_options "$1")' -- "$cur"))
     fi
 }
-complete -F _quorvex quorvex-console quorvex-cli quorvex-sim quorvex-export
+complete -F _quorvex quorvex-console quorvex-cli quorvex-sim quorvex-export quorvex-route

@@ -6,9 +6,12 @@
 #include "screenshots/ScreenshotScene.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPalette>
+#include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -31,6 +34,20 @@ QPalette darkPalette() {
     return palette;
 }
 
+// The scenes make up sessions, notes and window placements: they go to a folder of the
+// program's own, never into the user's journal, profile or debug logs, however it is started.
+bool useOwnFolders(const QTemporaryDir& folder) {
+    if (!folder.isValid()) {
+        return false;
+    }
+    const QByteArray path = QFile::encodeName(folder.path());
+    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "TEMP"}) {
+        ::setenv(name, path.constData(), 1);
+    }
+    ::setenv("QUORVEX_PORT_DIR", (path + "/ports").constData(), 1);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,6 +66,11 @@ int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: quorvex-screenshots --list | [--dark] SCENE OUTPUT_DIR\n");
         return 2;
+    }
+    const QTemporaryDir own;
+    if (!useOwnFolders(own)) {
+        std::fprintf(stderr, "quorvex-screenshots: no temporary folder of its own can be made\n");
+        return 1;
     }
     QApplication application(argc, argv);
     if (dark) {

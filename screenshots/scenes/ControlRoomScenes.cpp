@@ -14,7 +14,7 @@ using namespace std::chrono_literals;
 using quorvex::console::ControlRoomSettings;
 
 // Port 9 of this machine (discard) has no broker: the link is offline at once.
-const ControlRoomSettings Unreachable{"mqtt://field@127.0.0.1:9/quorvex", "secret", "", "", ""};
+const ControlRoomSettings Unreachable{"mqtt://field@127.0.0.1:9/quorvex", "secret", "", "", "", ""};
 
 const RegisterScene pane("control-room-pane", [](SceneContext& context) {
     SilentServices services;

@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -171,6 +172,15 @@ int main(int argc, char** argv) {
         std::cerr << "quorvex-sim: " << error << std::endl;
         return 2;
     }
+    RoutePassagePlan routePassage;
+    if (options.routeStand.route) {
+        if (const std::string error =
+                planRoutePassage(options.routeStand, std::chrono::system_clock::now(), routePassage);
+            !error.empty()) {
+            std::cerr << "quorvex-sim: " << error << std::endl;
+            return 2;
+        }
+    }
 
     UnitSimulator unit(options.profile);
     const auto opened = options.device ? unit.openDevice(*options.device) : unit.openPseudoTerminal();
@@ -196,14 +206,31 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
 
+    std::ofstream acknowledged;
+    if (options.acknowledgedLog) {
+        acknowledged.open(*options.acknowledgedLog, std::ios::app);
+        if (!acknowledged) {
+            std::cerr << "quorvex-sim: cannot open " << options.acknowledgedLog->string() << std::endl;
+            return 1;
+        }
+        // Each line is flushed as it is acknowledged, so a reader sees it at once.
+        unit.setAcknowledgedLog(
+            [&acknowledged](const std::string& line) { acknowledged << line << std::endl; });
+    }
     unit.start();
     scheduleScenario(unit, steps);
     if (options.passageEvery.count() > 0) {
         unit.schedule(options.passageEvery, options.passageEvery, [&unit] { unit.passage({}); });
     }
+    if (options.routeStand.route) {
+        scheduleRoutePassage(unit, routePassage, std::chrono::system_clock::now());
+    }
     std::cout << "quorvex-sim: " << options.profile.deviceName() << ", firmware " << options.profile.firmware
               << ", on " << unit.portName() << (com != 0 ? " (COM" + std::to_string(com) + ")" : "")
               << std::endl;
+    if (options.routeStand.route) {
+        std::cout << "quorvex-sim: " << routePassage.text << std::endl;
+    }
 
     serve(unit, options.readStdin, signals);
 

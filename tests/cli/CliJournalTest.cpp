@@ -79,9 +79,12 @@ TEST_F(CliJournalTest, AThousandPassagesBecomeAThousandRowsInOrderInOneSessionWi
     expectEvent("gps", {"\"quality\":2"});
     sendPassages(*unit_, 1000);
     ASSERT_TRUE(waitForPassages(*cli_, 1000));
-    control("ignored 8");
+    // The demo's pig on channel 3 is heard on another frequency: the unit sends the code of
+    // channel 3, and every place shows channel 3 with its name.
+    control("ignored 3");
+    expectEvent("ignored", {"\"channel\":3,\"channelName\":\"QUORVEX 3\""});
     control("trigger 8");
-    expectEvent("recordingTriggered");
+    expectEvent("recordingTriggered", {"\"channel\":8,\"channelName\":\"Mag\""});
     cli_->sendLine("disconnect");
     ASSERT_EQ(0, cli_->waitForExit()) << cli_->transcript();
 
@@ -101,7 +104,8 @@ TEST_F(CliJournalTest, AThousandPassagesBecomeAThousandRowsInOrderInOneSessionWi
         EXPECT_NEAR(static_cast<double>(*row.unitTime), static_cast<double>(row.received), 10e6);
     }
     EXPECT_EQ(EventKind::Ignored, entries[1000].event.kind);
-    EXPECT_EQ("", entries[1000].event.channelName) << "the unit's own code, not the console's channel";
+    EXPECT_EQ(3, entries[1000].event.channel) << "the console's channel, not the unit's code 4";
+    EXPECT_EQ("QUORVEX 3", entries[1000].event.channelName);
     EXPECT_EQ(EventKind::Trigger, entries[1001].event.kind);
     EXPECT_EQ("Mag", entries[1001].event.channelName);
     EXPECT_FALSE(entries[1001].event.unitTime.has_value());

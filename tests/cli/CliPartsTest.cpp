@@ -88,6 +88,9 @@ TEST(CliOptionsTest, ErrorsNameTheOffendingOption) {
         {{"--port", "ttyS0"}, "--port ttyS0: not a COM port (COM3) or a device path (/dev/ttyUSB0)"},
         {{"--simulate", "--rate=0"}, "bad value \"0\" for --rate"},
         {{"--simulate", "--com", "3"}, "--com N belongs to quorvex-sim; with --simulate use --com auto"},
+        {{"--simulate", "--journal-wait", "0"}, "--journal-wait takes milliseconds, 1 to 60000"},
+        {{"--simulate", "--journal-wait", "50ms"}, "--journal-wait takes milliseconds, 1 to 60000"},
+        {{"--simulate", "--journal-wait", "60001"}, "--journal-wait takes milliseconds, 1 to 60000"},
     };
     for (const auto& [args, expected] : rows) {
         CliOptions options;
@@ -103,6 +106,10 @@ TEST(CliOptionsTest, ValuesFollowOrAreJoinedAndTheLastOneCounts) {
     EXPECT_EQ(20, simulated.unit.profile.streamRate);
     EXPECT_EQ(2, simulated.unit.profile.recordsPerFrame);
     EXPECT_FALSE(simulated.unit.readStdin);
+    EXPECT_EQ(50, simulated.journalWait.count()) << "the acknowledgement's default wait for the disk";
+    CliOptions waiting;
+    ASSERT_EQ("", parse({"--simulate", "--journal-wait=250"}, waiting));
+    EXPECT_EQ(250, waiting.journalWait.count());
 
     CliOptions joined;
     ASSERT_EQ("", parse({"--port=/dev/ttyUSB0"}, joined));

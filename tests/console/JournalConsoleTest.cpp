@@ -1,14 +1,24 @@
 // The console journals what the unit reports beside its window, and says once, in the log tab and
 // the status bar, when the journal cannot write.
+#include "console/NoteDelegate.h"
 #include "console/PassagesModel.h"
 #include "console/PassagesTab.h"
+#include "console/widgets/JournalEntryDlg.h"
+#include "console/widgets/PigPassageDlg.h"
 #include "journal/Journal.h"
 #include "journal/JournalReader.h"
-#include "console/widgets/PigPassageDlg.h"
 #include "tests/console/ConsoleFixture.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTest>
+
+#include <sqlite3.h>
 
 #include <fstream>
 
@@ -33,6 +43,73 @@ protected:
         EXPECT_NE(nullptr, tab);
         window().findChild<QTabWidget*>()->setCurrentWidget(tab);
         return *tab;
+    }
+
+    // The journal rows opened from the tab, by their window titles.
+    static std::vector<console::JournalEntryDlg*> openedRows() {
+        std::vector<console::JournalEntryDlg*> opened;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<console::JournalEntryDlg*>(widget);
+                dialog && dialog->isVisible()) {
+                opened.push_back(dialog);
+            }
+        }
+        return opened;
+    }
+
+    // Opens the table's row (as sorted and filtered) with Return.
+    console::JournalEntryDlg* openWithReturn(int row) const {
+        QTableView& view = passages().view();
+        view.setFocus();
+        view.setCurrentIndex(view.model()->index(row, console::PassagesModel::Kind));
+        for (auto* dialog : openedRows()) {
+            dialog->close();
+        }
+        QTest::keyClick(&view, Qt::Key_Return);
+        const auto opened = openedRows();
+        return opened.size() == 1 ? opened[0] : nullptr;
+    }
+
+    static QString field(const console::JournalEntryDlg& dialog, const QString& label) {
+        for (const auto& [name, value] : dialog.shownFields()) {
+            if (name == label) {
+                return value;
+            }
+        }
+        return QStringLiteral("(not shown)");
+    }
+
+    // `count` rows a second apart from `first` seconds after a morning.
+    void writeRows(int count, int first = 0) const {
+        journal::JournalSettings settings;
+        settings.path = journalPath();
+        journal::Journal journal(settings);
+        const auto session = journal.beginSession({1, "/dev/ttyUSB0"});
+        for (int i = 0; i < count; ++i) {
+            journal::EventRow row;
+            row.unitTime =
+                journal::Microseconds{1796601600000000} + (first + i) * journal::Microseconds{1000000};
+            row.received = *row.unitTime;
+            journal.addEvent(session, row);
+        }
+        ASSERT_TRUE(journal.waitUntilWritten(std::chrono::seconds(20)));
+    }
+
+    // The first column of the first row of a query on the journal, as text.
+    std::string query(const std::string& sql) const {
+        sqlite3* db = nullptr;
+        std::string answer = "(no answer)";
+        if (sqlite3_open_v2(journalPath().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_exec(
+                db, sql.c_str(),
+                [](void* out, int, char** values, char**) {
+                    *static_cast<std::string*>(out) = values[0] != nullptr ? values[0] : "NULL";
+                    return 0;
+                },
+                &answer, nullptr);
+        }
+        sqlite3_close(db);
+        return answer;
     }
 
     int logLinesWith(const QString& text) const {
@@ -70,9 +147,9 @@ TEST_F(JournalConsoleTest, AJournalThatCannotBeWrittenIsSaidOnceAndItsWaitingRow
     control("passage 2");
     ASSERT_TRUE(waitFor([&] { return window().passageCount() == 2; }));
     ASSERT_TRUE(waitFor([&] {
-        return window().journalStatusText() == QStringLiteral("Journal: 4 rows waiting");
+        return window().journalStatusText() == QStringLiteral("Journal: 3 rows waiting");
     })) << window().journalStatusText().toStdString()
-        << " (the session, its unit and two passages)";
+        << " (the session and two passages: rows, not the unit's change to the session's row)";
     EXPECT_EQ(1, logLinesWith(QStringLiteral("Passage journal:")));
 }
 
@@ -136,6 +213,144 @@ TEST_F(JournalConsoleTest, ALongJournalIsReadAPageAtATimeAsTheListScrolls) {
     }
     EXPECT_EQ(1000, model.rowCount());
     EXPECT_EQ(1, model.entry(999).id);
+}
+
+TEST_F(JournalConsoleTest, EachKindOpensAsWhatItIsFromTheJournalWithTheChannelTheUnitMeant) {
+    start({"--simulate", "--journal", QString::fromStdString(journalPath())});
+    ASSERT_TRUE(waitForStreaming());
+    console::PassagesModel& model = passages().model();
+    control("passage 1 57.5 -2.25 101.5");
+    control("ignored 3 52.25 1.5 3");
+    control("trigger 8");
+    ASSERT_TRUE(waitFor([&] { return model.rowCount() == 3; }));
+    for (auto* alarm : console::PigPassageDlg::openDialogs()) {
+        alarm->close();
+    }
+    ASSERT_TRUE(
+        model.setData(model.index(2, console::PassagesModel::Note), QStringLiteral("Valve 7"), Qt::EditRole));
+    const struct {
+        int row;
+        QString title, channel, latitude;
+    } kinds[] = {
+        {0, QStringLiteral("QUORVEX - Recording trigger (from the journal)"), QStringLiteral("8 (Mag)"),
+         QStringLiteral("(not shown)")},
+        {1, QStringLiteral("QUORVEX - Ignored event (from the journal)"), QStringLiteral("3 (QUORVEX 3)"),
+         QStringLiteral("52.250000")},
+        {2, QStringLiteral("QUORVEX - Pig passage (from the journal)"), QStringLiteral("1 (QUORVEX 1)"),
+         QStringLiteral("57.500000")},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.title.toStdString());
+        EXPECT_EQ(kind.channel, model.index(kind.row, console::PassagesModel::Channel).data());
+        console::JournalEntryDlg* opened = openWithReturn(kind.row);
+        ASSERT_NE(nullptr, opened);
+        EXPECT_EQ(kind.title, opened->windowTitle());
+        EXPECT_EQ(kind.channel, field(*opened, QStringLiteral("Channel")));
+        EXPECT_EQ(kind.latitude, field(*opened, QStringLiteral("Latitude")));
+        EXPECT_EQ(model.index(kind.row, console::PassagesModel::UtcTime).data(),
+                  field(*opened, QStringLiteral("Time (UTC)")));
+        opened->close();
+    }
+    console::JournalEntryDlg* passage = openWithReturn(2);
+    ASSERT_NE(nullptr, passage);
+    EXPECT_EQ(QStringLiteral("Valve 7"), field(*passage, QStringLiteral("Note")));
+    EXPECT_TRUE(console::PigPassageDlg::openDialogs().empty()) << "an old row is no new alarm";
+    passage->close();
+}
+
+TEST_F(JournalConsoleTest, ClosingTheConsoleAsAStopSignalDoesEndsTheSessionWithItsReasonAndTime) {
+    start({"--simulate", "--journal", QString::fromStdString(journalPath())});
+    ASSERT_TRUE(waitForStreaming());
+    ASSERT_TRUE(waitFor([&] { return query("SELECT count(*) FROM sessions") == "1"; }));
+    window().close();
+    telvane_.reset();
+    EXPECT_EQ("1|operator|console closed|1",
+              query("SELECT count(*) || '|' || end_reason || '|' || end_text || '|' || "
+                    "(disconnected_us >= connected_us) FROM sessions"));
+}
+
+TEST_F(JournalConsoleTest, ThePassagesTabSortsFiltersByKindAndNamesItsParts) {
+    start({"--simulate", "--journal", QString::fromStdString(journalPath())});
+    ASSERT_TRUE(waitForStreaming());
+    console::PassagesTab& tab = passages();
+    control("passage 2");
+    control("ignored 3");
+    control("passage 1");
+    control("trigger 8");
+    ASSERT_TRUE(waitFor([&] { return tab.model().rowCount() == 4; }));
+    QAbstractItemModel& shown = *tab.view().model();
+    const auto column = [&](int index) {
+        QStringList texts;
+        for (int row = 0; row < shown.rowCount(); ++row) {
+            texts << shown.index(row, index).data().toString();
+        }
+        return texts;
+    };
+    tab.view().sortByColumn(console::PassagesModel::Channel, Qt::AscendingOrder);
+    EXPECT_EQ((QStringList{"1 (QUORVEX 1)", "2 (QUORVEX 2)", "3 (QUORVEX 3)", "8 (Mag)"}),
+              column(console::PassagesModel::Channel));
+    tab.view().sortByColumn(console::PassagesModel::Kind, Qt::DescendingOrder);
+    EXPECT_EQ((QStringList{"trigger", "passage", "passage", "ignored"}),
+              column(console::PassagesModel::Kind));
+    const struct {
+        int index;
+        QStringList kinds;
+    } filters[] = {{1, {"passage", "passage"}},
+                   {2, {"ignored"}},
+                   {3, {"trigger"}},
+                   {0, {"trigger", "passage", "passage", "ignored"}}};
+    for (const auto& filter : filters) {
+        tab.kindFilter().setCurrentIndex(filter.index);
+        EXPECT_EQ(filter.kinds, column(console::PassagesModel::Kind))
+            << tab.kindFilter().currentText().toStdString();
+    }
+    EXPECT_EQ(QStringLiteral("Passage journal"), tab.view().accessibleName());
+    EXPECT_EQ(QStringLiteral("Kind"), tab.kindFilter().accessibleName());
+    const auto* sessions = tab.findChildren<QComboBox*>().value(0);
+    ASSERT_NE(nullptr, sessions);
+    EXPECT_EQ(QStringLiteral("Session"), sessions->accessibleName());
+}
+
+TEST_F(JournalConsoleTest, RowsAnotherProgramWritesAppearWithoutMovingTheOperatorsPlaceOrSelection) {
+    writeRows(600);
+    start({"--journal", QString::fromStdString(journalPath())});
+    console::PassagesTab& tab = passages();
+    console::PassagesModel& model = tab.model();
+    ASSERT_TRUE(waitFor([&] { return model.rowCount() > 0; }));
+    tab.view().resize(600, 300);
+    tab.view().scrollTo(tab.view().model()->index(100, 0), QAbstractItemView::PositionAtTop);
+    tab.view().selectRow(103);
+    const std::int64_t top = model.entry(tab.view().indexAt(QPoint(0, 0)).row()).id;
+    const std::int64_t selected = model.entry(tab.view().selectionModel()->selectedRows().value(0).row()).id;
+    writeRows(3, 600);  // another program, later: the All filter shows them without being chosen again
+    ASSERT_TRUE(waitFor([&] { return model.rowCount() >= 203; })) << model.rowCount();
+    EXPECT_EQ(603, model.entry(0).id);
+    EXPECT_EQ(top, model.entry(tab.view().indexAt(QPoint(0, 0)).row()).id) << "the list did not jump";
+    ASSERT_EQ(1, tab.view().selectionModel()->selectedRows().size());
+    EXPECT_EQ(selected, model.entry(tab.view().selectionModel()->selectedRows()[0].row()).id);
+}
+
+TEST_F(JournalConsoleTest, ANoteLongerThanItsStatedLimitIsRefusedAndNeverCutSilently) {
+    writeRows(1);
+    start({"--journal", QString::fromStdString(journalPath())});
+    console::PassagesTab& tab = passages();
+    console::PassagesModel& model = tab.model();
+    ASSERT_TRUE(waitFor([&] { return model.rowCount() == 1; }));
+    const QModelIndex note = model.index(0, console::PassagesModel::Note);
+    EXPECT_FALSE(model.setData(note, QString(40003, u'x'), Qt::EditRole));
+    EXPECT_EQ(QString(), note.data()) << "nothing of it kept";
+    const QString longest(console::PassagesModel::NoteLimit, u'y');
+    EXPECT_TRUE(model.setData(note, longest, Qt::EditRole));
+
+    tab.view().edit(tab.view().model()->index(0, console::PassagesModel::Note));
+    auto* editor = tab.view().viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(nullptr, editor);
+    EXPECT_EQ(QStringLiteral("A note holds up to 4,000 characters."), editor->toolTip());
+    editor->selectAll();
+    editor->insert(QString(console::PassagesModel::NoteLimit + 3, u'z'));
+    EXPECT_EQ(QStringLiteral("A note holds up to 4,000 characters. The rest was not taken."),
+              editor->toolTip());
+    EXPECT_EQ(console::PassagesModel::NoteLimit, editor->text().size());
 }
 
 }  // namespace

@@ -85,13 +85,16 @@ TEST_F(DispatchRecords, OutOfRangeMicrosecondsAreClampedAndLogged) {
         logAt(Warning));
 }
 
-TEST_F(DispatchRecords, AnIgnoredEventKeepsItsChannelAsSent) {
+TEST_F(DispatchRecords, AnIgnoredEventsChannelCodeIsRenumberedLikeAPassages) {
     setUnit("M410 1", firmwareWord(96));
     stack_.deviceState_.setRecording(true);
     const auto posted = dispatch(passagePayload(0x0080));
     ASSERT_EQ(1u, posted.size());
     EXPECT_EQ(WM_QUORVEX_ON_IGNORED_EVT, posted[0].message);
-    EXPECT_EQ(4, recordOf<PassageRecord>(posted[0]).values[3]);
+    EXPECT_EQ(8, recordOf<PassageRecord>(posted[0]).values[3]) << "code 4 of an M410 at 0.96 is Mag";
+    setUnit("M450 1", firmwareWord(96));
+    EXPECT_EQ(3, recordOf<PassageRecord>(dispatch(passagePayload(0x0080))[0]).values[3])
+        << "the demo's pig on channel 3 is sent as code 4";
     EXPECT_EQ(52.5, recordOf<PassageRecord>(posted[0]).latitude);
     EXPECT_FALSE(stack_.deviceState_.recording());
 }

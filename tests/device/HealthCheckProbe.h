@@ -86,6 +86,7 @@ public:
     void startRecording() override {}
     void stopRecording() override {}
     void popQueue() override { note("popQueue"); }
+    void setAcknowledgementGate(IAcknowledgementGate*) override {}
 
     // Counts finished checks, so a test can step in time with the health check thread.
     zeph::platform::DWORD checkHealth() override {

@@ -139,10 +139,8 @@ TEST_F(JournalExportTest, CsvAndGeoJsonReadBackThroughPythonWithEveryValue) {
     const std::string csv = fileText(folder_.path() / "passages.csv");
     EXPECT_EQ(0u,
               csv.find("id,session,kind,unit_time_utc,received_utc,channel,channel_name,latitude,longitude,"
-                       "elevation,gps_quality,hdop,folder,model,serial_number,port,note\r\n"));
-    EXPECT_NE(std::string::npos, csv.find(",F\xEF\xBF\xBD"
-                                          "1,"))
-        << "a byte that is no UTF-8 is replaced";
+                       "elevation,gps_quality,hdop,folder,model,serial_number,port,note,journal\r\n"));
+    EXPECT_NE(std::string::npos, csv.find(",F\\xFF1,")) << "a byte that is no UTF-8 is kept, escaped";
     EXPECT_NE(std::string::npos, csv.find(",-0.0000001,")) << "no exponent";
 }
 
@@ -210,7 +208,8 @@ TEST(ExportOptionsTest, CommandLinesAreReadOrRefusedWithAReason) {
         std::optional<Microseconds> from;
     } cases[] = {
         {{"day.csv"}, "", ExportFormat::Csv, std::nullopt},
-        {{"day.GPX"}, "give --format csv|gpx|geojson, or name the file .csv, .gpx or .geojson", {}, {}},
+        {{"day.GPX"}, "", ExportFormat::Gpx, std::nullopt},
+        {{"day.txt"}, "give --format csv|gpx|geojson, or name the file .csv, .gpx or .geojson", {}, {}},
         {{"--format", "gpx", "day.xml"}, "", ExportFormat::Gpx, std::nullopt},
         {{"day.geojson", "--from", "2026-12-07"}, "", ExportFormat::GeoJson, 1796601600000000},
         {{"day.json", "--from", "2026-12-07T00:00:01.5Z"}, "", ExportFormat::GeoJson, 1796601601500000},

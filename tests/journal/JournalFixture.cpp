@@ -2,6 +2,8 @@
 
 #include "journal/SqliteConnection.h"
 
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace quorvex::test {
@@ -71,6 +73,21 @@ void JournalTest::execute(const std::string& file, const std::string& sql) {
     SqliteConnection connection;
     ASSERT_EQ(SQLITE_OK, connection.open(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
     ASSERT_EQ(SQLITE_OK, connection.execute(sql.c_str())) << connection.message();
+}
+
+std::string bytesOf(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+std::size_t occurrences(const std::string& text, const std::string& fragment) {
+    std::size_t count = 0;
+    for (auto at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) {
+        ++count;
+    }
+    return count;
 }
 
 EventRow passageRow(int index) {

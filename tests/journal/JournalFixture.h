@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,6 +45,10 @@ protected:
     TemporaryFolder folder_;
     NoticeLog notices_;
 };
+
+// A file's bytes ("" when it cannot be read), and how often a fragment stands in a text.
+std::string bytesOf(const std::filesystem::path& path);
+std::size_t occurrences(const std::string& text, const std::string& fragment);
 
 // A passage with values that differ from row to row.
 journal::EventRow passageRow(int index);

@@ -9,17 +9,18 @@ cd "$root"
 declare -A below=(
   [support]="support"
   [device]="device support"
-  [simulator]="simulator support"
+  [simulator]="simulator tracking support"
   [discovery]="discovery support"
   [session]="session device support"
   [journal]="journal session device support"
   [controlroom]="controlroom journal session device support"
+  [tracking]="tracking support"
   [cli]="cli session journal controlroom device simulator support"
   [console]="console session journal controlroom device discovery simulator support"
 )
 qt_free=(support/platform support/logging support/communication support/program support/threading
          support/logfile support/config support/system device simulator cli session
-         journal controlroom)
+         journal controlroom tracking)
 
 status=0
 for folder in "${!below[@]}"; do

@@ -1,9 +1,9 @@
-#include "session/ConsoleRules.h"
-#include "session/ConsoleTexts.h"
 #include "device/CommandDescriptor.h"
 #include "device/FailureNotice.h"
 #include "device/QueryInterface.h"
 #include "device/QuorvexMessages.h"
+#include "session/ConsoleRules.h"
+#include "session/ConsoleTexts.h"
 #include "support/communication/SerialSettings.h"
 #include "support/platform/ErrorCodes.h"
 #include "tests/helpers/PseudoTerminal.h"
@@ -57,6 +57,19 @@ TEST(ConsoleRulesFailure, AGpsRequestCancelledByTheDisconnectionIsNoCommunicatio
     rules.onCommunicationsFailure(WM_QUORVEX_FAILED_TO_SEND,
                                   failedRequestGps(zeph::platform::ERROR_DEVICE_NOT_CONNECTED));
     EXPECT_EQ(std::vector<std::string>{UnitSilentText}, view.boxes);
+    device.exit();
+}
+
+TEST(ConsoleRulesFailure, AnInitAnswerCrossingTheOperatorsDisconnectIsADisconnectionNotARefusal) {
+    QuorvexDeviceStack device;
+    RecordingView view;
+    ConsoleRules rules(device, view);
+    rules.disconnect();
+    // The disconnection has cleared the unit's state before the answer is handled.
+    EXPECT_FALSE(rules.onInit());
+    EXPECT_TRUE(view.boxes.empty()) << "no firmware box for a unit that was never asked to go on";
+    rules.onDisconnected(0);
+    EXPECT_EQ(std::vector<ConnectionOutcome>{ConnectionOutcome::Disconnected}, view.ended);
     device.exit();
 }
 
