@@ -2,6 +2,7 @@
 // status: none of them may stop the other rows or flood the broker.
 #include "controlroom/LinkPane.h"
 #include "controlroom/LinkPayload.h"
+#include "journal/JournalFileCheck.h"
 #include "journal/SqliteConnection.h"
 #include "tests/controlroom/LinkFixture.h"
 
@@ -70,7 +71,10 @@ TEST_F(LinkTest, RefusedRowsAreParkedAndTheOthersGoOut) {
     ASSERT_TRUE(waitUntil([&] { return publisher->status().parked == 2; })) << publisher->status().lastError;
     EXPECT_EQ((std::vector<std::int64_t>{first, fromOdd, last}),
               idsOf(payloadsOn(control.messages(), "/passage")));
-    EXPECT_FALSE(statusesOn(control.messages(), "quorvex/" + oddLevel + "/passage").empty());
+    // The journal keeps the serial as valid text of its own; its topic level is made the same way.
+    const std::string kept = query("SELECT serial_number FROM sessions WHERE serial_number LIKE 'Q%'");
+    EXPECT_FALSE(statusesOn(control.messages(), "quorvex/" + link::topicLevel(kept) + "/passage").empty())
+        << kept;
     ASSERT_TRUE(control.waitFor(
         [&](auto& messages) { return !statusesOn(messages, "quorvex/" + oddLevel + "/status").empty(); }));
     ASSERT_TRUE(waitUntil([&] { return publisher->status().delivered == 3; }));
@@ -162,6 +166,8 @@ TEST_F(LinkTest, DeliveryPassesOverRunsOfMarkedRows) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // time for a wrong third one to show
     EXPECT_EQ((std::vector<std::string>{"41 \"pig stuck\"", std::to_string(fresh) + " \"valve 7 closed\""}),
               updates(control.messages()));
+    // What the link keeps of the notes is its own file's: the journal stays one of ours.
+    EXPECT_EQ(journal::JournalFileVerdict::Ours, journal::checkJournalFile(journalPath()).verdict);
 }
 
 // A unit that went away has no name in the device stack any more: its "disconnected" still
