@@ -1,6 +1,11 @@
 #include "controlroom/DeliveryLedger.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace quorvex::link {
 
@@ -20,20 +25,28 @@ constexpr const char* AdvanceStart =
     "after_event"
     " AND NOT EXISTS(SELECT 1 FROM link_deliveries d WHERE d.event_id = e.id)),"
     " (SELECT max(id) FROM events), after_event)";
-// The note each delivered row had when the broker took it (rows without one have no line): the
-// link's own, so that a note edited later goes out again.
+// The note each delivered row had when the broker took it (rows without one have no line), so
+// that a note edited later goes out again. In a file of the link's own beside the journal: the
+// journal's tables are the journal's alone (it checks them).
+constexpr const char* AttachNotes = "ATTACH DATABASE ?1 AS link_side";
 constexpr const char* CreateNotes =
-    "CREATE TABLE IF NOT EXISTS link_notes(event_id INTEGER PRIMARY KEY, note TEXT NOT NULL)";
+    "CREATE TABLE IF NOT EXISTS link_side.notes(event_id INTEGER PRIMARY KEY, note TEXT NOT NULL)";
 constexpr const char* KeepNote =
-    "INSERT INTO link_notes(event_id, note) VALUES(?1, ?2)"
+    "INSERT INTO link_side.notes(event_id, note) VALUES(?1, ?2)"
     " ON CONFLICT(event_id) DO UPDATE SET note = excluded.note";
 constexpr const char* EditedNotes =
     "SELECT e.id FROM events e JOIN link_deliveries d ON d.event_id = e.id"
-    " LEFT JOIN link_notes n ON n.event_id = e.id WHERE e.note <> coalesce(n.note, '') ORDER BY e.id LIMIT "
-    "?1";
+    " LEFT JOIN link_side.notes n ON n.event_id = e.id WHERE e.note <> coalesce(n.note, '')"
+    " ORDER BY e.id LIMIT ?1";
 constexpr const char* CountWaiting =
     "SELECT count(*), min(e.received_us) FROM events e WHERE e.id > (SELECT after_event FROM link_start)"
     " AND NOT EXISTS(SELECT 1 FROM link_deliveries d WHERE d.event_id = e.id)";
+
+// Made 0600 as the journal is (an empty file is an empty database), so that ATTACH finds it.
+bool makeNotesFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    return fd >= 0 && ::close(fd) == 0;
+}
 
 }  // namespace
 
@@ -49,7 +62,17 @@ std::string DeliveryLedger::open(const std::string& path, Microseconds since) {
     sqlite3_busy_timeout(connection_.handle(), 5000);
 
     SqliteStatement start(connection_, SetStart);
-    if (start.prepared() != SQLITE_OK || start.bind(1, since).run() != SQLITE_OK ||
+    if (start.prepared() != SQLITE_OK || start.bind(1, since).run() != SQLITE_OK) {
+        return fail();
+    }
+    const std::string notes = path + ".link-notes";
+    if (!makeNotesFile(notes)) {
+        const std::string error = notes + ": " + std::strerror(errno);
+        close();
+        return error;
+    }
+    SqliteStatement attach(connection_, AttachNotes);
+    if (attach.prepared() != SQLITE_OK || attach.bind(1, notes).run() != SQLITE_OK ||
         connection_.execute(CreateNotes) != SQLITE_OK) {
         return fail();
     }

@@ -54,9 +54,8 @@ public:
     std::optional<Waiting> waiting();
     // Whether another connection (the journal's writer) committed since the last call.
     bool changed();
-    // The journal's identity, for (journal, id) to name a row everywhere. SEAM: the journal keeps
-    // none yet, so "" (sent as null) until it does.
-    std::string journalId() const { return {}; }
+    // The journal's UUID: (journal, id) names a row everywhere.
+    std::string journalId() const { return reader_ ? reader_->uuid() : std::string(); }
     // The journal's newest row, 0 when it has none.
     std::int64_t lastRowId();
     // The serial number of the last unit the journal knows, "" when none.

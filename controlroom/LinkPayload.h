@@ -27,7 +27,7 @@ struct MessageStamp {
 };
 
 // A journal row as the control room reads it: one JSON object, the row's id first, the journal's
-// identity (null while unknown) beside it, so that (journal, id) names the row everywhere.
+// UUID (null when unknown) beside it, so that (journal, id) names the row everywhere.
 std::string eventPayload(const journal::JournalEntry& entry, const MessageStamp& stamp,
                          const std::string& journalId);
 

@@ -149,4 +149,16 @@ TEST_F(LinkTest, OnePublisherPerJournal) {
     EXPECT_NE(std::string::npos, notices().back().find("online again"));
 }
 
+// Every message names the journal it comes from, so that (journal, id) names a row everywhere.
+TEST_F(LinkTest, EveryPassageNamesItsJournal) {
+    MqttBroker broker(folder_.path());
+    openJournal();
+    MqttSubscriber control(broker.port(), "quorvex/+/passage");
+    auto publisher = publishTo(broker.url());
+    addPassage(0);
+    ASSERT_TRUE(control.waitFor(arrived(1)));
+    EXPECT_EQ("\"" + query("SELECT uuid FROM journal_identity") + "\"",
+              jsonField(payloadsOn(control.messages(), "/passage").front(), "journal"));
+}
+
 }  // namespace quorvex::test
