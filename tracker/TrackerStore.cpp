@@ -42,7 +42,7 @@ bool TrackerStore::addEvent(const UnitEvent& event, std::int64_t arrived) {
         .bind(5, event.time);
     insert.bind(6, event.latitude).bind(7, event.longitude).bind(8, event.marker);
     insert.bind(9, std::int64_t{event.historical}).bind(10, arrived);
-    return insert.run() == SQLITE_DONE && sqlite3_changes(connection_.handle()) == 1;
+    return insert.run() == SQLITE_OK && sqlite3_changes(connection_.handle()) == 1;
 }
 
 std::vector<StoredEvent> TrackerStore::events(std::int64_t afterSequence) const {
