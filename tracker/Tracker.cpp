@@ -84,8 +84,9 @@ std::string Tracker::receiveUnit(std::string_view serialLevel, std::string_view 
             return "";  // delivered again: at least once is the broker's promise
         }
         takeEvent(event);
+        std::map<std::string, bool> onRoute;
         for (auto& [name, run] : runs_) {
-            feed(run, event);
+            feed(run, event, onRoute);
         }
     }
     changed();
@@ -99,17 +100,22 @@ void Tracker::takeEvent(const UnitEvent& event) {
     ++unit.events;
 }
 
-void Tracker::feed(TrackedRun& run, const UnitEvent& event) {
+void Tracker::feed(TrackedRun& run, const UnitEvent& event, std::map<std::string, bool>& onRoute) {
     auto passage = passageOf(event);
     if (!passage || (!run.units.empty() && !run.units.contains(event.serial))) {
         return;
     }
     const tracking::Route& route = *routes_.at(run.route);
     if (run.units.empty()) {
-        // Not tied by serial: the unit belongs to the run when its passage lies on the route.
-        const double tolerance = run.engine->plan().settings.offRouteMetres;
-        if (passage->position ? route.locate(*passage->position).offRouteMetres > tolerance
-                              : !route.markerNamed(passage->marker)) {
+        // Not tied by serial: the unit belongs to the run when its passage lies on the route (runs
+        // are started with the default settings, so one tolerance serves every run of a route).
+        const auto [known, fresh] = onRoute.try_emplace(run.route, false);
+        if (fresh) {
+            const double tolerance = run.engine->plan().settings.offRouteMetres;
+            known->second = passage->position ? route.locate(*passage->position).offRouteMetres <= tolerance
+                                              : route.markerNamed(passage->marker).has_value();
+        }
+        if (!known->second) {
             return;
         }
     }
@@ -193,7 +199,8 @@ std::string Tracker::applyRun(const json& object, bool save) {
     run.units = definition.units;
     run.engine = std::make_unique<tracking::PigRun>(*route->second, definition.plan);
     for (const StoredEvent& stored : store_.events(0)) {
-        feed(run, stored.event);
+        std::map<std::string, bool> onRoute;
+        feed(run, stored.event, onRoute);
     }
     if (save) {
         store_.saveRun(definition.name, object.dump());

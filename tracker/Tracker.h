@@ -81,7 +81,8 @@ private:
     std::string applyAcknowledgement(const std::string& run, std::int64_t marker, const std::string& by,
                                      std::int64_t at);
     void retryWaitingRuns();
-    void feed(TrackedRun& run, const UnitEvent& event);
+    // onRoute: by route file, whether the event lies on it (one projection per route, not per run).
+    void feed(TrackedRun& run, const UnitEvent& event, std::map<std::string, bool>& onRoute);
     void takeEvent(const UnitEvent& event);
     void updateAlarms(const std::string& name, const TrackedRun& run, std::int64_t now);
     TrackerAlarm* openAlarm(const std::string& run, std::int64_t marker);
