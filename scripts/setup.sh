@@ -14,6 +14,7 @@ packages=(
   at-spi2-core python3-pyatspi bash-completion
   libmosquitto-dev mosquitto mosquitto-clients openssl
   libgdal-dev gdal-bin libgeographiclib-dev nlohmann-json3-dev
+  libcpp-httplib-dev libjs-leaflet chromium chromium-driver python3-selenium
   "$@"
 )
 

@@ -15,12 +15,13 @@ declare -A below=(
   [journal]="journal session device support"
   [controlroom]="controlroom journal session device support"
   [tracking]="tracking support"
+  [tracker]="tracker tracking controlroom journal session device support"
   [cli]="cli session journal controlroom device simulator support"
   [console]="console session journal controlroom device discovery simulator support"
 )
 qt_free=(support/platform support/logging support/communication support/program support/threading
          support/logfile support/config support/system device simulator cli session
-         journal controlroom tracking)
+         journal controlroom tracking tracker)
 
 status=0
 for folder in "${!below[@]}"; do

@@ -1,0 +1,91 @@
+#include "tracker/TrackerService.h"
+
+#include "controlroom/LinkUrl.h"
+
+#include <cstdio>
+#include <functional>
+
+namespace quorvex::tracker {
+
+std::string trackerClientId(const std::filesystem::path& stateFolder) {
+    const std::size_t hash =
+        std::hash<std::string>()(std::filesystem::absolute(stateFolder).lexically_normal());
+    char suffix[17];
+    std::snprintf(suffix, sizeof suffix, "%016zx", hash);
+    return "quorvex-tracker-" + link::hostName().substr(0, 40) + "-" + suffix;
+}
+
+TrackerService::TrackerService(TrackerOptions options) : options_(std::move(options)) {
+    if (options_.webFolder.empty()) {
+        options_.webFolder =
+            std::filesystem::exists(QUORVEX_TRACKER_WEB) ? QUORVEX_TRACKER_WEB : QUORVEX_TRACKER_SOURCE_WEB;
+    }
+}
+
+TrackerService::~TrackerService() {
+    stop();
+}
+
+std::string TrackerService::start() {
+    broker_ = std::make_unique<BrokerClient>(
+        options_.broker, trackerClientId(options_.stateFolder),
+        [this](std::string_view topic, std::string_view payload) { deliver(topic, payload); });
+    const std::string error = tracker_.open(
+        options_.stateFolder, [this](const std::string& topic, const std::string& payload, bool retained) {
+            broker_->publish(topic, payload, retained);
+        });
+    if (!error.empty()) {
+        return error;
+    }
+    web_ = std::make_unique<WebServer>(tracker_, options_);
+    if (std::string failure = web_->start(); !failure.empty()) {
+        return failure;
+    }
+    if (std::string failure = broker_->start(); !failure.empty()) {
+        return failure;
+    }
+    clock_ = std::thread([this] { evaluateEverySecond(); });
+    return "";
+}
+
+void TrackerService::stop() {
+    {
+        std::lock_guard lock(clockMutex_);
+        stopping_ = true;
+    }
+    clockWake_.notify_all();
+    if (clock_.joinable()) {
+        clock_.join();
+    }
+    if (web_) {
+        web_->stop();
+    }
+    if (broker_) {
+        broker_->stop();
+    }
+}
+
+void TrackerService::deliver(std::string_view topic, std::string_view payload) {
+    std::string refusal;
+    if (topic.starts_with("tracker/")) {
+        refusal = tracker_.receiveAction(topic.substr(8), payload);
+    } else if (const auto slash = topic.find('/'); slash != std::string_view::npos) {
+        refusal = tracker_.receiveUnit(topic.substr(0, slash), topic.substr(slash + 1), payload);
+    }
+    if (!refusal.empty()) {
+        std::fprintf(stderr, "quorvex-tracker: refused a message on %.*s: %s\n",
+                     static_cast<int>(topic.size()), topic.data(), refusal.c_str());
+    }
+}
+
+void TrackerService::evaluateEverySecond() {
+    std::unique_lock lock(clockMutex_);
+    while (!stopping_) {
+        lock.unlock();
+        tracker_.evaluate(std::chrono::system_clock::now());
+        lock.lock();
+        clockWake_.wait_for(lock, std::chrono::seconds(1), [this] { return stopping_; });
+    }
+}
+
+}  // namespace quorvex::tracker

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "tracker/BrokerClient.h"
+#include "tracker/Tracker.h"
+#include "tracker/TrackerOptions.h"
+#include "tracker/WebServer.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace quorvex::tracker {
+
+// The tracker as a service: its state, the broker's messages into it, the clock's evaluation
+// once a second, and the web server. Stopping finishes the message in hand and the requests
+// being answered, then closes the state.
+class TrackerService {
+public:
+    explicit TrackerService(TrackerOptions options);
+    ~TrackerService();
+    TrackerService(const TrackerService&) = delete;
+    TrackerService& operator=(const TrackerService&) = delete;
+
+    // "" once it listens, or one line saying why it cannot run.
+    std::string start();
+    void stop();
+    int port() const { return web_ ? web_->port() : 0; }
+    Tracker& tracker() { return tracker_; }
+
+private:
+    void deliver(std::string_view topic, std::string_view payload);
+    void evaluateEverySecond();
+
+    TrackerOptions options_;
+    Tracker tracker_;
+    std::unique_ptr<BrokerClient> broker_;
+    std::unique_ptr<WebServer> web_;
+    std::thread clock_;
+    std::mutex clockMutex_;              //!< Guards stopping_.
+    std::condition_variable clockWake_;  // signals stopping_
+    bool stopping_ = false;
+};
+
+// A client id the broker keeps this tracker's session under: this machine and its state folder,
+// so a restart finds its session and a second tracker has its own.
+std::string trackerClientId(const std::filesystem::path& stateFolder);
+
+}  // namespace quorvex::tracker

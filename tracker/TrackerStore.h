@@ -1,0 +1,49 @@
+#pragma once
+
+#include "journal/SqliteConnection.h"
+#include "tracker/TrackerAlarm.h"
+#include "tracker/UnitMessage.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorvex::tracker {
+
+// An event as kept: its place in the order of arrival and when it arrived.
+struct StoredEvent {
+    std::int64_t sequence = 0;
+    std::int64_t arrived = 0;  // µs since the epoch
+    UnitEvent event;
+};
+
+// The tracker's state in one SQLite file: what a restart must find again. Every write is its own
+// transaction, so a crash loses at most the message being written.
+class TrackerStore {
+public:
+    // Opens (or makes) tracker.sqlite in the folder; "" or why not.
+    std::string open(const std::filesystem::path& folder);
+
+    // Whether the event is new (by journal and id); a repeat changes nothing.
+    bool addEvent(const UnitEvent& event, std::int64_t arrived);
+    std::vector<StoredEvent> events(std::int64_t afterSequence) const;
+
+    void saveRoute(const std::string& name, const std::string& file);
+    std::vector<std::pair<std::string, std::string>> routes() const;
+    void saveRun(const std::string& name, const std::string& definition);
+    std::vector<std::pair<std::string, std::string>> runs() const;
+
+    // Inserts the alarm (setting its key) or updates it.
+    void saveAlarm(TrackerAlarm& alarm);
+    std::vector<TrackerAlarm> alarms() const;
+
+private:
+    std::vector<std::pair<std::string, std::string>> pairs(const char* sql) const;
+    void savePair(const char* sql, const std::string& name, const std::string& value);
+
+    journal::SqliteConnection connection_;
+};
+
+}  // namespace quorvex::tracker

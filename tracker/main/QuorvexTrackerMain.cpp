@@ -1,0 +1,78 @@
+// quorvex-tracker: the control room's service. It takes the units' passages from the broker,
+// runs the pig-run engine, keeps its state and serves the page.
+
+#include "controlroom/LinkUrl.h"
+#include "support/program/StopSignalSet.h"
+#include "tracker/RunStart.h"
+#include "tracker/SystemdNotify.h"
+#include "tracker/TrackerService.h"
+
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace quorvex;
+
+namespace {
+
+constexpr const char* Usage =
+    "usage: quorvex-tracker --broker mqtt[s]://[user@]host[:port]/prefix [--listen HOST:PORT] [--state DIR]\n"
+    "                       [--open --tls-cert FILE --tls-key FILE] [--tiles URL] [--web DIR]\n"
+    "       quorvex-tracker run start --broker URL --route FILE --name NAME --launch MARKER\n"
+    "                       [--at ISO-TIME] [--speed KMH] [--unit SERIAL]...\n"
+    "The broker's password comes from QUORVEX_PUBLISH_PASSWORD, the page's token (with --open)\n"
+    "from QUORVEX_TRACKER_TOKEN.\n";
+
+int fail(const std::string& line) {
+    std::fprintf(stderr, "quorvex-tracker: %s\n", line.c_str());
+    return 2;
+}
+
+void waitForStopSignal() {
+    const int descriptor = program::StopSignalSet::openDescriptor(0);
+    signalfd_siginfo info{};
+    while (::read(descriptor, &info, sizeof info) < 0 && errno == EINTR) {
+    }
+    ::close(descriptor);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.emplace_back(argv[i]);
+        link::hidePassword(argv[i]);
+    }
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    tracker::TrackerOptions options;
+    if (const std::string error = tracker::parseTrackerOptions(arguments, options); !error.empty()) {
+        return fail(error);
+    }
+    if (options.runStart) {
+        const std::string error = tracker::startRunOnBroker(options);
+        return error.empty() ? 0 : fail(error);
+    }
+    program::StopSignalSet::block();
+    tracker::TrackerService service(options);
+    if (const std::string error = service.start(); !error.empty()) {
+        return fail(error);
+    }
+    std::printf("quorvex-tracker: the page is at http%s://%s:%d/ (broker %s)\n",
+                options.tlsCertificate.empty() ? "" : "s", options.listenHost.c_str(), service.port(),
+                link::brokerName(options.broker).c_str());
+    std::fflush(stdout);
+    tracker::notifySystemd("READY=1");
+    waitForStopSignal();
+    tracker::notifySystemd("STOPPING=1");
+    service.stop();
+    return 0;
+}
