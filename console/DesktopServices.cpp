@@ -21,6 +21,11 @@ std::optional<QString> DesktopServices::askFileName(QWidget* parent, const QStri
     return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
 }
 
+std::optional<QString> DesktopServices::askOpenFileName(QWidget* parent, const QString& filter) {
+    const QString name = QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+    return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+}
+
 void DesktopServices::openFile(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

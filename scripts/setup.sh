@@ -13,7 +13,7 @@ packages=(
   sox libsox-fmt-base dpkg-dev appstream desktop-file-utils file lintian help2man man-db
   at-spi2-core python3-pyatspi bash-completion
   libmosquitto-dev mosquitto mosquitto-clients openssl
-  libgdal-dev gdal-bin libgeographiclib-dev nlohmann-json3-dev
+  libgdal-dev gdal-bin libgeographiclib-dev nlohmann-json3-dev poppler-utils
   "$@"
 )
 
