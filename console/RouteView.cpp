@@ -2,6 +2,9 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <vector>
+
 namespace quorvex::console {
 
 namespace {
@@ -26,9 +29,22 @@ void paintRouteView(QPainter& painter, const RouteViewGeometry& view, const QPal
     const QColor text = palette.color(QPalette::WindowText);
     painter.setPen(QPen(text, 1));
     painter.setBrush(palette.color(QPalette::Base));
+    const QFontMetricsF metrics(painter.font());
+    const QRectF area = painter.viewport();
+    std::vector<QRectF> labels;
     for (const RouteViewMarker& marker : view.markers) {
         painter.drawRect(QRectF(marker.at - QPointF(3, 3), QSizeF(6, 6)));
-        painter.drawText(marker.at + QPointF(6, -4), marker.name);
+        // A name goes left of its marker near the right edge, and none where it would cover
+        // another's: markers a few pixels apart keep the first name.
+        QRectF label = metrics.boundingRect(marker.name).translated(marker.at + QPointF(6, -4));
+        if (label.right() > area.right()) {
+            label.moveRight(marker.at.x() - 6);
+        }
+        if (std::none_of(labels.begin(), labels.end(),
+                         [&](const QRectF& other) { return other.intersects(label); })) {
+            painter.drawText(label.bottomLeft() - QPointF(0, metrics.descent()), marker.name);
+            labels.push_back(label);
+        }
     }
     painter.setBrush(text);
     paintNorthArrow(painter, view.north);

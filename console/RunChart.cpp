@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
+#include <optional>
+
 namespace quorvex::console {
 
 namespace {
@@ -21,9 +24,15 @@ void paintAxes(QPainter& painter, const RunChartGeometry& chart, const QPalette&
         painter.drawLine(QPointF(tick.x, chart.plot.bottom()), QPointF(tick.x, chart.plot.bottom() + 3));
         painter.drawText(QPointF(tick.x - width / 2, chart.plot.bottom() + 3 + metrics.ascent()), tick.label);
     }
+    std::optional<double> lastLabel;
     for (const ChartMarkerLine& marker : chart.markers) {
         painter.setPen(QPen(palette.color(QPalette::Mid), 0));
         painter.drawLine(marker.line);
+        // Markers closer than a line of text keep the first one's name only.
+        if (lastLabel && std::abs(*lastLabel - marker.line.y1()) < metrics.height()) {
+            continue;
+        }
+        lastLabel = marker.line.y1();
         painter.setPen(palette.color(QPalette::WindowText));
         const QString name = metrics.elidedText(marker.name, Qt::ElideRight, chart.plot.left() - 6);
         painter.drawText(QPointF(chart.plot.left() - 4 - metrics.horizontalAdvance(name),

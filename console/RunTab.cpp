@@ -206,6 +206,7 @@ void RunTab::showRun() {
             model_->setItem(r, c, item);
         }
     }
+    table_->resizeColumnsToContents();
     const tracking::PigProgress* pig = snapshot_.pig();
     chart_->show(pig != nullptr ? &snapshot_ : nullptr);
     routeView_->show(route_.get(), pig != nullptr && pig->launched
