@@ -2,6 +2,7 @@
 
 #include "console/IDesktop.h"
 #include "console/IMessageBoxes.h"
+#include "console/IOpenFileDialog.h"
 #include "console/ISaveFileDialog.h"
 #include "console/widgets/ISoundPlayer.h"
 
@@ -14,6 +15,8 @@ struct ConsoleServices {
     IDesktop& desktop;
     // The sound events; none: silent.
     ISoundPlayer* sounds = nullptr;
+    // Opening a file (a route); none: nothing can be opened.
+    IOpenFileDialog* openDialog = nullptr;
 };
 
 }  // namespace quorvex::console

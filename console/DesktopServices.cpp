@@ -28,6 +28,11 @@ std::optional<ISaveFileDialog::Choice> DesktopServices::askSaveFile(QWidget* par
     return name.isEmpty() ? std::nullopt : std::optional<Choice>({name, chosenFilter});
 }
 
+std::optional<QString> DesktopServices::askOpenFileName(QWidget* parent, const QString& filter) {
+    const QString name = QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+    return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+}
+
 void DesktopServices::openFile(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

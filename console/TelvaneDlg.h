@@ -25,6 +25,7 @@
 #include <vector>
 
 class IUserInterface;
+struct PassageRecord;
 struct StreamingSample;
 class QAbstractButton;
 class QLabel;
@@ -47,6 +48,7 @@ class LogTab;
 class PigPassageDlg;
 class PassageExport;
 class PassagesTab;
+class RunTab;
 
 // The main window, "QUORVEX Telvane": menus, tool bar, status bar, plots, tabs, transport
 // buttons and counters. Every operator command becomes a call on the device stack, whose
@@ -107,6 +109,11 @@ public:
     PassagesTab* passagesTab() const { return passagesTab_; }
     // File > Export Passages...: the tab's rows (this session or all) as CSV, GPX or GeoJSON.
     void OnExportPassages();
+
+    // The pig run (TelvaneDlgRun.cpp): File > Open Route..., the Run tab, its report.
+    RunTab* runTab() const { return runTab_; }
+    void OnOpenRoute();
+    void OnRunReport();
 
     // Commands.
     void OnDevices();
@@ -170,6 +177,9 @@ private:
     void setActiveTransmitter();
     void playSound(SoundEvent event);
     void openPassageDialog(zeph::platform::LPARAM passage);
+    QWidget* createRunTab();
+    // The unit's own passage, to the run under way.
+    void feedRun(const PassageRecord& passage);
 
     // Names and tab order for screen readers and the keyboard (TelvaneDlgAccessibility.cpp).
     void describeControls();
@@ -294,6 +304,7 @@ private:
     QLabel* journalPane_ = nullptr;
     PassagesTab* passagesTab_ = nullptr;
     PassageExport* passageExport_ = nullptr;
+    RunTab* runTab_ = nullptr;
 };
 
 }  // namespace quorvex::console

@@ -163,6 +163,7 @@ void TelvaneDlg::OnQuorvexProcessPassageEvt(platform::WPARAM, platform::LPARAM l
         rules_.onPassage(*passage);
         passageEdit_->setText(QString::number(rules_.passageCount()));
         playSound(SoundEvent::Passage);
+        feedRun(*passage);
         openPassageDialog(lParam);
     }
 }

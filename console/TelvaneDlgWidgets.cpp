@@ -140,6 +140,7 @@ QTabWidget* TelvaneDlg::createTabs() {
     tabs_->addTab(logTab_, QStringLiteral("Log"));
     tabs_->addTab(axisHistoryTab_, QStringLiteral("Axis History"));
     tabs_->addTab(deviceInfoTab_, QStringLiteral("Device Info"));
+    tabs_->addTab(createRunTab(), QStringLiteral("Run"));
     tabs_->setTabEnabled(1, false);
     tabs_->setTabEnabled(2, false);
     tabs_->setMinimumHeight(160);

@@ -15,6 +15,7 @@ packages=(
   libmosquitto-dev mosquitto mosquitto-clients openssl
   libgdal-dev gdal-bin libgeographiclib-dev nlohmann-json3-dev
   libcpp-httplib-dev libjs-leaflet chromium chromium-driver python3-selenium
+  poppler-utils
   "$@"
 )
 

@@ -2,8 +2,8 @@
 
 namespace quorvex::console {
 
-// The console's three sound events; their sounds are the desktop theme's, by event id.
-enum class SoundEvent { Passage, Ignored, Triggered };
+// The console's sound events; their sounds are the desktop theme's, by event id.
+enum class SoundEvent { Passage, Ignored, Triggered, Overdue };
 
 // The event id the desktop's sound theme knows the event by.
 constexpr const char* soundEventId(SoundEvent event) {
@@ -14,6 +14,8 @@ constexpr const char* soundEventId(SoundEvent event) {
             return "Telvane_IgnoredEvent";
         case SoundEvent::Triggered:
             return "Telvane_TriggeredEvent";
+        case SoundEvent::Overdue:
+            return "Telvane_OverdueEvent";
     }
     return "";
 }

@@ -27,6 +27,7 @@ namespace quorvex::test {
 // Answers the console's boxes and dialogs in place of a person, and remembers what was asked.
 class AnsweringServices final : public console::IMessageBoxes,
                                 public console::ISaveFileDialog,
+                                public console::IOpenFileDialog,
                                 public console::IDesktop,
                                 public console::ISoundPlayer {
 public:
@@ -41,16 +42,22 @@ public:
     std::optional<QString> askFileName(QWidget* parent, const QString& filter) override;
     std::optional<Choice> askSaveFile(QWidget* parent, const QString& filters,
                                       const QString& suggested) override;
+    std::optional<QString> askOpenFileName(QWidget*, const QString& askedFilter) override {
+        openFilter = askedFilter;
+        return openFileName;
+    }
     void openFile(const QString& path) override { opened.push_back(path); }
     void play(console::SoundEvent event) override { sounds.push_back(event); }
 
-    console::ConsoleServices services() { return {*this, *this, *this, this}; }
+    console::ConsoleServices services() { return {*this, *this, *this, this, this}; }
 
     std::vector<Box> boxes;
     std::optional<QString> fileName;  // the answer of the save dialog; none: cancelled
     QString filter;
     QString chosenFilter;  // the type chosen with the file; none: the first offered
     QString suggested;     // the name the save dialog was opened with
+    std::optional<QString> openFileName;  // the answer of the open dialog; none: cancelled
+    QString openFilter;
     std::vector<QString> opened;
     std::vector<console::SoundEvent> sounds;  // played, in order
 };

@@ -17,7 +17,7 @@ declare -A below=(
   [tracking]="tracking support"
   [tracker]="tracker tracking controlroom journal session device support"
   [cli]="cli session journal controlroom device simulator support"
-  [console]="console session journal controlroom device discovery simulator support"
+  [console]="console session journal controlroom tracking device discovery simulator support"
 )
 qt_free=(support/platform support/logging support/communication support/program support/threading
          support/logfile support/config support/system device simulator cli session

@@ -1,0 +1,91 @@
+// TelvaneDlg: the pig run. The Run tab does the work; the window gives it the route file the
+// operator chooses, the unit's passages as they arrive, and turns its alarms into a sound and a
+// log line.
+#include "console/EntryTrace.h"
+#include "console/RunReport.h"
+#include "console/RunTab.h"
+#include "console/TelvaneDlg.h"
+#include "device/DeviceState.h"
+#include "device/EventRecords.h"
+#include "device/IUserInterface.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace quorvex::console {
+
+namespace {
+
+constexpr const char* RouteFilter = "Routes (*.geojson *.json *.gpx *.kml *.shp *.gpkg);;All files (*)";
+
+}  // namespace
+
+QWidget* TelvaneDlg::createRunTab() {
+    runTab_ = new RunTab(tabs_);
+    connect(runTab_, &RunTab::openRouteRequested, this, &TelvaneDlg::OnOpenRoute);
+    connect(runTab_, &RunTab::reportRequested, this, &TelvaneDlg::OnRunReport);
+    connect(runTab_, &RunTab::alarmRaised, this, [this](const QString& text) {
+        appendLogLine("Overdue: " + text.toStdString() + "\n");
+        playSound(SoundEvent::Overdue);
+    });
+    connect(runTab_, &RunTab::alarmCleared, this,
+            [this](const QString& text) { appendLogLine(text.toStdString() + "\n"); });
+    connect(runTab_, &RunTab::alarmsAcknowledged, this, [this](const QString& text) {
+        appendLogLine("Overdue alarm acknowledged: " + text.toStdString() + "\n");
+    });
+    // In the File menu, below Save.
+    QMenu* file = menuBar()->actions().front()->menu();
+    auto* openRoute = new QAction(QStringLiteral("Open R&oute..."), this);
+    openRoute->setStatusTip(QStringLiteral("Open a pipeline's route to follow a pig run on the Run tab"));
+    connect(openRoute, &QAction::triggered, this, &TelvaneDlg::OnOpenRoute);
+    file->insertAction(file->actions().value(1), openRoute);
+    return runTab_;
+}
+
+void TelvaneDlg::OnOpenRoute() {
+    entryTrace("TelvaneDlg::OnOpenRoute");
+    if (services_.openDialog == nullptr) {
+        return;
+    }
+    const auto name = services_.openDialog->askOpenFileName(this, QString::fromLatin1(RouteFilter));
+    if (!name) {
+        return;
+    }
+    const std::string error = runTab_->openRoute(QFile::encodeName(*name).toStdString());
+    if (!error.empty()) {
+        showBox(QStringLiteral("The route cannot be opened: %1").arg(QString::fromStdString(error)),
+                BoxIcon::Error);
+        return;
+    }
+    tabs_->setCurrentWidget(runTab_);
+}
+
+void TelvaneDlg::OnRunReport() {
+    entryTrace("TelvaneDlg::OnRunReport");
+    const auto name = services_.saveDialog.askFileName(
+        this, QStringLiteral("PDF report (*.pdf);;CSV (*.csv);;GeoJSON (*.geojson)"));
+    if (!name) {
+        return;
+    }
+    const std::string error = writeRunReport(runTab_->snapshot(), runTab_->alarms().all(), *name);
+    if (!error.empty()) {
+        showBox(QStringLiteral("The run report could not be written: %1").arg(QString::fromStdString(error)),
+                BoxIcon::Error);
+    }
+}
+
+void TelvaneDlg::feedRun(const PassageRecord& passage) {
+    tracking::Passage fed;
+    fed.time = tracking::UtcTime(std::chrono::seconds(passage.seconds) +
+                                 std::chrono::microseconds(passage.microseconds));
+    // Without a fix the unit reports 0, 0: a place no pipeline of ours crosses.
+    if (passage.latitude != 0 || passage.longitude != 0) {
+        fed.position = tracking::GeoPoint{passage.latitude, passage.longitude};
+    }
+    fed.unit = device_.getDeviceState()->identity().nameRemainder;
+    runTab_->addPassage(std::move(fed));
+}
+
+}  // namespace quorvex::console

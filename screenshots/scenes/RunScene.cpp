@@ -1,0 +1,65 @@
+// The Run tab mid-run: a pig launched at MLV01, seen at MLV02 and MLV03, now overdue at MLV04
+// with the banner up, on the sample route.
+#include "console/ConsoleOptions.h"
+#include "console/RunStartForm.h"
+#include "console/RunTab.h"
+#include "console/Telvane.h"
+#include "console/TelvaneDlg.h"
+#include "screenshots/ScreenshotScene.h"
+#include "screenshots/SilentServices.h"
+
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+using namespace quorvex::screenshots;
+using namespace std::chrono_literals;
+using quorvex::tracking::UtcTime;
+
+const UtcTime Launch = UtcTime(std::chrono::sys_days(std::chrono::December / 7 / 2026)) + 7h;
+
+quorvex::tracking::Passage passageAt(const quorvex::tracking::Route& route, const char* name, UtcTime time) {
+    return {time, route.markers()[*route.markerNamed(name)].position, "", "M450 123456", "", 0};
+}
+
+const RegisterScene run("main-window-run", [](SceneContext& context) {
+    SilentServices services;
+    quorvex::console::Telvane telvane(quorvex::console::deviceStack(), services.services());
+    quorvex::console::ConsoleOptions options;
+    if (!quorvex::console::parseConsoleOptions({"quorvex-console"}, options).empty() ||
+        !telvane.initInstance(options).empty()) {
+        return false;
+    }
+    auto* window = telvane.mainWindow();
+    quorvex::console::RunTab& tab = *window->runTab();
+    UtcTime now = Launch;
+    tab.setClock([&now] { return now; });
+    if (!tab.openRoute(QUORVEX_SAMPLE_ROUTE).empty()) {
+        return false;
+    }
+    const quorvex::tracking::Route& route = *tab.route();
+    // Started as the crew starts it, from the form.
+    quorvex::console::RunStartForm& form = tab.startForm();
+    form.pigName().setText(QStringLiteral("Cleaning pig 1"));
+    form.setLaunchTime(Launch);
+    form.plannedSpeed().setValue(10.8);
+    form.startButton().click();
+    if (!tab.running()) {
+        return false;
+    }
+    for (const auto& [name, minutes] : {std::pair{"MLV02", 92}, std::pair{"MLV03", 170}}) {
+        now = Launch + std::chrono::minutes(minutes);
+        tab.addPassage(passageAt(route, name, now));
+    }
+    now = Launch + 5h + 30min;
+    tab.refresh();
+    window->resize(1200, 820);
+    window->findChild<QTabWidget*>()->setCurrentWidget(&tab);
+    context.settle(300ms);
+    return context.save(*window, QStringLiteral("main-window-run"));
+});
+
+}  // namespace
