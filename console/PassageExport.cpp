@@ -108,7 +108,8 @@ void PassageExport::run(const QString& target, const quorvex::journal::JournalFi
                 outcome->error = journal::exportJournal(reader, filter, format, file, counts);
             }
             outcome->written = counts.written;
-            outcome->unplaced = counts.unplaced;
+            // Only GPX leaves a row without a point out; CSV and GeoJSON keep it without one.
+            outcome->unplaced = format == journal::ExportFormat::Gpx ? counts.unplaced : 0;
         });
     connect(worker_, &QThread::finished, this, &PassageExport::finish, Qt::QueuedConnection);
     progress_ =

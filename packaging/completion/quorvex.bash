@@ -1,5 +1,6 @@
-# bash completion for quorvex-console, quorvex-cli, quorvex-sim, quorvex-export and
-# quorvex-route. The options are read from the program's own --help, so they follow the program;
+# bash completion for quorvex-console, quorvex-cli, quorvex-sim, quorvex-export, quorvex-route
+# and quorvex-tracker. The options are read from the program's own --help, so they follow the
+# program;
 # the values of the options that name things on this machine (ports, files, models) are offered
 # here.
 
@@ -63,4 +64,4 @@ _quorvex() {
         COMPREPLY=($(compgen -W '$(_quorvex_options "$1")' -- "$cur"))
     fi
 }
-complete -F _quorvex quorvex-console quorvex-cli quorvex-sim quorvex-export quorvex-route
+complete -F _quorvex quorvex-console quorvex-cli quorvex-sim quorvex-export quorvex-route quorvex-tracker

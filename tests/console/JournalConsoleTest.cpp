@@ -306,7 +306,11 @@ TEST_F(JournalConsoleTest, AnExportAsksTheRangeAddsTheTypesExtensionRunsAsideAnd
     ASSERT_TRUE(waitForStreaming());
     control("passage 1 57.5 -2.25 101.5");
     control("trigger 8");
-    ASSERT_TRUE(waitFor([&] { return rows().size() == 2; }));
+    // Rows are committed before the window hears of them: wait for its line too, so it cannot
+    // come after the export's.
+    ASSERT_TRUE(waitFor([&] {
+        return rows().size() == 2 && logLinesWith(QStringLiteral("is recording magnetic disturbance")) > 0;
+    }));
 
     // A name typed without an extension gets the chosen type's; triggers go with their kind.
     const auto folder = temp_.path() / "exports";

@@ -68,7 +68,7 @@ TEST_F(JournalTest, RowsTakenAtReadTimeCarryTheUnitsStateAsItsFramesToldIt) {
     } expected[] = {
         {EventKind::Passage, 1796601600000250, channel, "East", std::nullopt},
         {EventKind::Passage, 1796601602000500, channel, "Depot", 3},
-        {EventKind::Ignored, 1796601603000000, 3, "Depot", 3},
+        {EventKind::Ignored, 1796601603000000, channel, "Depot", 3},
         {EventKind::Trigger, std::nullopt, channel, "Depot", 3},
     };
     for (std::size_t i = 0; i < entries.size(); ++i) {

@@ -3,6 +3,7 @@
 
 #include "controlroom/LinkUrl.h"
 #include "support/program/StopSignalSet.h"
+#include "support/version/Version.h"
 #include "tracker/RunStart.h"
 #include "tracker/SystemdNotify.h"
 #include "tracker/TrackerService.h"
@@ -21,12 +22,40 @@ using namespace quorvex;
 namespace {
 
 constexpr const char* Usage =
-    "usage: quorvex-tracker --broker mqtt[s]://[user@]host[:port]/prefix [--listen HOST:PORT] [--state DIR]\n"
+    "Usage: quorvex-tracker --broker mqtt[s]://[user@]host[:port]/prefix [--listen HOST:PORT] [--state DIR]\n"
     "                       [--open --tls-cert FILE --tls-key FILE] [--tiles URL] [--web DIR]\n"
     "       quorvex-tracker run start --broker URL --route FILE --name NAME --launch MARKER\n"
     "                       [--at ISO-TIME] [--speed KMH] [--unit SERIAL]...\n"
+    "The control room's service: it takes the units' passages from the broker, follows every pig\n"
+    "run on them and serves a web page of the runs.\n"
+    "\n"
+    "Options:\n"
+    "  --broker URL        the MQTT broker and the units' topic prefix\n"
+    "  --listen HOST:PORT  where the page is served (default 127.0.0.1:8470)\n"
+    "  --state DIR         where the state is kept (default $XDG_STATE_HOME/quorvex-tracker)\n"
+    "  --open              serve beyond this machine: needs --tls-cert, --tls-key and a token\n"
+    "  --tls-cert FILE     the page's certificate (PEM)\n"
+    "  --tls-key FILE      its private key (PEM)\n"
+    "  --tiles URL         a map tile URL for the page (default: none, a plain background)\n"
+    "  --web DIR           serve the page from DIR instead of the installed one\n"
+    "\n"
+    "Options of run start (a run defined through the broker, for every tracker on it):\n"
+    "  --route FILE        the pipeline's route file (GeoJSON, GPX, KML, GeoPackage)\n"
+    "  --name NAME         the run's name (letters, digits, '.', '_' and '-')\n"
+    "  --launch MARKER     the marker the pig is launched at\n"
+    "  --at ISO-TIME       the launch time in UTC (default: now)\n"
+    "  --speed KMH         the planned speed in km/h\n"
+    "  --unit SERIAL       a unit of the run (repeat for each)\n"
+    "\n"
+    "  -h, --help          this help\n"
+    "  -v, --version       the program's version\n"
+    "\n"
     "The broker's password comes from QUORVEX_PUBLISH_PASSWORD, the page's token (with --open)\n"
-    "from QUORVEX_TRACKER_TOKEN.\n";
+    "from QUORVEX_TRACKER_TOKEN.\n"
+    "\n"
+    "Examples:\n"
+    "  quorvex-tracker --broker mqtt://127.0.0.1/quorvex\n"
+    "  quorvex-tracker run start --broker mqtt://127.0.0.1/quorvex --route drill.geojson --name drill --launch D1\n";
 
 int fail(const std::string& line) {
     std::fprintf(stderr, "quorvex-tracker: %s\n", line.c_str());
@@ -51,6 +80,10 @@ int main(int argc, char** argv) {
     }
     if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
         std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (arguments.size() == 1 && (arguments[0] == "--version" || arguments[0] == "-v")) {
+        std::printf("quorvex-tracker %s\n", Version);
         return 0;
     }
     tracker::TrackerOptions options;
