@@ -1,6 +1,7 @@
 #include "controlroom/PassageFeed.h"
 
 #include "controlroom/BackOff.h"
+#include "controlroom/LinkThreadStop.h"
 #include "controlroom/MqttSession.h"
 #include "journal/JournalReader.h"
 
@@ -145,16 +146,7 @@ PassageFeed::PassageFeed(LinkSettings settings) : shared_(std::make_shared<Passa
 }
 
 PassageFeed::~PassageFeed() {
-    std::unique_lock lock(shared_->mutex);
-    shared_->stopping = true;
-    shared_->changed.notify_all();
-    const bool finished = shared_->changed.wait_for(lock, StopWithin, [this] { return shared_->finished; });
-    lock.unlock();
-    if (finished) {
-        thread_.join();
-    } else {
-        thread_.detach();
-    }
+    stopOrLeave(*shared_, thread_, StopWithin);
 }
 
 std::vector<FeedPassage> PassageFeed::take() {

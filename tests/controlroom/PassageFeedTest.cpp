@@ -31,8 +31,7 @@ TEST_F(LinkTest, TheRunFeedTakesOtherUnitsPassagesOnceAndNeitherOurOwnNorGarbage
     MqttBroker broker(folder_.path());
     openJournal();
     MqttSubscriber control(broker.port(), "quorvex/+/passage");
-    auto publisher = publishTo(broker.url());
-    publisher->setUnit({"SN 4711", "connected", "QRV-200", "2.14", 87, 1, 52.5, 13.25});
+    const auto publisher = publishTo(broker.url());
     link::LinkSettings settings;
     ASSERT_EQ("", link::parseLinkUrl(broker.url(), settings.url));
     settings.journalPath = journalPath();
