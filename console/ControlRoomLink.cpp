@@ -75,6 +75,12 @@ void ControlRoomLink::refresh() {
         for (const link::FeedPassage& passage : feed_->take()) {
             emit passageArrived(passage);
         }
+        const std::string error = feed_->lastError();
+        if (!error.empty() && error != lastFeedError_) {
+            emit errorSeen(QStringLiteral("Control room link: the other units' passages: ") +
+                           QString::fromStdString(error));
+        }
+        lastFeedError_ = error;
     }
     const link::LinkStatus now = status();
     const link::LinkPane pane = link::linkPaneOf(now, journal::journalNow());

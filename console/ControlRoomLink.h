@@ -53,6 +53,7 @@ private:
     QLabel* pane_;
     QTimer* timer_;
     std::string lastError_;
+    std::string lastFeedError_;
 };
 
 }  // namespace quorvex::console

@@ -59,8 +59,8 @@ std::string MqttSession::setUp(const std::string& willTopic) {
                 {message->topic, std::string(payload, payload == nullptr ? 0 : message->payloadlen)});
         });
     mosquitto_subscribe_v5_callback_set(
-        client_, [](mosquitto*, void* data, int, int, const int*, const mosquitto_property*) {
-            mailboxOf<Mailbox>(data).events.subscribed = true;
+        client_, [](mosquitto*, void* data, int, int count, const int* granted, const mosquitto_property*) {
+            mailboxOf<Mailbox>(data).events.subscribed = count > 0 ? granted[0] : 0x80;
         });
     // OpenSSL's reasons (and the key file's) reach us only through the library's log.
     mosquitto_log_callback_set(client_, [](mosquitto*, void* data, int level, const char* text) {

@@ -29,7 +29,7 @@ struct MqttEvents {
     std::optional<int> connack;          // the broker's answer to our connection (0: accepted)
     std::vector<MqttAck> acknowledged;   // in the order they came
     std::vector<MqttReceived> received;  // in the order they came
-    bool subscribed = false;             // the broker confirmed a subscription
+    std::optional<int> subscribed;       // the broker's answer to a subscription (0x80 on: refused)
     std::string tlsError;                // what TLS refused, for the operator
 };
 

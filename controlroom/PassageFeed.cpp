@@ -104,8 +104,12 @@ private:
                 backOff_.reset();
                 setError("");
             }
-            if (events.subscribed) {
+            if (events.subscribed && *events.subscribed < 0x80) {
                 setSubscribed();
+            } else if (events.subscribed) {
+                // Its ACL may not let this laptop read: the link publishes all the same.
+                setError("the broker refused the subscription to the other units' passages: " +
+                         std::string(mosquitto_reason_string(*events.subscribed)));
             }
             for (const MqttReceived& message : events.received) {
                 take(message);
