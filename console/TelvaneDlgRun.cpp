@@ -2,6 +2,7 @@
 // operator chooses, the unit's passages as they arrive, and turns its alarms into a sound and a
 // log line.
 #include "console/EntryTrace.h"
+#include "console/RunKeeper.h"
 #include "console/RunReport.h"
 #include "console/RunTab.h"
 #include "console/TelvaneDlg.h"
@@ -74,6 +75,23 @@ void TelvaneDlg::OnRunReport() {
         showBox(QStringLiteral("The run report could not be written: %1").arg(QString::fromStdString(error)),
                 BoxIcon::Error);
     }
+}
+
+void TelvaneDlg::keepRuns(const std::string& journalPath) {
+    runKeeper_ = std::make_unique<RunKeeper>();
+    // What could not be kept is said in the log; the run on the tab goes on.
+    const auto said = [this](const std::string& error) {
+        if (!error.empty()) {
+            appendLogLine("Run: " + error + "\n");
+        }
+    };
+    connect(runTab_, &RunTab::runStarted, this, [this, said] { said(runKeeper_->started(*runTab_)); });
+    connect(runTab_, &RunTab::passageAdded, this,
+            [this, said](const tracking::Passage& passage) { said(runKeeper_->passage(passage)); });
+    connect(runTab_, &RunTab::alarmsChanged, this,
+            [this, said] { said(runKeeper_->alarms(runTab_->alarms().all())); });
+    connect(runTab_, &RunTab::runEnded, this, [this, said] { said(runKeeper_->ended(runTab_->now())); });
+    said(runKeeper_->open(journalPath, *runTab_));
 }
 
 void TelvaneDlg::feedRun(const PassageRecord& passage) {
