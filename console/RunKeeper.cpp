@@ -3,61 +3,97 @@
 #include "console/RunRecordConversion.h"
 #include "console/RunTab.h"
 
+#include <QMetaObject>
+
+#include <memory>
 #include <utility>
 
 namespace quorvex::console {
 
-std::string RunKeeper::open(const std::string& journalPath, RunTab& tab) {
-    if (std::string error = runs_.open(journalPath); !error.empty()) {
-        return "runs are not kept in the journal: " + error;
-    }
-    return restore(tab);
+RunKeeper::RunKeeper(const std::string& journalPath, RunTab& tab, Said said)
+    : tab_(tab), said_(std::move(said)) {
+    worker_.moveToThread(&thread_);
+    thread_.start();
+    post([this, journalPath] {
+        if (std::string error = runs_.open(journalPath); !error.empty()) {
+            return "runs are not kept in the journal: " + error;
+        }
+        return restore();
+    });
 }
 
-std::string RunKeeper::restore(RunTab& tab) {
+RunKeeper::~RunKeeper() {
+    // Last in the queue, so everything asked before is written first.
+    QMetaObject::invokeMethod(&worker_, [this] { thread_.quit(); });
+    thread_.wait();
+}
+
+void RunKeeper::post(std::function<std::string()> work) {
+    // The tab outlives the thread (the keeper joins it first); an answer still queued for the
+    // window when the tab goes is dropped with it.
+    QMetaObject::invokeMethod(&worker_, [window = &tab_, said = said_, work = std::move(work)] {
+        const std::string error = work();
+        if (!error.empty()) {
+            QMetaObject::invokeMethod(window, [said, error] { said(error); });
+        }
+    });
+}
+
+std::string RunKeeper::restore() {
     const auto open = runs_.openRun();
-    if (!open) {
+    const auto record = open ? runs_.read(*open) : std::nullopt;
+    if (!record) {
         return runs_.message().empty() ? std::string() : failed();
     }
-    const auto record = runs_.read(*open);
-    if (!record) {
-        return failed();
-    }
-    RestoredRun restored;
-    std::string error = restoreRun(*record, restored);
-    // Set first: the alarms the tab raises as it takes the run up are kept with it.
-    run_ = open;
-    if (error.empty()) {
-        error = tab.restoreRun(std::move(*restored.route), restored.routePath, restored.plan,
-                               std::move(restored.passages), std::move(restored.alarms));
-    }
-    if (!error.empty()) {
+    auto restored = std::make_shared<RestoredRun>();
+    if (std::string error = restoreRun(*record, *restored); !error.empty()) {
         // Not taken up again at every start: the run stays in the journal, ended.
-        run_.reset();
         runs_.end(*open, record->started);
         return "the run kept in the journal cannot be taken up again: " + error;
     }
+    // Set first: the alarms the tab raises as it takes the run up are kept with it.
+    run_ = open;
+    QMetaObject::invokeMethod(&tab_, [this, tab = &tab_, restored] {
+        // A run the operator started meanwhile stands; the kept one is ended.
+        const std::string error =
+            tab->running() ? std::string("a new run was started")
+                           : tab->restoreRun(std::move(*restored->route), restored->routePath, restored->plan,
+                                             std::move(restored->passages), std::move(restored->alarms));
+        if (!error.empty()) {
+            said_("the run kept in the journal cannot be taken up again: " + error);
+            ended();
+        }
+    });
     return {};
 }
 
-std::string RunKeeper::started(const RunTab& tab) {
-    run_ = runs_.isOpen() && tab.run() != nullptr
-               ? runs_.begin(runRecord(tab.routePath(), *tab.route(), tab.run()->plan(), tab.now()))
-               : std::nullopt;
-    return run_ || !runs_.isOpen() ? std::string() : failed();
+void RunKeeper::started() {
+    if (tab_.run() == nullptr) {
+        return;
+    }
+    post([this, record = runRecord(tab_.routePath(), *tab_.route(), tab_.run()->plan(), tab_.now())] {
+        run_ = runs_.isOpen() ? runs_.begin(record) : std::nullopt;
+        return run_ || !runs_.isOpen() ? std::string() : failed();
+    });
 }
 
-std::string RunKeeper::passage(const tracking::Passage& passage) {
-    return !run_ || runs_.addPassage(*run_, passageRecord(passage)) ? std::string() : failed();
+void RunKeeper::passage(const tracking::Passage& passage) {
+    post([this, record = passageRecord(passage)] {
+        return !run_ || runs_.addPassage(*run_, record) ? std::string() : failed();
+    });
 }
 
-std::string RunKeeper::alarms(std::span<const RunAlarm> alarms) {
-    return !run_ || runs_.saveAlarms(*run_, alarmRecords(alarms)) ? std::string() : failed();
+void RunKeeper::alarms() {
+    post([this, records = alarmRecords(tab_.alarms().all())] {
+        return !run_ || runs_.saveAlarms(*run_, records) ? std::string() : failed();
+    });
 }
 
-std::string RunKeeper::ended(tracking::UtcTime at) {
-    const auto run = std::exchange(run_, std::nullopt);
-    return !run || runs_.end(*run, at.time_since_epoch().count()) ? std::string() : failed();
+void RunKeeper::ended() {
+    post([this, at = tab_.now().time_since_epoch().count()] {
+        const auto run = std::exchange(run_, std::nullopt);
+        return !run || runs_.end(*run, at) ? std::string() : failed();
+    });
 }
 
 std::string RunKeeper::failed() const {

@@ -78,20 +78,15 @@ void TelvaneDlg::OnRunReport() {
 }
 
 void TelvaneDlg::keepRuns(const std::string& journalPath) {
-    runKeeper_ = std::make_unique<RunKeeper>();
-    // What could not be kept is said in the log; the run on the tab goes on.
-    const auto said = [this](const std::string& error) {
-        if (!error.empty()) {
-            appendLogLine("Run: " + error + "\n");
-        }
-    };
-    connect(runTab_, &RunTab::runStarted, this, [this, said] { said(runKeeper_->started(*runTab_)); });
+    // The keeper is made after the connections, so a run it takes up again is kept as it goes on.
+    connect(runTab_, &RunTab::runStarted, this, [this] { runKeeper_->started(); });
     connect(runTab_, &RunTab::passageAdded, this,
-            [this, said](const tracking::Passage& passage) { said(runKeeper_->passage(passage)); });
-    connect(runTab_, &RunTab::alarmsChanged, this,
-            [this, said] { said(runKeeper_->alarms(runTab_->alarms().all())); });
-    connect(runTab_, &RunTab::runEnded, this, [this, said] { said(runKeeper_->ended(runTab_->now())); });
-    said(runKeeper_->open(journalPath, *runTab_));
+            [this](const tracking::Passage& passage) { runKeeper_->passage(passage); });
+    connect(runTab_, &RunTab::alarmsChanged, this, [this] { runKeeper_->alarms(); });
+    connect(runTab_, &RunTab::runEnded, this, [this] { runKeeper_->ended(); });
+    // What could not be kept is said in the log; the run on the tab goes on.
+    runKeeper_ = std::make_unique<RunKeeper>(
+        journalPath, *runTab_, [this](const std::string& error) { appendLogLine("Run: " + error + "\n"); });
 }
 
 void TelvaneDlg::feedRun(const PassageRecord& passage) {

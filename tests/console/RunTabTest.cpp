@@ -194,7 +194,7 @@ TEST_F(RunTabTest, ARunIsBackWithItsPassagesAndAcknowledgementsWhenTheWindowOpen
     std::filesystem::remove(routeFile);
     telvane_ = std::make_unique<console::Telvane>(console::deviceStack(), answers_.services());
     start(options);
-    ASSERT_TRUE(tab().running()) << window().logText().toStdString();
+    ASSERT_TRUE(waitFor([&] { return tab().running(); })) << window().logText().toStdString();
     EXPECT_EQ(routeFile, tab().routePath());
     const tracking::RunPlan& restored = tab().run()->plan();
     ASSERT_EQ(1u, restored.pigs.size());
