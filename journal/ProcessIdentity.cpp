@@ -43,7 +43,8 @@ ProcessIdentity thisProcess() {
 }
 
 bool mayBeRunning(const ProcessIdentity& process) {
-    if (process.host != hostName()) {
+    // A start that could not be read when the process recorded itself cannot be compared.
+    if (process.host != hostName() || process.started == 0) {
         return true;
     }
     return processStarted(process.pid) == process.started;

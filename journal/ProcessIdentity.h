@@ -18,8 +18,8 @@ struct ProcessIdentity {
 ProcessIdentity thisProcess();
 // The start of a process that is running now, or nothing when no such process runs.
 std::optional<std::int64_t> processStarted(std::int64_t pid);
-// Whether the process may still be running: a process of another host cannot be told, so it
-// counts as running.
+// Whether the process may still be running: a process of another host, or one whose start is
+// unknown, cannot be told, so it counts as running.
 bool mayBeRunning(const ProcessIdentity& process);
 
 }  // namespace quorvex::journal

@@ -141,6 +141,7 @@ TEST_F(JournalTest, ASessionLeftOpenIsEndedByTheNextStartOnlyWhenItsProgramIsGon
         {"the same process id given to a later process", "pid_started = " + std::to_string(us.started + 1),
          true},
         {"a program of another host, which cannot be told", "host = 'elsewhere', pid = 1", false},
+        {"a program whose start could not be read", "pid_started = 0", false},
     };
     int number = 0;
     for (const auto& each : cases) {
