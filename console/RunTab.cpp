@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace quorvex::console {
 
 namespace {
@@ -118,13 +120,22 @@ std::string RunTab::openRoute(const std::filesystem::path& path) {
     if (std::string error = tracking::readRoute(path, tracking::RouteLimits{}, read); !error.empty()) {
         return error;
     }
+    useRoute(std::move(*read), path);
+    showRun();
+    return {};
+}
+
+void RunTab::useRoute(tracking::Route route, const std::filesystem::path& path) {
     // The views let go of the old route before it goes.
     routeView_->show(nullptr, std::nullopt);
     chart_->show(nullptr);
-    run_.reset();
+    if (std::exchange(run_, nullptr) != nullptr) {
+        emit runEnded();
+    }
     alarms_.clear();
     snapshot_ = RunSnapshot{};
-    route_ = std::make_unique<tracking::Route>(std::move(*read));
+    route_ = std::make_unique<tracking::Route>(std::move(route));
+    routePath_ = path;
     routeLabel_->setText(routeSummary(*route_));
     QStringList names;
     for (const tracking::Marker& marker : route_->markers()) {
@@ -132,7 +143,21 @@ std::string RunTab::openRoute(const std::filesystem::path& path) {
     }
     form_->setMarkers(names);
     form_->setLaunchTime(now());
-    showRun();
+}
+
+std::string RunTab::restoreRun(tracking::Route route, const std::filesystem::path& routePath,
+                               const tracking::RunPlan& plan, std::vector<tracking::Passage> passages,
+                               std::vector<RunAlarm> alarms) {
+    if (std::string error = tracking::checkRunPlan(route, plan); !error.empty()) {
+        return error;
+    }
+    useRoute(std::move(route), routePath);
+    run_ = std::make_unique<tracking::PigRun>(*route_, plan);
+    for (tracking::Passage& passage : passages) {
+        run_->add(std::move(passage));
+    }
+    alarms_.restore(std::move(alarms));
+    refresh();
     return {};
 }
 
@@ -149,7 +174,10 @@ std::string RunTab::startRun(const tracking::RunPlan& plan) {
         return error;
     }
     alarms_.clear();
-    run_ = std::make_unique<tracking::PigRun>(*route_, plan);
+    if (std::exchange(run_, std::make_unique<tracking::PigRun>(*route_, plan)) != nullptr) {
+        emit runEnded();
+    }
+    emit runStarted();
     refresh();
     return {};
 }
@@ -163,7 +191,7 @@ void RunTab::onStartRequested() {
 
 void RunTab::addPassage(tracking::Passage passage) {
     if (run_) {
-        run_->add(std::move(passage));
+        emit passageAdded(run_->add(std::move(passage)).passage);
         refresh();
     }
 }
@@ -185,6 +213,9 @@ void RunTab::refresh() {
     for (const std::size_t i : changes.raised) {
         emit alarmRaised(QString::fromStdString(alarms_.all()[i].text));
     }
+    if (!changes.raised.empty() || !changes.cleared.empty()) {
+        emit alarmsChanged();
+    }
     showRun();
 }
 
@@ -195,6 +226,7 @@ void RunTab::acknowledge() {
     }
     const QString text = QString::fromStdString(shown->text);
     alarms_.acknowledge(now());
+    emit alarmsChanged();
     showBanner();
     emit alarmsAcknowledged(text);
 }

@@ -3,6 +3,7 @@
 // they arrive, and turns its alarms into a sound and a log line.
 #include "console/ControlRoomLink.h"
 #include "console/EntryTrace.h"
+#include "console/RunKeeper.h"
 #include "console/RunReport.h"
 #include "console/RunTab.h"
 #include "console/TelvaneDlg.h"
@@ -93,6 +94,18 @@ void TelvaneDlg::OnRunReport() {
         showBox(QStringLiteral("The run report could not be written: %1").arg(QString::fromStdString(error)),
                 BoxIcon::Error);
     }
+}
+
+void TelvaneDlg::keepRuns(const std::string& journalPath) {
+    // The keeper is made after the connections, so a run it takes up again is kept as it goes on.
+    connect(runTab_, &RunTab::runStarted, this, [this] { runKeeper_->started(); });
+    connect(runTab_, &RunTab::passageAdded, this,
+            [this](const tracking::Passage& passage) { runKeeper_->passage(passage); });
+    connect(runTab_, &RunTab::alarmsChanged, this, [this] { runKeeper_->alarms(); });
+    connect(runTab_, &RunTab::runEnded, this, [this] { runKeeper_->ended(); });
+    // What could not be kept is said in the log; the run on the tab goes on.
+    runKeeper_ = std::make_unique<RunKeeper>(
+        journalPath, *runTab_, [this](const std::string& error) { appendLogLine("Run: " + error + "\n"); });
 }
 
 void TelvaneDlg::feedRun(const PassageRecord& passage) {
