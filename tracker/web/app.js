@@ -15,9 +15,14 @@ function cell(text, className) {
   if (className) td.className = className;
   return td;
 }
+// The tables are drawn anew on every change (about once a second): a control that had the
+// keyboard's focus gets it back in its new row, found by its data-key.
 function fillTable(id, rows) {
   const body = $(id).tBodies[0];
+  const focused = body.contains(document.activeElement) ? document.activeElement.dataset.key : undefined;
   body.replaceChildren(...rows.map((cells) => { const tr = document.createElement('tr'); tr.append(...cells); return tr; }));
+  const again = focused && body.querySelector(`[data-key="${CSS.escape(focused)}"]`);
+  if (again) again.focus();
 }
 async function api(path, options) {
   const response = await fetch(path, options);
@@ -102,6 +107,7 @@ function drawAlarms(run) {
   const rows = run.alarms.slice().reverse().map((alarm) => {
     const button = document.createElement('button');
     button.textContent = 'Acknowledge';
+    button.dataset.key = alarm.key;
     button.hidden = alarm.state !== 'unacknowledged' && alarm.state !== 'cleared';
     button.addEventListener('click', () => acknowledge(run.name, alarm.marker));
     const action = document.createElement('td');
