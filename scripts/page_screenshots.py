@@ -14,6 +14,13 @@ SHOTS = [("desktop", DESKTOP, False), ("phone", PHONE, False),
          ("desktop-dark", DESKTOP, True), ("phone-dark", PHONE, True)]
 PASSED_D3 = """return [...document.querySelectorAll('#markers tbody tr')]
   .some((tr) => tr.cells[0].textContent === 'D3' && tr.cells[2].textContent === 'passed')"""
+# Acknowledges the oldest alarm (the last row) until the page shows it acknowledged.
+ACKNOWLEDGE_OLDEST = """const rows = document.querySelectorAll('#alarms tbody tr');
+const oldest = rows[rows.length - 1];
+if (!oldest) return false;
+if (oldest.cells[2].textContent === 'acknowledged') return true;
+oldest.querySelector('button').click();
+return false;"""
 # Resolves once the page has drawn twice more (a viewport or colour scheme just changed).
 TWO_FRAMES = "const done = arguments[0]; requestAnimationFrame(() => requestAnimationFrame(done));"
 
@@ -33,10 +40,16 @@ def main():
         browser = HeadlessChromium(logs)
         try:
             driver = browser.driver
-            driver.get(page_of(drill))
+            page = page_of(drill)
+            driver.get(page)
             browser.wait_for("the pig past D3", lambda: driver.execute_script(PASSED_D3), seconds=240)
+            driver.find_element("id", "who").send_keys("Dana Field")
+            browser.wait_for("an alarm acknowledged", lambda: driver.execute_script(ACKNOWLEDGE_OLDEST), every=1)
             for name, screen, dark in SHOTS:
+                # Loaded afresh at each size, as a phone would, so that the map fits the route to it.
                 browser.emulate(screen, dark)
+                driver.get(page)
+                browser.wait_for("the run", lambda: driver.execute_script(PASSED_D3))
                 driver.execute_async_script(TWO_FRAMES)
                 path = os.path.join(output, name + ".png")
                 browser.screenshot(path)
