@@ -51,13 +51,12 @@ class HeadlessChromium:
         with open(path, "wb") as file:
             file.write(base64.b64decode(shot["data"]))
 
-    def wait_for(self, what, condition, seconds=30, every=0.05):
-        """Polls condition() until it gives something true, at most `seconds`; returns it."""
-        deadline = time.monotonic() + seconds
-        while True:
-            result = condition()
-            if result:
-                return result
-            if time.monotonic() > deadline:
-                raise AssertionError(f"the page did not show {what} within {seconds} s")
-            time.sleep(every)
+
+def wait_for(what, condition, seconds=30, every=0.05):
+    """Polls condition() until it gives something true, at most `seconds`; returns it."""
+    deadline = time.monotonic() + seconds
+    while not (result := condition()):
+        if time.monotonic() > deadline:
+            raise AssertionError(f"no {what} within {seconds} s")
+        time.sleep(every)
+    return result

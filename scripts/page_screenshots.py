@@ -8,7 +8,7 @@ import subprocess
 import sys
 import tempfile
 
-from headless_chromium import DESKTOP, PHONE, HeadlessChromium
+from headless_chromium import DESKTOP, PHONE, HeadlessChromium, wait_for
 
 SHOTS = [("desktop", DESKTOP, False), ("phone", PHONE, False),
          ("desktop-dark", DESKTOP, True), ("phone-dark", PHONE, True)]
@@ -42,14 +42,14 @@ def main():
             driver = browser.driver
             page = page_of(drill)
             driver.get(page)
-            browser.wait_for("the pig past D3", lambda: driver.execute_script(PASSED_D3), seconds=240)
+            wait_for("the pig past D3", lambda: driver.execute_script(PASSED_D3), seconds=240)
             driver.find_element("id", "who").send_keys("Dana Field")
-            browser.wait_for("an alarm acknowledged", lambda: driver.execute_script(ACKNOWLEDGE_OLDEST), every=1)
+            wait_for("an alarm acknowledged", lambda: driver.execute_script(ACKNOWLEDGE_OLDEST), every=1)
             for name, screen, dark in SHOTS:
                 # Loaded afresh at each size, as a phone would, so that the map fits the route to it.
                 browser.emulate(screen, dark)
                 driver.get(page)
-                browser.wait_for("the run", lambda: driver.execute_script(PASSED_D3))
+                wait_for("the run", lambda: driver.execute_script(PASSED_D3))
                 driver.execute_async_script(TWO_FRAMES)
                 path = os.path.join(output, name + ".png")
                 browser.screenshot(path)

@@ -19,7 +19,8 @@ import urllib.request
 
 SOURCE, TRACKER, SIMULATOR, CLIENT = sys.argv[1:5]
 sys.path.insert(0, os.path.join(SOURCE, "scripts"))
-from headless_chromium import HeadlessChromium  # noqa: E402
+from headless_chromium import HeadlessChromium, wait_for as wait  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
 
 ROUTE = os.path.join(SOURCE, "tracking", "routes", "drill.geojson")
 PIG_SPEED = 60  # m/s: 10 s between the drill's markers, 600 m apart
@@ -48,15 +49,6 @@ def iso(moment):
 
 def seconds_of(text):
     return datetime.datetime.fromisoformat(text.replace("Z", "+00:00")).timestamp()
-
-
-def wait(what, condition, seconds=30):
-    deadline = time.monotonic() + seconds
-    while not (result := condition()):
-        if time.monotonic() > deadline:
-            raise AssertionError(f"no {what} within {seconds} s")
-        time.sleep(0.05)
-    return result
 
 
 class ControlRoom:
@@ -192,7 +184,6 @@ class Run:
 
     def acknowledge_by_keyboard(self):
         # From the name field, the tab key reaches the alarm's button; Enter acknowledges.
-        from selenium.webdriver.common.keys import Keys
         driver = self.room.browser.driver
         name = driver.find_element("id", "who")
         name.send_keys(OPERATOR)

@@ -190,7 +190,7 @@ function refresh() {
   pending = setTimeout(async () => {
     pending = null;
     try { await Promise.all([drawRuns(), drawUnits()]); } catch (error) { say(error.message); }
-  }, 200);
+  }, 100);
 }
 
 function listen() {
