@@ -57,7 +57,6 @@ class ControlRoom:
     def __init__(self, work):
         self.work = work
         self.processes = {}
-        self.clients = {}
         self.broker_port = free_port()
         self.broker = f"mqtt://127.0.0.1:{self.broker_port}/drill"
         self.page = ""
@@ -101,16 +100,17 @@ class ControlRoom:
         said = wait("page address from the tracker", lambda: re.search(r"the page is at (\S+)", self.log("tracker")))
         self.page = said.group(1)
 
-    def start_unit(self, marker, launch):
-        serial = "2000" + marker[1:]
-        self.start("unit " + marker, [SIMULATOR, "--route", ROUTE, "--route-marker", marker, "--launch",
-                                      "D1@" + launch, "--pig-speed", str(PIG_SPEED), "--serial", serial,
-                                      "--battery-period", "1000", "--no-stdin"])
-        pty = wait(f"pseudo-terminal of the unit at {marker}",
-                   lambda: re.search(r" on (/dev/\S+)", self.log("unit " + marker))).group(1)
-        self.clients[marker] = self.start("client " + marker, [
-            CLIENT, "--port", pty, "--journal", os.path.join(self.work, marker + ".sqlite3"),
-            "--publish=" + self.broker], stdin=subprocess.PIPE)
+    def start_unit(self, marker, launch, serial=None):
+        """A simulated unit standing at a marker, its pig launched at D1 at `launch`, and its client;
+        both named after the marker, or after the serial when one is given."""
+        name = serial or marker
+        self.start("unit " + name, [SIMULATOR, "--route", ROUTE, "--route-marker", marker, "--launch",
+                                    "D1@" + launch, "--pig-speed", str(PIG_SPEED),
+                                    "--serial", serial or "2000" + marker[1:], "--battery-period", "1000",
+                                    "--no-stdin"])
+        pty = wait(f"pseudo-terminal of the unit {name}", lambda: re.search(r" on (/dev/\S+)", self.log("unit " + name))).group(1)
+        self.start("client " + name, [CLIENT, "--port", pty, "--journal", os.path.join(self.work, name + ".sqlite3"),
+                                      "--publish=" + self.broker], stdin=subprocess.PIPE)
 
     def stop_unit(self, marker):
         self.stop("client " + marker)
@@ -138,7 +138,8 @@ def alarm_rows(page, marker, kind):
 
 
 class Run:
-    """The story of one run: a unit stopped before its pig came, the alarm, the pig, a restart."""
+    """The story of one run: a unit stopped before its pig came, the alarm, the pig, the tracker
+    killed and restarted, the broker restarted."""
 
     def __init__(self, room):
         self.room = room
@@ -242,6 +243,19 @@ class Run:
         assert len(overdue) == 1 and overdue[0][2] == "closed" and " by " + OPERATOR in overdue[0][3], page["alarms"]
         assert ["20001", "offline"] in [row[:2] for row in page["units"]], page["units"]
 
+    def broker_restarted(self):
+        # A unit switched on after the broker came back shows: the tracker subscribed again.
+        room = self.room
+        room.stop("watcher")
+        room.stop("mosquitto")
+        room.start_broker()
+        room.start_unit("D4", iso(datetime.datetime.now(datetime.timezone.utc) + datetime.timedelta(hours=1)),
+                        serial="20005")
+        page = room.show("a unit started after the broker's restart",
+                         lambda page: ["20005", "online"] in [row[:2] for row in page["units"]], seconds=60)
+        for marker, passed in self.passed.items():
+            assert marker_row(page, marker)[3] == passed, (marker, page["markers"])
+
 
 def main():
     with tempfile.TemporaryDirectory(prefix="quorvex-page-") as work:
@@ -255,6 +269,7 @@ def main():
             ("the alarm acknowledged by name, by keyboard", run.acknowledge_by_keyboard),
             ("the pig past D2 and D3, the ETA of D3", run.pig_passes),
             ("the tracker killed, the pig past D4, the tracker back", run.tracker_killed_while_the_pig_passes_d4),
+            ("the broker restarted", run.broker_restarted),
         ]
         try:
             for what, step in steps:
