@@ -33,7 +33,7 @@ const rows = (id) => [...document.querySelectorAll('#' + id + ' tbody tr')].map(
   [...tr.cells].map((td) => td.textContent));
 return {markers: rows('markers'), alarms: rows('alarms'), units: rows('units'),
         live: document.getElementById('live').textContent, pig: document.getElementById('pig').textContent,
-        runs: [...document.getElementById('run').options].map((o) => o.value)};
+        runs: [...document.getElementById('run').options].map((o) => o.textContent)};
 """
 
 
@@ -182,6 +182,7 @@ class Run:
         page = self.room.show("D1 overdue with its alarm",
                               lambda page: marker_row(page, "D1")[2] == "overdue" and alarm_rows(page, "D1", "overdue"))
         assert alarm_rows(page, "D1", "overdue")[0][2] == "unacknowledged", page["alarms"]
+        assert page["runs"] == ["drill (1 !)"], page["runs"]
 
     def acknowledge_by_keyboard(self):
         # From the name field, the tab key reaches the alarm's button; Enter acknowledges.
@@ -195,6 +196,7 @@ class Run:
         page = self.room.show("the acknowledgement by name",
                               lambda page: alarm_rows(page, "D1", "overdue")[0][2] == "acknowledged")
         assert " by " + OPERATOR in alarm_rows(page, "D1", "overdue")[0][3], page["alarms"]
+        self.room.show("the run without unacknowledged alarms", lambda page: page["runs"] == ["drill"])
 
     def pig_passes(self):
         launch = iso(datetime.datetime.now(datetime.timezone.utc) + datetime.timedelta(seconds=8))

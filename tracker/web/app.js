@@ -158,9 +158,12 @@ async function drawRuns() {
   const runs = await api('/api/runs');
   const select = $('run');
   const names = runs.map((r) => r.name);
-  if (select.options.length !== names.length) {
-    select.replaceChildren(...runs.map((r) => new Option(r.name + (r.unacknowledgedAlarms ? ` (${r.unacknowledgedAlarms} !)` : ''), r.name)));
+  const label = (r) => r.name + (r.unacknowledgedAlarms ? ` (${r.unacknowledgedAlarms} !)` : '');
+  if ([...select.options].map((o) => o.value).join('\n') !== names.join('\n')) {
+    select.replaceChildren(...runs.map((r) => new Option(label(r), r.name)));
     if (names.includes(current)) select.value = current;
+  } else {
+    runs.forEach((r, i) => { select.options[i].textContent = label(r); });  // the alarm counts change
   }
   current = select.value;
   if (!current) return;
