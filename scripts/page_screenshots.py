@@ -19,7 +19,7 @@ ACKNOWLEDGE_OLDEST = """const rows = document.querySelectorAll('#alarms tbody tr
 const oldest = rows[rows.length - 1];
 if (!oldest) return false;
 if (oldest.cells[2].textContent === 'acknowledged') return true;
-oldest.querySelector('button').click();
+oldest.querySelector('button')?.click();
 return false;"""
 # Resolves once the page has drawn twice more (a viewport or colour scheme just changed).
 TWO_FRAMES = "const done = arguments[0]; requestAnimationFrame(() => requestAnimationFrame(done));"

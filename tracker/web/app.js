@@ -25,6 +25,11 @@ function cell(text, className) {
 function fillTable(id, rows) {
   const body = $(id).tBodies[0];
   const focused = body.contains(document.activeElement) ? document.activeElement.dataset.key : undefined;
+  if (!rows.length) {
+    const empty = cell($(id).dataset.empty, 'empty');
+    empty.colSpan = $(id).tHead.rows[0].cells.length;
+    rows = [[empty]];
+  }
   body.replaceChildren(...rows.map((cells) => { const tr = document.createElement('tr'); tr.append(...cells); return tr; }));
   const again = focused && body.querySelector(`[data-key="${CSS.escape(focused)}"]`);
   if (again) again.focus();
@@ -39,6 +44,7 @@ function say(text) { $('message').textContent = text; }
 
 function setUpMap(tiles) {
   map = L.map('map', { attributionControl: !!tiles, keyboard: true });
+  map.getContainer().setAttribute('aria-label', 'Map of the run: the arrow keys move it, + and - zoom');
   if (tiles) L.tileLayer(tiles, { maxZoom: 18 }).addTo(map);
   L.control.scale({ imperial: false }).addTo(map);
   layers = L.layerGroup().addTo(map);
@@ -166,7 +172,7 @@ async function drawRuns() {
     runs.forEach((r, i) => { select.options[i].textContent = label(r); });  // the alarm counts change
   }
   current = select.value;
-  if (!current) return;
+  if (!current) { fillTable('markers', []); fillTable('alarms', []); return; }
   const run = await api('/api/runs/' + encodeURIComponent(current));
   const states = markerStates(run);
   drawMap(run, states); drawChart(run); drawMarkers(run, states); drawAlarms(run);
