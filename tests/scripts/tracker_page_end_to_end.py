@@ -203,9 +203,9 @@ class Run:
         for marker in ("D2", "D3", "D4"):
             self.room.start_unit(marker, launch)
         self.see_passed("D2")
-        page = self.room.shown()
-        assert marker_row(page, "D1")[2] == "missed", page["markers"]
-        assert alarm_rows(page, "D1", "overdue")[0][2] == "closed", page["alarms"]
+        self.room.show("D1 missed, its alarm closed (acknowledged and cleared)",
+                       lambda page: marker_row(page, "D1")[2] == "missed" and
+                       alarm_rows(page, "D1", "overdue")[0][2] == "closed")
         self.eta_of_next("D3", after="D2")
         self.see_passed("D3")
 
