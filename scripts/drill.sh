@@ -77,7 +77,7 @@ if [ -n "$broker" ]; then
   "$tracker" --broker "$broker" --listen "127.0.0.1:${DRILL_PAGE_PORT:-$(free_port)}" --state "$work/tracker" \
     >"$work/tracker.log" 2>&1 &
   pids+=($!)
-  wait_for "tracker's page" 100 grep -qs 'the page is at ' "$work/tracker.log"
+  wait_for "tracker's page" 100 grep -qs 'the page is at ' "$work/tracker.log" || { cat "$work/tracker.log" >&2; exit 1; }
   page=$(sed -n 's/.*the page is at \([^ ]*\).*/\1/p' "$work/tracker.log")
   "$tracker" run start --broker "$broker" --route "$route" --name drill --launch D1 --at "$launch" \
     --speed "$(awk -v s="$speed" 'BEGIN { print s * 3.6 }')"
