@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -45,18 +46,23 @@ RunTab::RunTab(QWidget* parent) : QWidget(parent), clock_(systemNow) {
     table_ = new QTableView(this);
     table_->setModel(model_);
     table_->verticalHeader()->hide();
+    // Rows of one line of text: more markers in view beside the chart.
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setAccessibleName(QStringLiteral("Markers"));
     chart_ = new RunChart(this);
     routeView_ = new RouteView(this);
+    // The table over the chart (both read down the markers), the map beside them at full height.
+    auto* figures = new QSplitter(Qt::Vertical, this);
+    figures->addWidget(table_);
+    figures->addWidget(chart_);
+    figures->setSizes({1000, 1000});  // half each, whatever the table would like
     auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(table_);
-    splitter->addWidget(chart_);
+    splitter->addWidget(figures);
     splitter->addWidget(routeView_);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 3);
-    splitter->setStretchFactor(2, 2);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &RunTab::refresh);
@@ -207,6 +213,9 @@ void RunTab::showRun() {
         }
     }
     table_->resizeColumnsToContents();
+    // Every column in view: the map gives way rather than the table scrolling sideways.
+    table_->setMinimumWidth(table_->horizontalHeader()->length() + 2 * table_->frameWidth() +
+                            table_->verticalScrollBar()->sizeHint().width());
     const tracking::PigProgress* pig = snapshot_.pig();
     chart_->show(pig != nullptr ? &snapshot_ : nullptr);
     routeView_->show(route_.get(), pig != nullptr && pig->launched

@@ -1,6 +1,7 @@
 // TelvaneDlg: the pig run. The Run tab does the work; the window gives it the route file the
-// operator chooses, the unit's passages as they arrive, and turns its alarms into a sound and a
-// log line.
+// operator chooses, the passages of the unit and of the other units on the control-room link as
+// they arrive, and turns its alarms into a sound and a log line.
+#include "console/ControlRoomLink.h"
 #include "console/EntryTrace.h"
 #include "console/RunReport.h"
 #include "console/RunTab.h"
@@ -20,6 +21,21 @@ namespace {
 
 constexpr const char* RouteFilter = "Routes (*.geojson *.json *.gpx *.kml *.shp *.gpkg);;All files (*)";
 
+// Another crew's passage: its place, else its marker by the channel's name.
+tracking::Passage passageOf(const link::FeedPassage& fed) {
+    tracking::Passage passage;
+    passage.time = tracking::UtcTime(std::chrono::microseconds(fed.timeMicros));
+    if (fed.latitude && fed.longitude) {
+        passage.position = tracking::GeoPoint{*fed.latitude, *fed.longitude};
+    } else {
+        passage.marker = fed.channelName;
+    }
+    passage.unit = fed.unit;
+    passage.journal = fed.journal;
+    passage.row = fed.id;
+    return passage;
+}
+
 }  // namespace
 
 QWidget* TelvaneDlg::createRunTab() {
@@ -35,6 +51,9 @@ QWidget* TelvaneDlg::createRunTab() {
     connect(runTab_, &RunTab::alarmsAcknowledged, this, [this](const QString& text) {
         appendLogLine("Overdue alarm acknowledged: " + text.toStdString() + "\n");
     });
+    // A chasing crew sees the markers the other units saw, through the control room's broker.
+    connect(controlRoom_, &ControlRoomLink::passageArrived, runTab_,
+            [this](const link::FeedPassage& passage) { runTab_->addPassage(passageOf(passage)); });
     // In the File menu, below Save.
     QMenu* file = menuBar()->actions().front()->menu();
     auto* openRoute = new QAction(QStringLiteral("Open R&oute..."), this);
