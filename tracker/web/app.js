@@ -8,16 +8,31 @@ function cssColour(name) {
   if (!colours[name]) colours[name] = getComputedStyle(document.documentElement).getPropertyValue('--' + name).trim();
   return colours[name];
 }
-function time(iso) { return iso ? iso.replace('T', ' ').replace(/\.\d+Z$/, 'Z') : ''; }
+// UTC to the second; the date only when it is not today's.
+function time(iso) {
+  if (!iso) return '';
+  const clock = iso.slice(11, 19) + 'Z';
+  return iso.slice(0, 10) === new Date().toISOString().slice(0, 10) ? clock : iso.slice(0, 10) + ' ' + clock;
+}
 function cell(text, className) {
   const td = document.createElement('td');
   td.textContent = text == null ? '' : String(text);
   if (className) td.className = className;
   return td;
 }
+// The tables are drawn anew on every change (about once a second): a control that had the
+// keyboard's focus gets it back in its new row, found by its data-key.
 function fillTable(id, rows) {
   const body = $(id).tBodies[0];
+  const focused = body.contains(document.activeElement) ? document.activeElement.dataset.key : undefined;
+  if (!rows.length) {
+    const empty = cell($(id).dataset.empty, 'empty');
+    empty.colSpan = $(id).tHead.rows[0].cells.length;
+    rows = [[empty]];
+  }
   body.replaceChildren(...rows.map((cells) => { const tr = document.createElement('tr'); tr.append(...cells); return tr; }));
+  const again = focused && body.querySelector(`[data-key="${CSS.escape(focused)}"]`);
+  if (again) again.focus();
 }
 async function api(path, options) {
   const response = await fetch(path, options);
@@ -29,6 +44,7 @@ function say(text) { $('message').textContent = text; }
 
 function setUpMap(tiles) {
   map = L.map('map', { attributionControl: !!tiles, keyboard: true });
+  map.getContainer().setAttribute('aria-label', 'Map of the run: the arrow keys move it, + and - zoom');
   if (tiles) L.tileLayer(tiles, { maxZoom: 18 }).addTo(map);
   L.control.scale({ imperial: false }).addTo(map);
   layers = L.layerGroup().addTo(map);
@@ -47,7 +63,8 @@ function drawMap(run, states) {
   run.route.markers.forEach((marker, index) => {
     const state = states[index] ? states[index].state : 'ahead';
     L.circleMarker(marker.position, { radius: 7, color: cssColour(state), fillOpacity: 0.9, weight: 2 })
-      .bindTooltip(marker.name + ': ' + state).addTo(layers);
+      .bindTooltip(marker.name, { permanent: true, direction: 'right', offset: [8, 0], className: 'marker-name' })
+      .addTo(layers);
   });
   for (const pig of run.state.pigs) {
     if (pig.launched) L.circleMarker(pig.position, { radius: 9, color: cssColour('pig'), fillOpacity: 0.4, weight: 3 })
@@ -62,35 +79,43 @@ function svg(name, attributes) {
   return element;
 }
 
-function drawChart(run, states) {
+// Drawn at the element's own width, so that its text keeps its size on a phone: the passages
+// (solid), the ETAs ahead (dashed), a dotted line at each marker and one at now.
+function drawChart(run) {
   const chart = $('chart');
+  const width = Math.max(300, Math.round(chart.getBoundingClientRect().width) || 600), height = 260;
+  chart.setAttribute('viewBox', `0 0 ${width} ${height}`);
   const pig = run.state.pigs[0];
   const points = pig ? pig.markers.filter((m) => m.passedAt || m.eta) : [];
   const now = Date.parse(run.evaluated) || Date.now();
-  const start = Date.parse(run.launchTime);
-  const times = points.map((m) => Date.parse(m.passedAt || m.eta)).concat([start, now]);
+  const times = points.map((m) => Date.parse(m.passedAt || m.eta)).concat([Date.parse(run.launchTime), now]);
   const t0 = Math.min(...times), t1 = Math.max(...times) + 1;
-  const c0 = Math.min(...run.route.markers.map((m) => m.chainage)), c1 = Math.max(...run.route.markers.map((m) => m.chainage)) + 1;
-  const x = (t) => 50 + (t - t0) / (t1 - t0) * 540, y = (c) => 240 - (c - c0) / (c1 - c0) * 225;
+  const chainages = run.route.markers.map((m) => m.chainage);
+  const c0 = Math.min(...chainages), c1 = Math.max(...chainages) + 1;
+  const left = 56, right = width - 10, top = 10, bottom = height - 24;
+  const x = (t) => left + (t - t0) / (t1 - t0) * (right - left), y = (c) => bottom - (c - c0) / (c1 - c0) * (bottom - top);
   const path = (list) => list.map((m) => x(Date.parse(m.passedAt || m.eta)) + ',' + y(m.chainage)).join(' ');
   const passed = points.filter((m) => m.passedAt);
   const last = passed.length ? [passed[passed.length - 1]] : [];
-  chart.replaceChildren(
-    svg('line', { class: 'axis', x1: 50, y1: 240, x2: 590, y2: 240 }), svg('line', { class: 'axis', x1: 50, y1: 10, x2: 50, y2: 240 }),
+  const label = (text, attributes) => { const t = svg('text', attributes); t.textContent = text; return t; };
+  const ticks = run.route.markers.flatMap((m) => [svg('line', { class: 'tick', x1: left, y1: y(m.chainage), x2: right, y2: y(m.chainage) }),
+    label(m.name, { x: left - 6, y: y(m.chainage) + 4, 'text-anchor': 'end' })]);
+  chart.replaceChildren(...ticks,
+    svg('line', { class: 'axis', x1: left, y1: bottom, x2: right, y2: bottom }), svg('line', { class: 'axis', x1: left, y1: top, x2: left, y2: bottom }),
     svg('polyline', { class: 'expected', points: path(last.concat(points.filter((m) => !m.passedAt && m.eta))) }),
     svg('polyline', { class: 'actual', points: path(passed) }),
-    svg('line', { class: 'now', x1: x(now), y1: 10, x2: x(now), y2: 240 }));
-  const label = (text, ax, ay) => { const t = svg('text', { x: ax, y: ay }); t.textContent = text; chart.append(t); };
-  label((c1 / 1000).toFixed(0) + ' km', 2, 20); label((c0 / 1000).toFixed(0) + ' km', 2, 240);
-  label(time(new Date(t0).toISOString()), 50, 256); label('now', x(now) - 10, 20);
-  void states;
+    svg('line', { class: 'now', x1: x(now), y1: top, x2: x(now), y2: bottom }),
+    label(time(new Date(t0).toISOString()), { x: left, y: height - 6 }),
+    label(time(new Date(t1).toISOString()), { x: right, y: height - 6, 'text-anchor': 'end' }),
+    label('now', { x: x(now), y: top + 10, 'text-anchor': 'middle' }));
 }
 
 function drawMarkers(run, states) {
   fillTable('markers', run.route.markers.map((marker, index) => {
     const s = states[index] || { state: 'before launch' };
     return [cell(marker.name), cell((marker.chainage / 1000).toFixed(2)), cell(s.state, 'state state-' + s.state),
-      cell(time(s.passedAt)), cell(s.speedKmh != null ? s.speedKmh.toFixed(1) + (s.speedOutOfBand ? ' !' : '') : ''),
+      cell(time(s.passedAt)),
+      cell(s.speedKmh != null ? s.speedKmh.toFixed(1) + (s.speedOutOfBand ? ' !' : '') : '', s.speedOutOfBand ? 'out-of-band' : ''),
       cell(s.state === 'passed' ? '' : time(s.eta))];
   }));
   const pig = run.state.pigs[0];
@@ -102,12 +127,20 @@ function drawAlarms(run) {
   const rows = run.alarms.slice().reverse().map((alarm) => {
     const button = document.createElement('button');
     button.textContent = 'Acknowledge';
+    button.dataset.key = alarm.key;
     button.hidden = alarm.state !== 'unacknowledged' && alarm.state !== 'cleared';
     button.addEventListener('click', () => acknowledge(run.name, alarm.marker));
     const action = document.createElement('td');
     action.append(button);
-    return [cell(alarm.markerName), cell(alarm.kind), cell(alarm.state, 'state state-' + alarm.state), cell(time(alarm.raised)),
-      cell(alarm.acknowledgedBy ? `${alarm.acknowledgedBy} ${time(alarm.acknowledgedAt)}` : ''), cell(time(alarm.cleared)), action];
+    const history = cell('', 'history');
+    history.append(...[`raised ${time(alarm.raised)}`,
+      alarm.acknowledgedAt && `acknowledged ${time(alarm.acknowledgedAt)} by ${alarm.acknowledgedBy}`,
+      alarm.cleared && `cleared ${time(alarm.cleared)}`].filter(Boolean).map((text) => {
+      const line = document.createElement('div');
+      line.textContent = text;
+      return line;
+    }));
+    return [cell(alarm.markerName), cell(alarm.kind), cell(alarm.state, 'state state-' + alarm.state), history, action];
   });
   fillTable('alarms', rows);
 }
@@ -122,23 +155,27 @@ async function acknowledge(run, marker) {
 
 async function drawUnits() {
   const units = await api('/api/units');
-  fillTable('units', units.map((u) => [cell(u.serial), cell(u.online ? 'online' : 'offline', 'state state-' + (u.online ? 'online' : 'offline')),
-    cell(u.battery != null ? u.battery : ''), cell(u.gpsQuality != null ? u.gpsQuality : ''), cell(time(u.lastHeard))]));
+  const status = (u) => (u.online ? 'online' : 'offline') + (u.online && u.connection && u.connection !== 'connected' ? ', unit ' + u.connection : '');
+  fillTable('units', units.map((u) => [cell(u.serial), cell(status(u), 'state state-' + (u.online ? 'online' : 'offline')),
+    cell(u.battery != null ? u.battery + ' %' : ''), cell(u.gpsQuality != null ? u.gpsQuality : ''), cell(time(u.lastHeard))]));
 }
 
 async function drawRuns() {
   const runs = await api('/api/runs');
   const select = $('run');
   const names = runs.map((r) => r.name);
-  if (select.options.length !== names.length) {
-    select.replaceChildren(...runs.map((r) => new Option(r.name + (r.unacknowledgedAlarms ? ` (${r.unacknowledgedAlarms} !)` : ''), r.name)));
+  const label = (r) => r.name + (r.unacknowledgedAlarms ? ` (${r.unacknowledgedAlarms} !)` : '');
+  if ([...select.options].map((o) => o.value).join('\n') !== names.join('\n')) {
+    select.replaceChildren(...runs.map((r) => new Option(label(r), r.name)));
     if (names.includes(current)) select.value = current;
+  } else {
+    runs.forEach((r, i) => { select.options[i].textContent = label(r); });  // the alarm counts change
   }
   current = select.value;
-  if (!current) return;
+  if (!current) { fillTable('markers', []); fillTable('alarms', []); return; }
   const run = await api('/api/runs/' + encodeURIComponent(current));
   const states = markerStates(run);
-  drawMap(run, states); drawChart(run, states); drawMarkers(run, states); drawAlarms(run);
+  drawMap(run, states); drawChart(run); drawMarkers(run, states); drawAlarms(run);
 }
 
 async function drawRoutes() {
@@ -162,7 +199,7 @@ function refresh() {
   pending = setTimeout(async () => {
     pending = null;
     try { await Promise.all([drawRuns(), drawUnits()]); } catch (error) { say(error.message); }
-  }, 200);
+  }, 100);
 }
 
 function listen() {
@@ -192,6 +229,11 @@ async function startRun(event) {
 
 async function main() {
   $('who').value = localStorage.getItem('who') || '';
+  // The map's colours come from the style sheet, which has a light and a dark set.
+  matchMedia('(prefers-color-scheme: dark)').addEventListener('change', () => {
+    for (const name of Object.keys(colours)) delete colours[name];
+    refresh();
+  });
   $('run').addEventListener('change', () => { current = $('run').value; refresh(); });
   $('run-route').addEventListener('change', fillLaunchMarkers);
   $('route-form').addEventListener('submit', uploadRoute);
