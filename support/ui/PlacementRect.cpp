@@ -41,6 +41,16 @@ bool grabbable(const QRect& rect, const QRect& screen) {
            visible.height() >= std::min(kGrabSize, rect.height());
 }
 
+// The rectangle cut to the screen's size and moved the shortest way onto it.
+QRect fitInto(const QRect& rect, const QRect& screen) {
+    const QSize size = rect.size().boundedTo(screen.size());
+    const int left = std::clamp(rect.left(), screen.left(), screen.left() + screen.width() - size.width());
+    const int top = std::clamp(rect.top(), screen.top(), screen.top() + screen.height() - size.height());
+    return QRect(QPoint(left, top), size);
+}
+
+}  // namespace
+
 std::wstring formatPlacementRect(const QRect& rect) {
     char text[64];
     const int length = std::snprintf(text, sizeof text, "%04d %04d %04d %04d", rect.left(), rect.top(),
@@ -64,16 +74,6 @@ std::optional<QRect> parsePlacementRect(std::wstring_view text) {
     }
     return QRect(left, top, right - left, bottom - top);
 }
-
-// The rectangle cut to the screen's size and moved the shortest way onto it.
-QRect fitInto(const QRect& rect, const QRect& screen) {
-    const QSize size = rect.size().boundedTo(screen.size());
-    const int left = std::clamp(rect.left(), screen.left(), screen.left() + screen.width() - size.width());
-    const int top = std::clamp(rect.top(), screen.top(), screen.top() + screen.height() - size.height());
-    return QRect(QPoint(left, top), size);
-}
-
-}  // namespace
 
 QRect placeOnScreen(const QRect& rect, const QList<QRect>& screens, const QRect& primary) {
     const auto grabbed = std::find_if(screens.begin(), screens.end(),
