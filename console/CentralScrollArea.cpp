@@ -12,6 +12,9 @@ constexpr QSize SmallestView(320, 160);
 CentralScrollArea::CentralScrollArea(QWidget* content, QWidget* parent) : QScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
+    // Not a stop of its own for Tab: the keys go from control to control as without it, and the
+    // area scrolls to show the control that takes the focus.
+    setFocusPolicy(Qt::NoFocus);
     // The window's own background behind the rows, as without the scroll area.
     setBackgroundRole(QPalette::Window);
     viewport()->setBackgroundRole(QPalette::Window);
