@@ -33,8 +33,8 @@ std::optional<QString> DesktopServices::askOpenFileName(QWidget* parent, const Q
     return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
 }
 
-void DesktopServices::openFile(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+bool DesktopServices::openFile(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 }  // namespace quorvex::console

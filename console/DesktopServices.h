@@ -16,7 +16,7 @@ public:
     std::optional<Choice> askSaveFile(QWidget* parent, const QString& filters,
                                       const QString& suggested) override;
     std::optional<QString> askOpenFileName(QWidget* parent, const QString& filter) override;
-    void openFile(const QString& path) override;
+    bool openFile(const QString& path) override;
 
     ConsoleServices services() { return {*this, *this, *this, &sounds_, this}; }
 

@@ -8,7 +8,8 @@ namespace quorvex::console {
 class IDesktop {
 public:
     virtual ~IDesktop() = default;
-    virtual void openFile(const QString& path) = 0;
+    // False when no program could be found to open the file.
+    virtual bool openFile(const QString& path) = 0;
 };
 
 }  // namespace quorvex::console

@@ -3,10 +3,10 @@
 #include "console/ControlRoomLink.h"
 #include "console/QtMessageBridge.h"
 #include "console/TelvaneDlg.h"
-#include "journal/Journal.h"
-#include "journal/JournalLocation.h"
 #include "device/DeviceValueSets.h"
 #include "device/QueryInterface.h"
+#include "journal/Journal.h"
+#include "journal/JournalLocation.h"
 #include "simulator/SimulatedUnit.h"
 #include "support/config/ConfigMgr.h"
 #include "support/program/PortOption.h"
@@ -49,6 +49,7 @@ std::string Telvane::initInstance(const ConsoleOptions& options) {
     }
     dialog_ = std::make_unique<TelvaneDlg>(device_, services_, options.debug);
     openJournal(options);
+    dialog_->fitToScreen();
     dialog_->show();
     for (const std::string& text : std::exchange(untoldLogProblems_, {})) {
         tellLogProblem(text);

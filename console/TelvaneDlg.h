@@ -62,6 +62,9 @@ public:
     TelvaneDlg(IUserInterface& device, ConsoleServices services, bool debugMode);
     ~TelvaneDlg() override;
 
+    // Sizes the window as its layout asks, but never larger than the screen's free area.
+    void fitToScreen();
+
     // The window the device stack posts its messages to.
     zeph::platform::HWND messageWindow() const { return messageWindow_; }
     bool isDebugMode() const { return debugMode_; }
@@ -186,6 +189,8 @@ private:
 
     // Names and tab order for screen readers and the keyboard (TelvaneDlgAccessibility.cpp).
     void describeControls();
+    // A hidden label tied to the widget, which screen readers take as its name.
+    static void nameByHiddenLabel(QWidget* widget, const QString& name);
     static QString imageButtonName(const QString& icon);
 
     // Command state and status panes (TelvaneDlgCommandState.cpp, TelvaneDlgStatusPanes.cpp).

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 
@@ -28,6 +29,12 @@ QString TelvaneDlg::imageButtonName(const QString& icon) {
     return found == names.end() ? QString() : found->second;
 }
 
+void TelvaneDlg::nameByHiddenLabel(QWidget* widget, const QString& name) {
+    auto* label = new QLabel(name, widget->parentWidget());
+    label->setBuddy(widget);
+    label->hide();
+}
+
 void TelvaneDlg::describeControls() {
     const auto describe = [](QWidget* widget, const char* name, const char* description) {
         widget->setAccessibleName(QString::fromLatin1(name));
@@ -39,14 +46,24 @@ void TelvaneDlg::describeControls() {
     describe(liveButton_, "Live", "Start or pause the live data stream");
     describe(stopButton_, "Stop", "Stop the live data stream");
     describe(recordButton_, "Record", "Start or stop recording on the unit");
-    describe(historyWindow_, "History plot", nullptr);
-    describe(axisHistoryWindow_, "Axis history plot", nullptr);
+    // What the plots show until their first picture says it with the values of the moment.
+    describe(historyWindow_, "History plot",
+             "The transmitters' levels over the last seconds, newest at the right");
+    describe(axisHistoryWindow_, "Axis history plot", "The active transmitter's axes over the last seconds");
     describe(gainSpin_, "Gain", "Raise or lower the unit's gain");
     describe(passageEdit_, "Passages", "Pig passages reported since the counters were cleared");
     describe(ignoredEdit_, "Ignored", "Ignored events reported since the counters were cleared");
     describe(tabs_, "Unit pages", nullptr);
+    // Qt names a drop-down list and a tab list on this desktop by the choice they show; a label
+    // tied to each gives them a name of their own. The labels stay hidden: the layout is unchanged.
+    nameByHiddenLabel(channelSelector_, QStringLiteral("Channel"));
+    nameByHiddenLabel(tabs_->tabBar(), QStringLiteral("Unit pages"));
     describe(deviceInfoTab_, "Device info", nullptr);
     describe(toolBar_, "Tool Bar", nullptr);
+    // The button that shows the tool bar's hidden buttons when the window is narrow.
+    if (auto* more = toolBar_->findChild<QAbstractButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        describe(more, "More tools", "Shows the tool bar buttons the window is too narrow for");
+    }
     describe(panes_.at(ConnectionPane), "Connection", nullptr);
     describe(panes_.at(BatteryPane), "Battery", nullptr);
     describe(panes_.at(GpsPane), "GPS", nullptr);

@@ -11,6 +11,7 @@
 #include "support/platform/SystemText.h"
 #include "support/version/Version.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -129,8 +130,15 @@ void TelvaneDlg::OnSave() {
 
 void TelvaneDlg::OnHelp() {
     entryTrace("TelvaneDlg::OnHelp");
-    if (const auto path = quickStartPath()) {
-        services_.desktop.openFile(*path);
+    // Without a word the operator would not know whether the guide is missing or only unopened.
+    const auto path = quickStartPath();
+    if (!path) {
+        showBox(QStringLiteral("The quick-start guide QuickStart.pdf is not installed beside the program."),
+                BoxIcon::Error);
+    } else if (!services_.desktop.openFile(*path)) {
+        showBox(QStringLiteral("No program to show PDF files is installed. The quick-start guide is %1")
+                    .arg(QDir::toNativeSeparators(*path)),
+                BoxIcon::Information);
     }
 }
 

@@ -1,6 +1,8 @@
 // TelvaneDlg: creation and layout of the main window.
+#include "console/CentralScrollArea.h"
 #include "console/CommandIds.h"
 #include "console/CommandPrompts.h"
+#include "console/ReadOnlyFieldAccessible.h"
 #include "console/RunKeeper.h"
 #include "console/StatusPanes.h"
 #include "console/TelvaneDlg.h"
@@ -15,6 +17,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -41,6 +44,8 @@ TelvaneDlg::TelvaneDlg(IUserInterface& device, ConsoleServices services, bool de
         [this](platform::HWND, platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam) {
             return onMessage(message, wParam, lParam);
         });
+    // Before any field exists: screen readers must never meet a read-only field as editable.
+    ReadOnlyFieldAccessible::install();
     setWindowTitle(QStringLiteral("QUORVEX Telvane"));
     setWindowIcon(consoleIcon(QStringLiteral("quorvex")));
     createMenus();
@@ -218,6 +223,7 @@ void TelvaneDlg::createToolBar() {
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolBar_->addWidget(spacer);
     auto* logo = new QLabel(toolBar_);
+    logo->setAccessibleName(QStringLiteral("QUORVEX logo"));
     logo->setPixmap(consoleIcon(QStringLiteral("logo")).pixmap(QSize(96, 24), devicePixelRatio()));
     toolBar_->addWidget(logo);
 
@@ -261,7 +267,12 @@ void TelvaneDlg::createCentralArea() {
     layout->addWidget(createControlsRow());
     layout->addWidget(createPlotsRow());
     layout->addWidget(createTabs(), 1);
-    setCentralWidget(central);
+    setCentralWidget(new CentralScrollArea(central, this));
+}
+
+void TelvaneDlg::fitToScreen() {
+    const QSize wanted = sizeHint().expandedTo(minimumSizeHint());
+    resize(screen() == nullptr ? wanted : wanted.boundedTo(screen()->availableGeometry().size()));
 }
 
 void TelvaneDlg::updateWorkingFolderMenu() {

@@ -17,7 +17,7 @@ public:
     std::optional<Choice> askSaveFile(QWidget*, const QString&, const QString&) override {
         return std::nullopt;
     }
-    void openFile(const QString&) override {}
+    bool openFile(const QString&) override { return true; }
 
     console::ConsoleServices services() { return {*this, *this, *this}; }
     const QStringList& boxes() const { return boxes_; }

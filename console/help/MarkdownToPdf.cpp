@@ -22,12 +22,18 @@ int main(int argc, char** argv) {
         return 1;
     }
     QTextDocument document;
+    // Body text at a reading size; headings scale from it.
+    QFont body = document.defaultFont();
+    body.setPointSizeF(10.5);
+    document.setDefaultFont(body);
     document.setMarkdown(QString::fromUtf8(input.readAll()));
     QPdfWriter writer(QString::fromLocal8Bit(argv[2]));
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setTitle(QStringLiteral("QUORVEX Telvane Quick Start"));
     writer.setCreator(QStringLiteral("QUORVEX Telvane"));
-    document.setPageSize(QSizeF(writer.width(), writer.height()));
+    // Left without a page size, the document is laid out for the writer's own resolution and
+    // page, with margins of 2 cm; a page size in the writer's pixels would shrink the text to
+    // a fraction of a point.
     document.print(&writer);
     return 0;
 }

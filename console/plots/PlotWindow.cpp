@@ -1,5 +1,6 @@
 #include "console/plots/PlotWindow.h"
 
+#include "console/plots/PlotAccessible.h"
 #include "console/plots/ScenePainter.h"
 
 #include <QEvent>
@@ -11,6 +12,7 @@ PlotWindow::PlotWindow(const DeviceState* state, QWidget* parent)
     : QWidget(parent), state_(state), pacer_(this) {
     // Every paint covers the whole window with the cached background: nothing to erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    PlotAccessible::install();
 }
 
 void PlotWindow::refresh() {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPalette>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -17,6 +18,23 @@ QString pageTemplate() {
     QFile page(QStringLiteral(":/widgets/PigPassage.html"));
     page.open(QIODevice::ReadOnly);
     return QString::fromUtf8(page.readAll());
+}
+
+// The page is drawn light grey on a light desktop; on a dark one it takes the desktop's colours,
+// with its heading a red that reads on them.
+QString inPaletteColours(QString html, const QPalette& palette) {
+    if (palette.color(QPalette::Window).lightness() >= palette.color(QPalette::WindowText).lightness()) {
+        return html;
+    }
+    const QString body =
+        QStringLiteral("background-color: %1; color: %2;")
+            .arg(palette.color(QPalette::Window).name(), palette.color(QPalette::WindowText).name());
+    const QString button =
+        QStringLiteral("color: %1; text-decoration: none; background-color: %2;")
+            .arg(palette.color(QPalette::ButtonText).name(), palette.color(QPalette::Button).name());
+    return html.replace(QStringLiteral("background-color: #d4d4d4; color: #000000;"), body)
+        .replace(QStringLiteral("color: #8b0000;"), QStringLiteral("color: #ff8a80;"))
+        .replace(QStringLiteral("color: #000000; text-decoration: none; background-color: #ececec;"), button);
 }
 
 }  // namespace
@@ -127,7 +145,14 @@ void PigPassageDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 QString PigPassageDlg::pageHtml() const {
-    return fillElementsById(pageTemplate(), texts_);
+    return inPaletteColours(fillElementsById(pageTemplate(), texts_), palette());
+}
+
+void PigPassageDlg::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) {
+        browser_->setHtml(pageHtml());
+    }
+    QDialog::changeEvent(event);
 }
 
 void PigPassageDlg::showEvent(QShowEvent* event) {

@@ -49,6 +49,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // A desktop that turns dark while the dialog is open turns the page dark with it.
+    void changeEvent(QEvent* event) override;
     // Every way of closing (OK, Return, Escape, the title bar) ends here, and ends the wait.
     void done(int result) override;
     // The page's OK is the default button: Return and Enter press it.

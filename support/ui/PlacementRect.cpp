@@ -41,6 +41,14 @@ bool grabbable(const QRect& rect, const QRect& screen) {
            visible.height() >= std::min(kGrabSize, rect.height());
 }
 
+// The rectangle cut to the screen's size and moved the shortest way onto it.
+QRect fitInto(const QRect& rect, const QRect& screen) {
+    const QSize size = rect.size().boundedTo(screen.size());
+    const int left = std::clamp(rect.left(), screen.left(), screen.left() + screen.width() - size.width());
+    const int top = std::clamp(rect.top(), screen.top(), screen.top() + screen.height() - size.height());
+    return QRect(QPoint(left, top), size);
+}
+
 }  // namespace
 
 std::wstring formatPlacementRect(const QRect& rect) {
@@ -68,14 +76,14 @@ std::optional<QRect> parsePlacementRect(std::wstring_view text) {
 }
 
 QRect placeOnScreen(const QRect& rect, const QList<QRect>& screens, const QRect& primary) {
-    if (std::any_of(screens.begin(), screens.end(),
-                    [&](const QRect& screen) { return grabbable(rect, screen); })) {
-        return rect;
+    const auto grabbed = std::find_if(screens.begin(), screens.end(),
+                                      [&](const QRect& screen) { return grabbable(rect, screen); });
+    if (grabbed == screens.end()) {
+        return fitInto(rect, primary);
     }
-    const QSize size = rect.size().boundedTo(primary.size());
-    const int left = std::clamp(rect.left(), primary.left(), primary.left() + primary.width() - size.width());
-    const int top = std::clamp(rect.top(), primary.top(), primary.top() + primary.height() - size.height());
-    return QRect(QPoint(left, top), size);
+    // A window saved on a larger screen (or at a smaller scale) would reach past this one.
+    const bool fits = rect.width() <= grabbed->width() && rect.height() <= grabbed->height();
+    return fits ? rect : fitInto(rect, *grabbed);
 }
 
 }  // namespace zeph::windows::ui

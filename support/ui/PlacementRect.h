@@ -19,8 +19,9 @@ std::wstring formatPlacementRect(const QRect& rect);
 // empty: a damaged profile must not shrink a window to nothing.
 std::optional<QRect> parsePlacementRect(std::wstring_view text);
 
-// The rectangle itself when enough of it lies on one of the screens to grab it; else the same
-// size (cut to the primary screen) moved the shortest way onto the primary screen.
+// The rectangle itself when enough of it lies on one of the screens to grab it and it is no
+// larger than that screen; one larger is cut to that screen and moved onto it; one on no screen
+// keeps its size (cut to the primary screen) and moves the shortest way onto the primary screen.
 QRect placeOnScreen(const QRect& rect, const QList<QRect>& screens, const QRect& primary);
 
 }  // namespace zeph::windows::ui

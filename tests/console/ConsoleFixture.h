@@ -46,7 +46,10 @@ public:
         openFilter = askedFilter;
         return openFileName;
     }
-    void openFile(const QString& path) override { opened.push_back(path); }
+    bool openFile(const QString& path) override {
+        opened.push_back(path);
+        return viewerInstalled;
+    }
     void play(console::SoundEvent event) override { sounds.push_back(event); }
 
     console::ConsoleServices services() { return {*this, *this, *this, this, this}; }
@@ -54,11 +57,12 @@ public:
     std::vector<Box> boxes;
     std::optional<QString> fileName;  // the answer of the save dialog; none: cancelled
     QString filter;
-    QString chosenFilter;  // the type chosen with the file; none: the first offered
-    QString suggested;     // the name the save dialog was opened with
+    QString chosenFilter;                 // the type chosen with the file; none: the first offered
+    QString suggested;                    // the name the save dialog was opened with
     std::optional<QString> openFileName;  // the answer of the open dialog; none: cancelled
     QString openFilter;
     std::vector<QString> opened;
+    bool viewerInstalled = true;              // false: the desktop has no program for the file opened
     std::vector<console::SoundEvent> sounds;  // played, in order
 };
 

@@ -285,6 +285,21 @@ TEST_F(ConsoleTest, HelpOpensTheQuickStartGuideBesideTheProgram) {
     ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
     EXPECT_TRUE(guide.read(5) == "%PDF-") << "a PDF rendered from the Markdown guide";
     EXPECT_GT(guide.size(), 10000) << "with its text";
+    EXPECT_TRUE(answers_.boxes.empty());
+}
+
+// A desktop without a PDF viewer: the operator is told so, and where the guide is to open it
+// some other way.
+TEST_F(ConsoleTest, HelpWithoutAPdfViewerSaysWhereTheGuideIs) {
+    start({});
+    answers_.viewerInstalled = false;
+    window().OnHelp();
+    ASSERT_EQ(1u, answers_.opened.size());
+    ASSERT_EQ(1u, answers_.boxes.size());
+    const std::string said = answers_.boxes[0].text.toStdString();
+    EXPECT_TRUE(answers_.boxes[0].text.startsWith("No program to show PDF files is installed.")) << said;
+    EXPECT_TRUE(answers_.boxes[0].text.endsWith(answers_.opened[0])) << said;
+    EXPECT_EQ(answers_.boxes[0].icon, BoxIcon::Information);
 }
 
 }  // namespace

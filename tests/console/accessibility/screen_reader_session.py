@@ -74,6 +74,39 @@ def sensitive(accessible):
     return accessible.getState().contains(pyatspi.STATE_SENSITIVE)
 
 
+def labelled_by(accessible):
+    """The names of the labels a screen reader reads as the node's name."""
+    return [relation.getTarget(i).name for relation in accessible.getRelationSet()
+            if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY
+            for i in range(relation.getNTargets())]
+
+
+def check_names_and_states(window):
+    """What a screen reader says of each control: a list and the tab list by a name of their own,
+    not only by the choice they show; check boxes and pictures by name; the plots as charts saying
+    what they show; the counters and the unit's fields as text that cannot be edited."""
+    for combo in nodes(window, (pyatspi.ROLE_COMBO_BOX,)):
+        if not [name for name in labelled_by(combo) if name.strip()]:
+            fail("the drop-down list showing %r has no label" % combo.name)
+    for tab_list in nodes(window, (pyatspi.ROLE_PAGE_TAB_LIST,)):
+        if "Unit pages" not in labelled_by(tab_list) and not tab_list.name == "Unit pages":
+            fail("the tab list is named only %r" % tab_list.name)
+    for role in (pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_IMAGE, pyatspi.ROLE_TABLE):
+        for unnamed in [n for n in nodes(window, (role,)) if not n.name.strip()]:
+            fail("a %s without a name" % unnamed.getRoleName())
+    if node(window, pyatspi.ROLE_IMAGE, "QUORVEX logo") is None:
+        fail("the logo is not named")
+    for name in ("History plot", "Axis history plot"):
+        plot = node(window, pyatspi.ROLE_CHART, name)
+        if plot is None or not description(plot):
+            fail("%s is not a chart that says what it shows" % name)
+    for name in ("Passages", "Ignored"):
+        counter = pyatspi.findDescendant(window, lambda n, name=name: n.name == name and n.getRole() != pyatspi.ROLE_LABEL)
+        state = counter.getState()
+        if state.contains(pyatspi.STATE_EDITABLE) or not state.contains(pyatspi.STATE_READ_ONLY):
+            fail("the %s counter is reported as editable" % name)
+
+
 unit = subprocess.Popen([simulator_program, "--pty", "--gain", "8", "--clipping", "0"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                         text=True)
 line = unit.stdout.readline()
@@ -109,6 +142,7 @@ try:
     channel = pyatspi.findDescendant(window, lambda n: n.getRole() == pyatspi.ROLE_COMBO_BOX)
     if channel is None or not channel.name or "channel" not in channel.description:
         fail("the channel selector is not described: %r, %r" % (channel and channel.name, channel and channel.description))
+    check_names_and_states(window)
     connection = pyatspi.findDescendant(window, lambda n: n.name == "Connection")
     if description(connection) != "Serial port not connected":
         fail("the connection pane says %r" % description(connection))

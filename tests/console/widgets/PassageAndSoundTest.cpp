@@ -3,16 +3,19 @@
 #include "support/logging/LogBeacon.h"
 #include "tests/console/support/ConsoleTestApp.h"
 #include "tests/console/support/ReferenceImage.h"
+#include "tests/helpers/ColourContrast.h"
 #include "tests/helpers/CommaDecimalLocale.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -64,6 +67,30 @@ TEST_F(PassageTest, FillsTheFiveElementsByIdAndEscapesTheText) {
               QStringLiteral("<b id=\"x\">old</b>"));
     dialog->resize(380, 230);
     EXPECT_TRUE(test::matchesReference(dialog->grab().toImage(), QStringLiteral("passage-dialog"), 400));
+}
+
+// On a dark desktop the page is not a light grey block: it takes the desktop's background, and
+// its heading still reads on it.
+TEST_F(PassageTest, OnADarkDesktopThePageIsDarkAndItsHeadingReads) {
+    const QPalette desktop = QApplication::palette();
+    QPalette dark(QColor(0x31, 0x36, 0x3b), QColor(0x23, 0x26, 0x29));
+    dark.setColor(QPalette::WindowText, QColor(0xef, 0xf0, 0xf1));
+    dark.setColor(QPalette::ButtonText, QColor(0xef, 0xf0, 0xf1));
+    QApplication::setPalette(dark);
+    QWidget parent;
+    PigPassageDlg* dialog = openPassage(&parent);
+    dialog->resize(380, 230);
+    const QImage page = dialog->findChild<QTextBrowser*>()->viewport()->grab().toImage();
+    QApplication::setPalette(desktop);
+    const QColor background = page.pixelColor(page.width() - 4, 4);
+    EXPECT_EQ(background, dark.color(QPalette::Window)) << background.name().toStdString();
+    double heading = 1.0;
+    for (int y = 0; y < page.height() / 4; ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            heading = std::max(heading, test::colourContrast(page.pixelColor(x, y), background));
+        }
+    }
+    EXPECT_GE(heading, 4.5);
 }
 
 TEST_F(PassageTest, EveryPassageHasItsOwnDialogAndClosingAnyEndsTheWait) {

@@ -1,11 +1,17 @@
 #include "support/logconsole/ConsoleColor.h"
 #include "support/platform/ErrorCodes.h"
+#include "tests/helpers/ColourContrast.h"
 #include "tests/support/logconsole/ConsoleFixture.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QPalette>
 #include <QRegularExpression>
 #include <QTextCharFormat>
+
+#include <cstdlib>
+#include <map>
 
 namespace {
 
@@ -61,6 +67,38 @@ TEST_F(LogConsole, ShowsEveryEntryAsOneLineInItsLevelsColour) {
     // The time stamp leads each line: "MM/DD/YYYY HH:MM:SS.mmm ".
     EXPECT_TRUE(console_->window()->document()->begin().text().contains(
         QRegularExpression("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d\\.\\d{3} Test::levels")));
+}
+
+// Every level's colour reads on the background the console paints it on (black, whatever the
+// desktop's palette), and keeps the hue of its console colour (within a few degrees).
+TEST_F(LogConsole, EveryLevelsColourReadsOnTheConsolesBackgroundUnderLightAndDarkPalettes) {
+    const std::map<std::uint16_t, int> consoleHues{{0x01, 225}, {0x09, 221}, {0x0B, 180}, {0x0A, 117},
+                                                   {0x07, -1},  {0x0E, 54},  {0x0C, 355}, {0x08, -1}};
+    const QPalette desktop = QApplication::palette();
+    QPalette dark = desktop;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Window, QColor(45, 45, 45));
+    dark.setColor(QPalette::Text, Qt::white);
+    for (const QPalette& palette : {desktop, dark}) {
+        QApplication::setPalette(palette);
+        console_ = std::make_unique<LogConsoleListener>();
+        ASSERT_TRUE(console_->open());
+        logEveryLevel();
+        deliver();
+        const QColor base = console_->window()->palette().color(QPalette::Base);
+        QTextBlock block = console_->window()->document()->begin();
+        for (const LogVerbosity* level : LogVerbosity::registry()) {
+            const QTextCharFormat format = block.begin().fragment().charFormat();
+            const QColor text = format.foreground().color();
+            const std::string name = QString::fromStdWString(level->name()).toStdString();
+            EXPECT_GE(quorvex::test::colourContrast(text, format.background().color()), 4.5) << name;
+            EXPECT_GE(quorvex::test::colourContrast(text, base), 4.5) << name << " between lines";
+            const int hue = consoleHues.at(consoleAttributeOf(*level));
+            EXPECT_LE(std::abs(text.hslHue() - hue), 3) << name << " " << text.name().toStdString();
+            block = block.next();
+        }
+    }
+    QApplication::setPalette(desktop);
 }
 
 TEST_F(LogConsole, ShowsNothingBeforeOpenAndNothingTheMaskRefuses) {

@@ -43,6 +43,16 @@ TEST(PlacementRect, KeepsARectangleThatCanBeGrabbedOnAnyScreen) {
     EXPECT_EQ(placeOnScreen(QRect(3150, 10, 300, 200), screens, primary), QRect(3150, 10, 300, 200));
 }
 
+// Saved at 100 % on a tall screen, restored at 200 % or on a laptop: the window must not reach
+// past the screen it is on, where its status bar could not be seen.
+TEST(PlacementRect, CutsARectangleLargerThanItsScreenToThatScreen) {
+    const QRect primary(0, 0, 1920, 1080);
+    const QList<QRect> screens{primary, QRect(1920, 0, 1280, 1000)};
+    EXPECT_EQ(placeOnScreen(QRect(100, 100, 800, 1400), screens, primary), QRect(100, 0, 800, 1080));
+    EXPECT_EQ(placeOnScreen(QRect(2000, 300, 1500, 900), screens, primary), QRect(1920, 100, 1280, 900));
+    EXPECT_EQ(placeOnScreen(QRect(2000, 20, 600, 1200), screens, primary), QRect(2000, 0, 600, 1000));
+}
+
 TEST(PlacementRect, BringsALostRectangleOntoThePrimaryScreen) {
     const QRect primary(0, 0, 800, 600);
     const QList<QRect> screens{primary};
