@@ -89,7 +89,7 @@ PassagesTab::PassagesTab(quorvex::journal::Journal& journal,
     // The other columns fit what the first page holds.
     connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
         if (first == 0 && last + 1 == model_->rowCount()) {
-            view_->resizeColumnsToContents();
+            fitColumns();
         }
     });
     connect(timer_, &QTimer::timeout, this, &PassagesTab::refresh);
@@ -104,6 +104,17 @@ void PassagesTab::sizeColumns() {
     }
     header->setSectionResizeMode(PassagesModel::Note, QHeaderView::Stretch);
     view_->setColumnHidden(PassagesModel::ControlRoom, true);
+}
+
+void PassagesTab::fitColumns() {
+    // Not the view's resizeColumnsToContents: it would size the note to its text too, and leave
+    // the rest of the width empty until the next layout.
+    const QHeaderView* header = view_->horizontalHeader();
+    for (int column = 0; column < PassagesModel::ColumnCount; ++column) {
+        if (header->sectionResizeMode(column) == QHeaderView::Interactive) {
+            view_->resizeColumnToContents(column);
+        }
+    }
 }
 
 void PassagesTab::followLink(std::function<std::optional<std::vector<std::int64_t>>()> parkedRows) {

@@ -38,6 +38,8 @@ public:
     void showThisSession(bool only);
     // Adds the rows the journal holds since the last look.
     void refresh();
+    // Fits the columns to the rows read; the note keeps the width left.
+    void fitColumns();
     // Shows where each row stands with the control-room link, asked at each look: the rows the
     // link refused, or nullopt when no link is configured.
     void followLink(std::function<std::optional<std::vector<std::int64_t>>()> parkedRows);

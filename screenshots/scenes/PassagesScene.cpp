@@ -64,7 +64,7 @@ const RegisterScene passages("main-window-passages", [](SceneContext& context) {
     auto* tab = window->passagesTab();
     window->findChild<QTabWidget*>()->setCurrentWidget(tab);
     context.settle(300ms);
-    tab->view().resizeColumnsToContents();
+    tab->fitColumns();
     tab->view().selectRow(1);
     context.settle(300ms);
     return context.save(*window, QStringLiteral("main-window-passages"));
