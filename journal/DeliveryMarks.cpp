@@ -1,11 +1,14 @@
 #include "journal/DeliveryMarks.h"
 
+#include <algorithm>
+
 namespace quorvex::journal {
 
 namespace {
 
 constexpr const char* LinkStart = "SELECT after_event FROM link_start";
-constexpr const char* IsMarked = "SELECT 1 FROM link_deliveries WHERE event_id = ?1";
+constexpr const char* MarksBetween =
+    "SELECT event_id FROM link_deliveries WHERE event_id BETWEEN ?1 AND ?2 ORDER BY event_id";
 
 }  // namespace
 
@@ -36,22 +39,26 @@ std::optional<std::int64_t> DeliveryMarks::settledThrough() {
 std::string DeliveryMarks::states(std::span<const std::int64_t> ids, std::vector<Delivery>& out) {
     out.assign(ids.size(), Delivery::None);
     const auto start = settledThrough();
-    if (!start) {
+    if (!start || ids.empty()) {
         return {};
     }
-    SqliteStatement marked(connection_, IsMarked);
-    if (marked.prepared() != SQLITE_OK) {
+    // One read of the marks in the rows' span, not one per row: thousands of rows wait after an
+    // outage.
+    const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+    SqliteStatement between(connection_, MarksBetween);
+    between.bind(1, *low).bind(2, *high);
+    std::vector<std::int64_t> marked;
+    int result = between.prepared();
+    while (result == SQLITE_OK && (result = between.step()) == SQLITE_ROW) {
+        marked.push_back(between.integer(0));
+        result = SQLITE_OK;
+    }
+    if (result != SQLITE_DONE) {
         return connection_.message();
     }
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        const int result = marked.bind(1, ids[i]).step();
-        marked.reset();
-        if (result != SQLITE_ROW && result != SQLITE_DONE) {
-            return connection_.message();
-        }
-        out[i] = result == SQLITE_ROW ? Delivery::Delivered
-                 : ids[i] > *start    ? Delivery::Waiting
-                                      : Delivery::None;
+        const bool delivered = std::binary_search(marked.begin(), marked.end(), ids[i]);
+        out[i] = delivered ? Delivery::Delivered : ids[i] > *start ? Delivery::Waiting : Delivery::None;
     }
     return {};
 }
