@@ -17,6 +17,14 @@ using namespace zeph::windows::logging;
 
 constexpr int RefreshMs = 500;
 
+// Its goodbye to the broker may take a second or two: not on the window's thread.
+template <typename Link>
+void letGo(std::unique_ptr<Link> link) {
+    if (link) {
+        std::thread([old = std::move(link)]() mutable { old.reset(); }).detach();
+    }
+}
+
 }  // namespace
 
 ControlRoomLink::ControlRoomLink(const DeviceState& unit, QWidget* statusBar)
@@ -37,12 +45,13 @@ void ControlRoomLink::apply(const ControlRoomSettings& settings) {
     applied_ = settings;
     // The journal is known once the command line was read: the link starts then, once.
     auto link = journalPath_ ? linkSettingsOf(settings, *journalPath_) : std::nullopt;
+    letGo(std::move(feed_));
     if (link && !journalPath_->empty()) {
+        feed_ = std::make_unique<link::PassageFeed>(*link);
         // The new publisher stops the old one before it connects, on its own thread.
         publisher_ = std::make_unique<link::Publisher>(std::move(*link), std::move(publisher_));
-    } else if (publisher_) {
-        // Its goodbye to the broker may take a second or two: not on the window's thread.
-        std::thread([old = std::move(publisher_)]() mutable { old.reset(); }).detach();
+    } else {
+        letGo(std::move(publisher_));
     }
     refresh();
 }
@@ -61,6 +70,17 @@ link::LinkStatus ControlRoomLink::status() const {
 void ControlRoomLink::refresh() {
     if (publisher_) {
         publisher_->setUnit(link::unitStatusOf(unit_, link::connectionOf(unit_)));
+    }
+    if (feed_) {
+        for (const link::FeedPassage& passage : feed_->take()) {
+            emit passageArrived(passage);
+        }
+        const std::string error = feed_->lastError();
+        if (!error.empty() && error != lastFeedError_) {
+            emit errorSeen(QStringLiteral("Control room link: the other units' passages: ") +
+                           QString::fromStdString(error));
+        }
+        lastFeedError_ = error;
     }
     const link::LinkStatus now = status();
     const link::LinkPane pane = link::linkPaneOf(now, journal::journalNow());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/ControlRoomSettings.h"
+#include "controlroom/PassageFeed.h"
 #include "controlroom/Publisher.h"
 
 #include <QLabel>
@@ -18,8 +19,8 @@ namespace quorvex::console {
 
 // The console's control-room link: the publisher the settings ask for and its pane in the status
 // bar, refreshed from the publisher's status twice a second, when the unit's status is handed on
-// too (sent only on change). The window thread only reads and hands over; starting and ending a
-// publisher never waits on the network.
+// too (sent only on change) and the other units' passages on the broker are handed to the run. The window
+// thread only reads and hands over; starting and ending a publisher never waits on the network.
 class ControlRoomLink : public QObject {
     Q_OBJECT
 public:
@@ -38,6 +39,8 @@ public:
 signals:
     // A new error of the link's, once, for the status bar's message.
     void errorSeen(const QString& text);
+    // Another unit's passage on the same broker and prefix, once per row.
+    void passageArrived(const link::FeedPassage& passage);
 
 private:
     void refresh();
@@ -46,9 +49,11 @@ private:
     ControlRoomSettings applied_;
     const DeviceState& unit_;
     std::unique_ptr<link::Publisher> publisher_;
+    std::unique_ptr<link::PassageFeed> feed_;
     QLabel* pane_;
     QTimer* timer_;
     std::string lastError_;
+    std::string lastFeedError_;
 };
 
 }  // namespace quorvex::console

@@ -96,16 +96,18 @@ void PassageExport::run(const QString& target, const quorvex::journal::JournalFi
         QStringLiteral(".%1.%2.part").arg(QFileInfo(target).fileName()).arg(::getpid()));
     cancelled_ = false;
     outcome_ = std::make_shared<Outcome>();
+    stop_ = std::make_shared<std::atomic<bool>>(false);
     const auto format =
         journal::exportFormatOfFile(bytesOf(target.toLower())).value_or(journal::ExportFormat::Csv);
     // The worker touches only the journal and the file, never Qt's objects.
-    worker_ =
-        QThread::create([outcome = outcome_, path = journalPath_, filter, format, file = bytesOf(partial_)] {
+    worker_ = QThread::create(
+        [outcome = outcome_, stop = stop_, path = journalPath_, filter, format, file = bytesOf(partial_)] {
             journal::JournalReader reader;
             journal::ExportCounts counts;
             outcome->error = reader.open(path);
             if (outcome->error.empty()) {
-                outcome->error = journal::exportJournal(reader, filter, format, file, counts);
+                outcome->error = journal::exportJournal(reader, filter, format, file, counts,
+                                                        [&stop] { return stop->load(); });
             }
             outcome->written = counts.written;
             // Only GPX leaves a row without a point out; CSV and GeoJSON keep it without one.
@@ -122,6 +124,9 @@ void PassageExport::run(const QString& target, const quorvex::journal::JournalFi
 
 void PassageExport::cancel() {
     cancelled_ = running();
+    if (cancelled_) {
+        stop_->store(true);
+    }
 }
 
 void PassageExport::finish() {

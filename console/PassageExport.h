@@ -62,6 +62,8 @@ private:
     QString target_;
     QString partial_;
     std::shared_ptr<Outcome> outcome_;
+    // Set by Cancel; the worker looks at it before each row and stops writing.
+    std::shared_ptr<std::atomic<bool>> stop_;
     QThread* worker_ = nullptr;
     QProgressDialog* progress_ = nullptr;
     bool cancelled_ = false;

@@ -37,6 +37,8 @@ public:
     // Acknowledges every alarm not yet acknowledged; false when there was none.
     bool acknowledge(tracking::UtcTime now);
     void clear() { alarms_.clear(); }
+    // The alarms of a run taken up again, as they stood.
+    void restore(std::vector<RunAlarm> alarms) { alarms_ = std::move(alarms); }
 
     std::span<const RunAlarm> all() const { return alarms_; }
     // The newest alarm neither acknowledged nor cleared: the one the banner shows.

@@ -15,12 +15,13 @@ struct RunMarkerRow {
     QString chainage;  // "12.345 km"
     QString passedLocal;
     QString passedUtc;
-    QString speed;  // of the segment that ends here, "4.3 km/h"
-    QString eta;    // local time
-    QString state;  // "Launch", "Passed", "Missed", "Ahead", "Overdue"
+    QString speed;   // of the segment that ends here, "4.3 km/h"
+    QString eta;     // local time
+    QString state;   // "Launch", "Passed", "Missed", "Ahead", "Overdue"
+    QString seenBy;  // the unit whose passage it was: this laptop's or another crew's
     bool overdue = false;
 
-    QStringList cells() const { return {name, chainage, passedLocal, passedUtc, speed, eta, state}; }
+    QStringList cells() const { return {name, chainage, passedLocal, passedUtc, speed, eta, state, seenBy}; }
 };
 
 // The table's column headings, in the order of RunMarkerRow::cells().

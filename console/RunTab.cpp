@@ -11,11 +11,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace quorvex::console {
 
@@ -45,18 +48,23 @@ RunTab::RunTab(QWidget* parent) : QWidget(parent), clock_(systemNow) {
     table_ = new QTableView(this);
     table_->setModel(model_);
     table_->verticalHeader()->hide();
+    // Rows of one line of text: more markers in view beside the chart.
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setAccessibleName(QStringLiteral("Markers"));
     chart_ = new RunChart(this);
     routeView_ = new RouteView(this);
+    // The table over the chart (both read down the markers), the map beside them at full height.
+    auto* figures = new QSplitter(Qt::Vertical, this);
+    figures->addWidget(table_);
+    figures->addWidget(chart_);
+    figures->setSizes({1000, 1000});  // half each, whatever the table would like
     auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(table_);
-    splitter->addWidget(chart_);
+    splitter->addWidget(figures);
     splitter->addWidget(routeView_);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 3);
-    splitter->setStretchFactor(2, 2);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
     layout->addWidget(splitter, 1);
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &RunTab::refresh);
@@ -112,13 +120,22 @@ std::string RunTab::openRoute(const std::filesystem::path& path) {
     if (std::string error = tracking::readRoute(path, tracking::RouteLimits{}, read); !error.empty()) {
         return error;
     }
+    useRoute(std::move(*read), path);
+    showRun();
+    return {};
+}
+
+void RunTab::useRoute(tracking::Route route, const std::filesystem::path& path) {
     // The views let go of the old route before it goes.
     routeView_->show(nullptr, std::nullopt);
     chart_->show(nullptr);
-    run_.reset();
+    if (std::exchange(run_, nullptr) != nullptr) {
+        emit runEnded();
+    }
     alarms_.clear();
     snapshot_ = RunSnapshot{};
-    route_ = std::make_unique<tracking::Route>(std::move(*read));
+    route_ = std::make_unique<tracking::Route>(std::move(route));
+    routePath_ = path;
     routeLabel_->setText(routeSummary(*route_));
     QStringList names;
     for (const tracking::Marker& marker : route_->markers()) {
@@ -126,7 +143,21 @@ std::string RunTab::openRoute(const std::filesystem::path& path) {
     }
     form_->setMarkers(names);
     form_->setLaunchTime(now());
-    showRun();
+}
+
+std::string RunTab::restoreRun(tracking::Route route, const std::filesystem::path& routePath,
+                               const tracking::RunPlan& plan, std::vector<tracking::Passage> passages,
+                               std::vector<RunAlarm> alarms) {
+    if (std::string error = tracking::checkRunPlan(route, plan); !error.empty()) {
+        return error;
+    }
+    useRoute(std::move(route), routePath);
+    run_ = std::make_unique<tracking::PigRun>(*route_, plan);
+    for (tracking::Passage& passage : passages) {
+        run_->add(std::move(passage));
+    }
+    alarms_.restore(std::move(alarms));
+    refresh();
     return {};
 }
 
@@ -143,7 +174,10 @@ std::string RunTab::startRun(const tracking::RunPlan& plan) {
         return error;
     }
     alarms_.clear();
-    run_ = std::make_unique<tracking::PigRun>(*route_, plan);
+    if (std::exchange(run_, std::make_unique<tracking::PigRun>(*route_, plan)) != nullptr) {
+        emit runEnded();
+    }
+    emit runStarted();
     refresh();
     return {};
 }
@@ -157,7 +191,7 @@ void RunTab::onStartRequested() {
 
 void RunTab::addPassage(tracking::Passage passage) {
     if (run_) {
-        run_->add(std::move(passage));
+        emit passageAdded(run_->add(std::move(passage)).passage);
         refresh();
     }
 }
@@ -179,6 +213,9 @@ void RunTab::refresh() {
     for (const std::size_t i : changes.raised) {
         emit alarmRaised(QString::fromStdString(alarms_.all()[i].text));
     }
+    if (!changes.raised.empty() || !changes.cleared.empty()) {
+        emit alarmsChanged();
+    }
     showRun();
 }
 
@@ -189,6 +226,7 @@ void RunTab::acknowledge() {
     }
     const QString text = QString::fromStdString(shown->text);
     alarms_.acknowledge(now());
+    emit alarmsChanged();
     showBanner();
     emit alarmsAcknowledged(text);
 }
@@ -207,6 +245,9 @@ void RunTab::showRun() {
         }
     }
     table_->resizeColumnsToContents();
+    // Every column in view: the map gives way rather than the table scrolling sideways.
+    table_->setMinimumWidth(table_->horizontalHeader()->length() + 2 * table_->frameWidth() +
+                            table_->verticalScrollBar()->sizeHint().width());
     const tracking::PigProgress* pig = snapshot_.pig();
     chart_->show(pig != nullptr ? &snapshot_ : nullptr);
     routeView_->show(route_.get(), pig != nullptr && pig->launched

@@ -43,9 +43,16 @@ public:
     // reason it cannot be used.
     std::string openRoute(const std::filesystem::path& path);
     const tracking::Route* route() const { return route_.get(); }
+    const std::filesystem::path& routePath() const { return routePath_; }
+    // Takes up a run kept from before on its route, its passages and its alarms as they stood:
+    // "" or why it cannot go on.
+    std::string restoreRun(tracking::Route route, const std::filesystem::path& routePath,
+                           const tracking::RunPlan& plan, std::vector<tracking::Passage> passages,
+                           std::vector<RunAlarm> alarms);
     // Starts a run on the route: "" or why it cannot start.
     std::string startRun(const tracking::RunPlan& plan);
     bool running() const { return run_ != nullptr; }
+    const tracking::PigRun* run() const { return run_.get(); }
     // A passage of this unit or another: kept with the run under way, else dropped.
     void addPassage(tracking::Passage passage);
     // Evaluates the run at the clock's time and shows it; raises and clears alarms.
@@ -69,6 +76,11 @@ signals:
     void alarmRaised(const QString& text);
     void alarmCleared(const QString& text);
     void alarmsAcknowledged(const QString& text);
+    // For keeping the run: it started, was given a passage, its alarms changed, it ended.
+    void runStarted();
+    void passageAdded(const tracking::Passage& passage);
+    void alarmsChanged();
+    void runEnded();
 
 private:
     QWidget* createHeader();
@@ -76,9 +88,11 @@ private:
     void onStartRequested();
     void showRun();
     void showBanner();
+    void useRoute(tracking::Route route, const std::filesystem::path& path);
 
     Clock clock_;
     std::unique_ptr<tracking::Route> route_;
+    std::filesystem::path routePath_;
     std::unique_ptr<tracking::PigRun> run_;  // on route_
     RunSnapshot snapshot_;
     RunAlarms alarms_;

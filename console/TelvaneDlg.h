@@ -48,6 +48,7 @@ class LogTab;
 class PigPassageDlg;
 class PassageExport;
 class PassagesTab;
+class RunKeeper;
 class RunTab;
 
 // The main window, "QUORVEX Telvane": menus, tool bar, status bar, plots, tabs, transport
@@ -180,6 +181,8 @@ private:
     QWidget* createRunTab();
     // The unit's own passage, to the run under way.
     void feedRun(const PassageRecord& passage);
+    // The Run tab's run kept in the journal as it goes, and taken up again at the next start.
+    void keepRuns(const std::string& journalPath);
 
     // Names and tab order for screen readers and the keyboard (TelvaneDlgAccessibility.cpp).
     void describeControls();
@@ -305,6 +308,7 @@ private:
     PassagesTab* passagesTab_ = nullptr;
     PassageExport* passageExport_ = nullptr;
     RunTab* runTab_ = nullptr;
+    std::unique_ptr<RunKeeper> runKeeper_;
 };
 
 }  // namespace quorvex::console

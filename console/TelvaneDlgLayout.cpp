@@ -1,6 +1,7 @@
 // TelvaneDlg: creation and layout of the main window.
 #include "console/CommandIds.h"
 #include "console/CommandPrompts.h"
+#include "console/RunKeeper.h"
 #include "console/StatusPanes.h"
 #include "console/TelvaneDlg.h"
 #include "console/resources/ConsoleIcon.h"

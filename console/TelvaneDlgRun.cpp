@@ -1,7 +1,9 @@
 // TelvaneDlg: the pig run. The Run tab does the work; the window gives it the route file the
-// operator chooses, the unit's passages as they arrive, and turns its alarms into a sound and a
-// log line.
+// operator chooses, the passages of the unit and of the other units on the control-room link as
+// they arrive, and turns its alarms into a sound and a log line.
+#include "console/ControlRoomLink.h"
 #include "console/EntryTrace.h"
+#include "console/RunKeeper.h"
 #include "console/RunReport.h"
 #include "console/RunTab.h"
 #include "console/TelvaneDlg.h"
@@ -20,6 +22,21 @@ namespace {
 
 constexpr const char* RouteFilter = "Routes (*.geojson *.json *.gpx *.kml *.shp *.gpkg);;All files (*)";
 
+// Another crew's passage: its place, else its marker by the channel's name.
+tracking::Passage passageOf(const link::FeedPassage& fed) {
+    tracking::Passage passage;
+    passage.time = tracking::UtcTime(std::chrono::microseconds(fed.timeMicros));
+    if (fed.latitude && fed.longitude) {
+        passage.position = tracking::GeoPoint{*fed.latitude, *fed.longitude};
+    } else {
+        passage.marker = fed.channelName;
+    }
+    passage.unit = fed.unit;
+    passage.journal = fed.journal;
+    passage.row = fed.id;
+    return passage;
+}
+
 }  // namespace
 
 QWidget* TelvaneDlg::createRunTab() {
@@ -35,6 +52,9 @@ QWidget* TelvaneDlg::createRunTab() {
     connect(runTab_, &RunTab::alarmsAcknowledged, this, [this](const QString& text) {
         appendLogLine("Overdue alarm acknowledged: " + text.toStdString() + "\n");
     });
+    // A chasing crew sees the markers the other units saw, through the control room's broker.
+    connect(controlRoom_, &ControlRoomLink::passageArrived, runTab_,
+            [this](const link::FeedPassage& passage) { runTab_->addPassage(passageOf(passage)); });
     // In the File menu, below Save.
     QMenu* file = menuBar()->actions().front()->menu();
     auto* openRoute = new QAction(QStringLiteral("Open R&oute..."), this);
@@ -74,6 +94,18 @@ void TelvaneDlg::OnRunReport() {
         showBox(QStringLiteral("The run report could not be written: %1").arg(QString::fromStdString(error)),
                 BoxIcon::Error);
     }
+}
+
+void TelvaneDlg::keepRuns(const std::string& journalPath) {
+    // The keeper is made after the connections, so a run it takes up again is kept as it goes on.
+    connect(runTab_, &RunTab::runStarted, this, [this] { runKeeper_->started(); });
+    connect(runTab_, &RunTab::passageAdded, this,
+            [this](const tracking::Passage& passage) { runKeeper_->passage(passage); });
+    connect(runTab_, &RunTab::alarmsChanged, this, [this] { runKeeper_->alarms(); });
+    connect(runTab_, &RunTab::runEnded, this, [this] { runKeeper_->ended(); });
+    // What could not be kept is said in the log; the run on the tab goes on.
+    runKeeper_ = std::make_unique<RunKeeper>(
+        journalPath, *runTab_, [this](const std::string& error) { appendLogLine("Run: " + error + "\n"); });
 }
 
 void TelvaneDlg::feedRun(const PassageRecord& passage) {

@@ -52,6 +52,16 @@ std::string MqttSession::setUp(const std::string& willTopic) {
         client_, [](mosquitto*, void* data, int messageId, int reason, const mosquitto_property*) {
             mailboxOf<Mailbox>(data).events.acknowledged.push_back({messageId, reason});
         });
+    mosquitto_message_v5_callback_set(
+        client_, [](mosquitto*, void* data, const mosquitto_message* message, const mosquitto_property*) {
+            const char* payload = static_cast<const char*>(message->payload);
+            mailboxOf<Mailbox>(data).events.received.push_back(
+                {message->topic, std::string(payload, payload == nullptr ? 0 : message->payloadlen)});
+        });
+    mosquitto_subscribe_v5_callback_set(
+        client_, [](mosquitto*, void* data, int, int count, const int* granted, const mosquitto_property*) {
+            mailboxOf<Mailbox>(data).events.subscribed = count > 0 ? granted[0] : 0x80;
+        });
     // OpenSSL's reasons (and the key file's) reach us only through the library's log.
     mosquitto_log_callback_set(client_, [](mosquitto*, void* data, int level, const char* text) {
         const bool tls =
@@ -150,6 +160,11 @@ MqttPublish MqttSession::publish(const std::string& topic, std::string_view payl
     return {std::nullopt, failure(result), connectionLost};
 }
 
+std::string MqttSession::subscribe(const std::string& filter) {
+    const int result = mosquitto_subscribe_v5(client_, nullptr, filter.c_str(), QoS, 0, nullptr);
+    return result == MOSQ_ERR_SUCCESS ? std::string() : failure(result);
+}
+
 void MqttSession::stop() {
     mosquitto_disconnect(client_);
 }
@@ -158,6 +173,8 @@ MqttEvents MqttSession::take() {
     MqttEvents taken;
     std::swap(taken.connack, mailbox_.events.connack);
     std::swap(taken.acknowledged, mailbox_.events.acknowledged);
+    std::swap(taken.received, mailbox_.events.received);
+    std::swap(taken.subscribed, mailbox_.events.subscribed);
     taken.tlsError = mailbox_.events.tlsError;
     return taken;
 }

@@ -18,11 +18,19 @@ struct MqttAck {
     int reason = 0;
 };
 
+// A message of a topic we subscribed to.
+struct MqttReceived {
+    std::string topic;
+    std::string payload;
+};
+
 // What the broker said since the last look.
 struct MqttEvents {
-    std::optional<int> connack;         // the broker's answer to our connection (0: accepted)
-    std::vector<MqttAck> acknowledged;  // in the order they came
-    std::string tlsError;               // what TLS refused, for the operator
+    std::optional<int> connack;          // the broker's answer to our connection (0: accepted)
+    std::vector<MqttAck> acknowledged;   // in the order they came
+    std::vector<MqttReceived> received;  // in the order they came
+    std::optional<int> subscribed;       // the broker's answer to a subscription (0x80 on: refused)
+    std::string tlsError;                // what TLS refused, for the operator
 };
 
 // One publish: the message id, or why the library refused it.
@@ -49,6 +57,8 @@ public:
     std::string loop(std::chrono::milliseconds wait);
     // QoS 1.
     MqttPublish publish(const std::string& topic, std::string_view payload, bool retain);
+    // QoS 1, once the broker accepted us; "" or why the library refused it.
+    std::string subscribe(const std::string& filter);
     // Says goodbye (DISCONNECT): the broker then keeps the will to itself.
     void stop();
     MqttEvents take();

@@ -1,5 +1,6 @@
 #include "controlroom/Publisher.h"
 
+#include "controlroom/LinkThreadStop.h"
 #include "controlroom/PublisherLoop.h"
 #include "controlroom/PublisherShared.h"
 #include "journal/JournalFeed.h"
@@ -30,16 +31,7 @@ Publisher::Publisher(LinkSettings settings, std::unique_ptr<Publisher> predecess
 
 Publisher::~Publisher() {
     LogBeacon::log("Publisher::~Publisher", DebugLevel1, L" ");
-    std::unique_lock lock(shared_->mutex);
-    shared_->stopping = true;
-    shared_->changed.notify_all();
-    const bool finished = shared_->changed.wait_for(lock, StopWithin, [this] { return shared_->finished; });
-    lock.unlock();
-    if (finished) {
-        thread_.join();
-    } else {
-        thread_.detach();
-    }
+    stopOrLeave(*shared_, thread_, StopWithin);
 }
 
 void Publisher::setUnit(UnitStatus unit) {

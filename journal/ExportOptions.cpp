@@ -64,7 +64,7 @@ std::string parseExportOptions(std::span<const std::string_view> args, ExportOpt
         const std::string_view arg = args[i];
         if (arg == "-h" || arg == "--help") {
             options.help = true;
-        } else if (arg == "--version") {
+        } else if (arg == "-v" || arg == "--version") {
             options.version = true;
         } else if (arg.starts_with("--")) {
             const auto value = valueAfter(args, i);
@@ -115,9 +115,14 @@ with an apostrophe first, so a spreadsheet does not take it for a formula.
   --to TIME             rows before TIME
   --session N|last      one session only
   -h, --help            this text
-  --version             the program's version
+  -v, --version         the program's version
 
 Exit codes: 0 written; 1 the journal could not be read or the file not written; 2 bad command line.
+
+Examples:
+  quorvex-export today.csv --from 2026-12-07                 the passages since a day began
+  quorvex-export site-7.gpx --session last                   the last session, as waypoints
+  quorvex-export - --format geojson --journal ~/site-7.sqlite3 | jq '.features | length'
 )";
 }
 

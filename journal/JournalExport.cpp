@@ -88,20 +88,28 @@ std::string unfitTarget(const std::string& target) {
 
 // Formats the filter's rows, handing the text on in pieces to `write` (false: stop).
 std::string formatRows(JournalReader& reader, const JournalFilter& filter, ExportFormat format,
-                       ExportCounts& counts, const std::function<bool(std::string&)>& write) {
+                       ExportCounts& counts, const std::function<bool(std::string&)>& write,
+                       const std::function<bool()>& stopped) {
     const auto writer = makeExportFormatWriter(format);
     std::string text;
     writer->begin(text);
     bool written = true;
-    const std::string error = reader.forEach(filter, [&](const JournalEntry& entry) {
-        counts.unplaced += hasPoint(entry.event) ? 0 : 1;
-        counts.written += writer->row(entry, text) ? 1 : 0;
-        if (text.size() >= FlushSize && written) {
-            written = write(text);
-        }
-    });
+    bool cancelled = false;
+    const std::string error = reader.forEach(
+        filter,
+        [&](const JournalEntry& entry) {
+            counts.unplaced += hasPoint(entry.event) ? 0 : 1;
+            counts.written += writer->row(entry, text) ? 1 : 0;
+            if (text.size() >= FlushSize && written) {
+                written = write(text);
+            }
+        },
+        [&] { return cancelled = stopped && stopped(); });
     if (!error.empty()) {
         return error;
+    }
+    if (cancelled) {
+        return ExportCancelled;
     }
     writer->end(text);
     return written && write(text) ? std::string() : "-";
@@ -110,10 +118,12 @@ std::string formatRows(JournalReader& reader, const JournalFilter& filter, Expor
 }  // namespace
 
 std::string exportJournal(JournalReader& reader, const JournalFilter& filter, ExportFormat format,
-                          const std::string& target, ExportCounts& counts) {
+                          const std::string& target, ExportCounts& counts,
+                          const std::function<bool()>& stopped) {
     if (target == StandardOutput) {
-        const std::string error = formatRows(reader, filter, format, counts,
-                                             [](std::string& text) { return writeAll(STDOUT_FILENO, text); });
+        const std::string error = formatRows(
+            reader, filter, format, counts, [](std::string& text) { return writeAll(STDOUT_FILENO, text); },
+            stopped);
         return error == "-" ? failure("standard output") : error;
     }
     if (std::string unfit = unfitTarget(target); !unfit.empty()) {
@@ -123,8 +133,8 @@ std::string exportJournal(JournalReader& reader, const JournalFilter& filter, Ex
     if (!file.opened()) {
         return failure(target);
     }
-    const std::string error =
-        formatRows(reader, filter, format, counts, [&](std::string& text) { return file.write(text); });
+    const std::string error = formatRows(
+        reader, filter, format, counts, [&](std::string& text) { return file.write(text); }, stopped);
     if (error == "-" || (error.empty() && !file.renameTo(target))) {
         return failure(target);
     }

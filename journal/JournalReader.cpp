@@ -121,14 +121,17 @@ std::string JournalReader::page(const JournalFilter& filter, bool newestFirst,
 }
 
 std::string JournalReader::forEach(const JournalFilter& filter,
-                                   const std::function<void(const JournalEntry&)>& visit) {
-    return read(filter, false, std::nullopt, std::numeric_limits<std::size_t>::max(),
-                [&](JournalEntry&& entry) { visit(entry); });
+                                   const std::function<void(const JournalEntry&)>& visit,
+                                   const std::function<bool()>& stopped) {
+    return read(
+        filter, false, std::nullopt, std::numeric_limits<std::size_t>::max(),
+        [&](JournalEntry&& entry) { visit(entry); }, stopped);
 }
 
 std::string JournalReader::read(const JournalFilter& filter, bool newestFirst,
                                 std::optional<std::int64_t> after, std::size_t limit,
-                                const std::function<void(JournalEntry&&)>& take) {
+                                const std::function<void(JournalEntry&&)>& take,
+                                const std::function<bool()>& stopped) {
     SqliteStatement statement(connection_, entriesSql(filter, newestFirst, after.has_value()).c_str());
     if (statement.prepared() != SQLITE_OK) {
         return connection_.message();
@@ -136,6 +139,9 @@ std::string JournalReader::read(const JournalFilter& filter, bool newestFirst,
     bindFilter(statement, filter, after, limit);
     int result = SQLITE_OK;
     while ((result = statement.step()) == SQLITE_ROW) {
+        if (stopped && stopped()) {
+            return {};
+        }
         JournalEntry entry = entryOf(statement);
         entry.journal = uuid_;
         take(std::move(entry));

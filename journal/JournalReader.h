@@ -42,15 +42,18 @@ public:
     // Up to `limit` rows after the row `after` (newest or oldest first); "" or the error.
     std::string page(const JournalFilter& filter, bool newestFirst, std::optional<std::int64_t> after,
                      std::size_t limit, std::vector<JournalEntry>& rows);
-    // Every row of the filter, oldest first, one at a time; "" or the error.
-    std::string forEach(const JournalFilter& filter, const std::function<void(const JournalEntry&)>& visit);
+    // Every row of the filter, oldest first, one at a time; "" or the error. Asked before each
+    // row, `stopped` ends the reading early (then "" too).
+    std::string forEach(const JournalFilter& filter, const std::function<void(const JournalEntry&)>& visit,
+                        const std::function<bool()>& stopped = {});
     std::optional<std::int64_t> lastSession();
     std::optional<std::int64_t> count(std::optional<std::int64_t> session);
 
 private:
     std::string refuse(const std::string& reason);
     std::string read(const JournalFilter& filter, bool newestFirst, std::optional<std::int64_t> after,
-                     std::size_t limit, const std::function<void(JournalEntry&&)>& take);
+                     std::size_t limit, const std::function<void(JournalEntry&&)>& take,
+                     const std::function<bool()>& stopped = {});
 
     SqliteConnection connection_;
     std::string uuid_;

@@ -33,7 +33,7 @@ namespace quorvex::journal::sql {
 
 // The schema, as steps from each version to the next: step k takes user_version k to k + 1.
 // A step is never changed once released; a new schema is a new step.
-inline constexpr std::array<const char*, 4> Migrations = {
+inline constexpr std::array<const char*, 5> Migrations = {
     // 1: sessions and what the unit reported in them.
     "CREATE TABLE sessions("
     " id INTEGER PRIMARY KEY," QUORVEX_JOURNAL_SESSION_COLUMNS
@@ -67,6 +67,70 @@ inline constexpr std::array<const char*, 4> Migrations = {
     " substr('89ab', 1 + abs(random() % 4), 1) || substr(hex(randomblob(2)), 2) || '-' ||"
     " hex(randomblob(6)));"
     "PRAGMA application_id = 1364350552;",
+    // 5: who wrote each session (host, process and its start), so the next start closes a session
+    // a crashed program left open and never one of a program still running; and pig runs, so a
+    // run survives a restart: the route as it was read (a moved or changed file loses nothing),
+    // the pigs, the passages given to it (a row of any journal, by its UUID and id) and the
+    // overdue alarms with their acknowledgement.
+    "ALTER TABLE sessions ADD COLUMN host TEXT;"
+    "ALTER TABLE sessions ADD COLUMN pid INTEGER;"
+    "ALTER TABLE sessions ADD COLUMN pid_started INTEGER;"
+    "CREATE TABLE runs("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " started_us INTEGER NOT NULL,"
+    " ended_us INTEGER,"
+    " route_path TEXT NOT NULL,"
+    " route_name TEXT NOT NULL,"
+    " against_line INTEGER NOT NULL,"
+    " marker_tolerance_m REAL NOT NULL,"
+    " off_route_m REAL NOT NULL,"
+    " lockout_s INTEGER NOT NULL,"
+    " min_speed_mps REAL NOT NULL,"
+    " max_speed_mps REAL NOT NULL,"
+    " overdue_fraction REAL NOT NULL,"
+    " overdue_minimum_s INTEGER NOT NULL);"
+    "CREATE TABLE run_route_points("
+    " run_id INTEGER NOT NULL REFERENCES runs(id),"
+    " position INTEGER NOT NULL,"
+    " latitude REAL NOT NULL,"
+    " longitude REAL NOT NULL,"
+    " PRIMARY KEY(run_id, position)) WITHOUT ROWID;"
+    "CREATE TABLE run_markers("
+    " run_id INTEGER NOT NULL REFERENCES runs(id),"
+    " position INTEGER NOT NULL,"
+    " name TEXT NOT NULL,"
+    " latitude REAL NOT NULL,"
+    " longitude REAL NOT NULL,"
+    " surveyed_chainage_m REAL,"
+    " PRIMARY KEY(run_id, position));"
+    "CREATE TABLE run_pigs("
+    " run_id INTEGER NOT NULL REFERENCES runs(id),"
+    " position INTEGER NOT NULL,"
+    " name TEXT NOT NULL,"
+    " launch_marker INTEGER NOT NULL,"
+    " launch_us INTEGER NOT NULL,"
+    " planned_mps REAL NOT NULL,"
+    " PRIMARY KEY(run_id, position));"
+    "CREATE TABLE run_passages("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " run_id INTEGER NOT NULL REFERENCES runs(id),"
+    " time_us INTEGER NOT NULL,"
+    " latitude REAL,"
+    " longitude REAL,"
+    " marker TEXT NOT NULL DEFAULT '',"
+    " unit TEXT NOT NULL DEFAULT '',"
+    " journal TEXT NOT NULL DEFAULT '',"
+    " event_id INTEGER);"
+    "CREATE INDEX run_passages_by_run ON run_passages(run_id, id);"
+    "CREATE TABLE run_alarms("
+    " run_id INTEGER NOT NULL REFERENCES runs(id),"
+    " pig INTEGER NOT NULL,"
+    " marker INTEGER NOT NULL,"
+    " text TEXT NOT NULL,"
+    " raised_us INTEGER NOT NULL,"
+    " acknowledged_us INTEGER,"
+    " cleared_us INTEGER,"
+    " PRIMARY KEY(run_id, pig, marker, raised_us));",
 };
 
 #undef QUORVEX_JOURNAL_SESSION_COLUMNS
@@ -75,7 +139,14 @@ inline constexpr std::array<const char*, 4> Migrations = {
 // PRAGMA application_id of our journals: "QRVX". A file with another mark is another program's.
 inline constexpr std::int32_t ApplicationId = 0x51525658;
 
-inline constexpr const char* InsertSession = "INSERT INTO sessions(connected_us, port) VALUES(?1, ?2)";
+inline constexpr const char* InsertSession =
+    "INSERT INTO sessions(connected_us, port, host, pid, pid_started) VALUES(?1, ?2, ?3, ?4, ?5)";
+// Sessions without an end, with who wrote them and the last time known of them.
+inline constexpr const char* OpenSessions =
+    "SELECT s.id, s.host, s.pid, s.pid_started,"
+    " max(s.connected_us, coalesce((SELECT max(e.received_us) FROM events e"
+    " WHERE e.session_id = s.id), 0))"
+    " FROM sessions s WHERE s.disconnected_us IS NULL";
 inline constexpr const char* DescribeUnit =
     "UPDATE sessions SET model = ?2, serial_number = ?3, firmware = ?4 WHERE id = ?1";
 inline constexpr const char* EndSession =
@@ -106,5 +177,44 @@ inline constexpr const char* CountAll = "SELECT count(*) FROM events";
 inline constexpr const char* CountSession = "SELECT count(*) FROM events WHERE session_id = ?1";
 inline constexpr const char* LastSession = "SELECT max(id) FROM sessions";
 inline constexpr const char* JournalUuid = "SELECT uuid FROM journal_identity";
+
+// The pig runs.
+inline constexpr const char* InsertRun =
+    "INSERT INTO runs(started_us, route_path, route_name, against_line, marker_tolerance_m, off_route_m,"
+    " lockout_s, min_speed_mps, max_speed_mps, overdue_fraction, overdue_minimum_s)"
+    " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)";
+inline constexpr const char* InsertRoutePoint =
+    "INSERT INTO run_route_points(run_id, position, latitude, longitude) VALUES(?1, ?2, ?3, ?4)";
+inline constexpr const char* InsertRunMarker =
+    "INSERT INTO run_markers(run_id, position, name, latitude, longitude, surveyed_chainage_m)"
+    " VALUES(?1, ?2, ?3, ?4, ?5, ?6)";
+inline constexpr const char* InsertRunPig =
+    "INSERT INTO run_pigs(run_id, position, name, launch_marker, launch_us, planned_mps)"
+    " VALUES(?1, ?2, ?3, ?4, ?5, ?6)";
+inline constexpr const char* InsertRunPassage =
+    "INSERT INTO run_passages(run_id, time_us, latitude, longitude, marker, unit, journal, event_id)"
+    " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
+inline constexpr const char* DeleteRunAlarms = "DELETE FROM run_alarms WHERE run_id = ?1";
+inline constexpr const char* InsertRunAlarm =
+    "INSERT INTO run_alarms(run_id, pig, marker, text, raised_us, acknowledged_us, cleared_us)"
+    " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)";
+inline constexpr const char* EndRun = "UPDATE runs SET ended_us = ?2 WHERE id = ?1";
+inline constexpr const char* OpenRun = "SELECT max(id) FROM runs WHERE ended_us IS NULL";
+inline constexpr const char* SelectRun =
+    "SELECT started_us, ended_us, route_path, route_name, against_line, marker_tolerance_m, off_route_m,"
+    " lockout_s, min_speed_mps, max_speed_mps, overdue_fraction, overdue_minimum_s FROM runs WHERE id = ?1";
+inline constexpr const char* SelectRoutePoints =
+    "SELECT latitude, longitude FROM run_route_points WHERE run_id = ?1 ORDER BY position";
+inline constexpr const char* SelectRunMarkers =
+    "SELECT name, latitude, longitude, surveyed_chainage_m FROM run_markers WHERE run_id = ?1 ORDER BY "
+    "position";
+inline constexpr const char* SelectRunPigs =
+    "SELECT name, launch_marker, launch_us, planned_mps FROM run_pigs WHERE run_id = ?1 ORDER BY position";
+inline constexpr const char* SelectRunPassages =
+    "SELECT time_us, latitude, longitude, marker, unit, journal, event_id FROM run_passages"
+    " WHERE run_id = ?1 ORDER BY id";
+inline constexpr const char* SelectRunAlarms =
+    "SELECT pig, marker, text, raised_us, acknowledged_us, cleared_us FROM run_alarms WHERE run_id = ?1"
+    " ORDER BY raised_us, pig, marker";
 
 }  // namespace quorvex::journal::sql

@@ -3,9 +3,12 @@
 #include "journal/ExportText.h"
 #include "journal/JournalFileCheck.h"
 #include "journal/JournalSql.h"
+#include "journal/ProcessIdentity.h"
 
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace quorvex::journal {
 
@@ -31,6 +34,10 @@ template <typename Value>
 std::optional<Value> ifFixed(const EventRow& row, const std::optional<Value>& value) {
     return withoutFix(row) ? std::nullopt : value;
 }
+
+// What a session a crashed program left open is ended with, at the last time known of it.
+constexpr const char* AbandonedReason = "not closed";
+constexpr const char* AbandonedText = "the program that wrote it stopped unexpectedly";
 
 const std::string MarkAsOurs = "PRAGMA application_id = " + std::to_string(sql::ApplicationId);
 
@@ -175,6 +182,9 @@ OpenOutcome JournalStore::setUp(std::chrono::milliseconds busyTimeout, bool empt
     if ((result = statements_->prepared()) != SQLITE_OK) {
         return fail(result);
     }
+    if ((result = closeAbandoned()) != SQLITE_OK) {
+        return fail(result);
+    }
     return OpenOutcome::Ready;
 }
 
@@ -210,6 +220,39 @@ OpenOutcome JournalStore::migrate() {
     return OpenOutcome::Ready;
 }
 
+int JournalStore::closeAbandoned() {
+    // Read and ended in one write lock, so two programs starting at once end a session once.
+    int result = connection_.execute("BEGIN IMMEDIATE");
+    std::vector<std::pair<std::int64_t, Microseconds>> abandoned;
+    SqliteStatement open(connection_, sql::OpenSessions);
+    while (result == SQLITE_OK && (result = open.step()) == SQLITE_ROW) {
+        // A session of a program from before its writer was recorded cannot be told apart from
+        // one still being written: it is left as it is.
+        const ProcessIdentity writer{open.text(1), open.optionalInteger(2).value_or(0), open.integer(3)};
+        if (!open.isNull(2) && !mayBeRunning(writer)) {
+            abandoned.emplace_back(open.integer(0), open.integer(4));
+        }
+        result = SQLITE_OK;
+    }
+    result = result == SQLITE_DONE ? open.prepared() : result;
+    for (const auto& [session, lastKnown] : abandoned) {
+        if (result == SQLITE_OK) {
+            result = statements_->endSession.bind(1, session)
+                         .bind(2, lastKnown)
+                         .bind(3, std::string(AbandonedReason))
+                         .bind(4, std::string(AbandonedText))
+                         .run();
+        }
+    }
+    if (result == SQLITE_OK) {
+        result = connection_.execute("COMMIT");
+    }
+    if (result != SQLITE_OK && !sqlite3_get_autocommit(connection_.handle())) {
+        connection_.execute("ROLLBACK");
+    }
+    return result;
+}
+
 int JournalStore::write(std::span<const JournalOperation> operations) {
     int result = connection_.execute("BEGIN IMMEDIATE");
     // Sessions begun in this transaction count only once it is committed.
@@ -237,8 +280,13 @@ int JournalStore::write(std::span<const JournalOperation> operations) {
 int JournalStore::apply(const JournalOperation& operation, std::map<SessionToken, std::int64_t>& sessions) {
     Statements& s = *statements_;
     if (const auto* begin = std::get_if<BeginSession>(&operation)) {
-        const int result =
-            s.insertSession.bind(1, begin->start.connected).bind(2, escapedUtf8(begin->start.port)).run();
+        const ProcessIdentity writer = thisProcess();
+        const int result = s.insertSession.bind(1, begin->start.connected)
+                               .bind(2, escapedUtf8(begin->start.port))
+                               .bind(3, writer.host)
+                               .bind(4, writer.pid)
+                               .bind(5, writer.started)
+                               .run();
         sessions[begin->token] = sqlite3_last_insert_rowid(connection_.handle());
         return result;
     }

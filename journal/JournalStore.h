@@ -45,6 +45,8 @@ public:
     void adoptSessions(const std::map<SessionToken, std::int64_t>& rows) {
         sessions_.insert(rows.begin(), rows.end());
     }
+    // The open connection, for the journal's other tables (the runs).
+    SqliteConnection& connection() { return connection_; }
     // The version found in a file refused as newer.
     int foundVersion() const { return foundVersion_; }
 
@@ -53,6 +55,8 @@ private:
     OpenOutcome openOnce(const std::string& path, std::chrono::milliseconds busyTimeout);
     OpenOutcome setUp(std::chrono::milliseconds busyTimeout, bool empty);
     OpenOutcome migrate();
+    // Ends the sessions a program that stopped without ending them left open.
+    int closeAbandoned();
     int apply(const JournalOperation& operation, std::map<SessionToken, std::int64_t>& sessions);
     OpenOutcome fail(int result);
 

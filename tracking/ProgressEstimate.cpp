@@ -31,8 +31,8 @@ public:
 
     PigProgress estimate(std::span<const std::optional<UtcTime>> passedAt, UtcTime now) {
         buildCourse();
-        const std::size_t next = takePassages(passedAt);
         progress_.launched = now >= launch_.launchTime;
+        const std::size_t next = takePassages(passedAt);
         progress_.metresPerSecond = measured_.value_or(launch_.plannedMetresPerSecond);
         progress_.speedMeasured = measured_.has_value();
         progress_.speedOutOfBand = measured_ && outOfBand(*measured_);
@@ -64,6 +64,13 @@ private:
     // next marker not passed.
     std::size_t takePassages(std::span<const std::optional<UtcTime>> passedAt) {
         std::size_t next = 0;
+        // The launch is the pig's known place at the launch time: its marker is passed then, with
+        // nobody there to report it; a unit's passage there, if any, takes its place below.
+        if (progress_.launched) {
+            progress_.course.front().passedAt = launch_.launchTime;
+            progress_.course.front().progress = MarkerProgress::Passed;
+            next = 1;
+        }
         for (std::size_t j = 0; j < progress_.course.size(); ++j) {
             CourseMarker& at = progress_.course[j];
             if (!passedAt[at.marker]) {

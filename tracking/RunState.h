@@ -34,7 +34,7 @@ struct CourseMarker {
     std::size_t marker = 0;
     double travelMetres = 0;  // from the launch marker
     MarkerProgress progress = MarkerProgress::Ahead;
-    std::optional<UtcTime> passedAt;
+    std::optional<UtcTime> passedAt;  // the launch marker's: the launch time, unless a unit saw it
     std::optional<double> segmentMetresPerSecond;  // from the previous marker passed (or the launch)
     bool speedOutOfBand = false;
     std::optional<UtcTime> eta;

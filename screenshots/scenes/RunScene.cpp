@@ -1,5 +1,5 @@
-// The Run tab mid-run: a pig launched at MLV01, seen at MLV02 and MLV03, now overdue at MLV04
-// with the banner up, on the sample route.
+// The Run tab mid-run: a pig launched at MLV01, seen at MLV02 by this unit and at MLV03 by another
+// crew's (through the control room), now overdue at MLV04 with the banner up, on the sample route.
 #include "console/ConsoleOptions.h"
 #include "console/RunStartForm.h"
 #include "console/RunTab.h"
@@ -21,8 +21,9 @@ using quorvex::tracking::UtcTime;
 
 const UtcTime Launch = UtcTime(std::chrono::sys_days(std::chrono::December / 7 / 2026)) + 7h;
 
-quorvex::tracking::Passage passageAt(const quorvex::tracking::Route& route, const char* name, UtcTime time) {
-    return {time, route.markers()[*route.markerNamed(name)].position, "", "M450 123456", "", 0};
+quorvex::tracking::Passage passageAt(const quorvex::tracking::Route& route, const char* name, UtcTime time,
+                                     const char* unit) {
+    return {time, route.markers()[*route.markerNamed(name)].position, "", unit, "", 0};
 }
 
 const RegisterScene run("main-window-run", [](SceneContext& context) {
@@ -50,10 +51,10 @@ const RegisterScene run("main-window-run", [](SceneContext& context) {
     if (!tab.running()) {
         return false;
     }
-    for (const auto& [name, minutes] : {std::pair{"MLV02", 92}, std::pair{"MLV03", 170}}) {
-        now = Launch + std::chrono::minutes(minutes);
-        tab.addPassage(passageAt(route, name, now));
-    }
+    now = Launch + 92min;
+    tab.addPassage(passageAt(route, "MLV02", now, "M450 123456"));
+    now = Launch + 170min;
+    tab.addPassage(passageAt(route, "MLV03", now, "SN 0815"));
     now = Launch + 5h + 30min;
     tab.refresh();
     window->resize(1200, 820);

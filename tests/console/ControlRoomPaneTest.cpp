@@ -1,6 +1,8 @@
 // The console's control-room pane follows the link to a real mosquitto; the window keeps working.
 #include "console/ControlRoomLink.h"
 #include "console/ControlRoomSecrets.h"
+#include "console/RunTab.h"
+#include "controlroom/LinkPayload.h"
 #include "journal/Journal.h"
 #include "journal/JournalFeed.h"
 #include "journal/JournalLocation.h"
@@ -9,6 +11,8 @@
 #include "tests/console/ConsoleFixture.h"
 #include "tests/helpers/mqtt/MqttBroker.h"
 #include "tests/helpers/mqtt/MqttSubscriber.h"
+
+#include <QAbstractItemModel>
 
 #include <sys/stat.h>
 
@@ -125,6 +129,49 @@ TEST_F(ControlRoomPaneTest, PasswordsLeaveTheProfileForTheKeyringOrAPrivateFile)
     EXPECT_EQ(std::string::npos, profileText().find("hunter2"));
     EXPECT_EQ(std::string::npos, profileText().find("open-sesame"));
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+// A chasing crew's Run tab fills with the markers the other units saw: their passages come
+// through the control room's broker, once each, named by the unit that saw them.
+TEST_F(ControlRoomPaneTest, AnotherUnitsPassageOnTheBrokerReachesTheRunNamedByItsUnit) {
+    start({});
+    console::RunTab& tab = *window().runTab();
+    const tracking::UtcTime launch =
+        tracking::UtcTime(std::chrono::sys_days(std::chrono::December / 7 / 2026));
+    tab.setClock([launch] { return launch + std::chrono::hours(2); });
+    ASSERT_EQ("", tab.openRoute(testDataPath("routes/junee-griffith.geojson")));
+    tracking::RunPlan plan;
+    plan.pigs.push_back({"P1", 0, launch, 2});
+    ASSERT_EQ("", tab.startRun(plan));
+    MqttBroker broker(temp_.path());
+    window().controlRoom()->apply({broker.url(), "", "", "", "", ""});
+
+    const tracking::Marker& mlv02 = tab.route()->markers()[1];
+    journal::JournalEntry entry{
+        "5b0e8c1d-2f3a-4e5b-8c7d-9e0f1a2b3c4d", 12, 1, {}, "/dev/rfcomm0", "QRV-200", "SN 0815"};
+    entry.event.unitTime = std::chrono::duration_cast<std::chrono::microseconds>(
+                               (launch + std::chrono::minutes(50)).time_since_epoch())
+                               .count();
+    entry.event.latitude = mlv02.position.lat;
+    entry.event.longitude = mlv02.position.lon;
+    const auto file = temp_.path() / "passage.json";
+    std::ofstream(file) << link::eventPayload(entry, {1, *entry.event.unitTime, false, false}, entry.journal);
+    const QAbstractItemModel& markers = tab.markersModel();
+    const auto seenBy = [&] { return markers.data(markers.index(1, 7)).toString(); };
+    // The passage is sent until the feed, once subscribed, has it: the run counts it once.
+    auto sent = std::chrono::steady_clock::time_point();
+    ASSERT_TRUE(waitFor([&] {
+        if (seenBy().isEmpty() && std::chrono::steady_clock::now() - sent > std::chrono::milliseconds(500)) {
+            sent = std::chrono::steady_clock::now();
+            runShell("mosquitto_pub -p " + std::to_string(broker.port()) +
+                     " -q 1 -t 'quorvex/SN 0815/passage' -f " + file.string());
+        }
+        return !seenBy().isEmpty();
+    }));
+    EXPECT_EQ("SN 0815", seenBy());
+    EXPECT_EQ("Passed", markers.data(markers.index(1, 6)).toString());
+    EXPECT_EQ(1u, tab.snapshot().passages.size());
+    window().controlRoom()->apply({});
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "console/RunStartForm.h"
 #include "console/RunTab.h"
 #include "console/RunTimeText.h"
+#include "console/Telvane.h"
 #include "tests/console/ConsoleFixture.h"
 
 #include <QAbstractItemModel>
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 namespace quorvex::test {
@@ -161,6 +163,54 @@ TEST_F(RunTabTest, AnOverdueMarkerAlertsOnceAtTheRightMinuteUntilAcknowledgedAnd
     EXPECT_EQ(now, tab().alarms().all()[0].cleared);
     EXPECT_EQ(1, logLinesWith("P1 reached MLV03: its overdue alarm is cleared"));
     EXPECT_EQ(1, overdueSounds());
+}
+
+TEST_F(RunTabTest, ARunIsBackWithItsPassagesAndAcknowledgementsWhenTheWindowOpensAgainOnItsJournal) {
+    const QStringList options{"--journal",
+                              QString::fromStdString((temp_.path() / "journal.sqlite3").string())};
+    start(options);
+    // The route file is moved away before the restart: the run keeps the route as it was read.
+    const auto routeFile = temp_.path() / "line.geojson";
+    std::filesystem::copy_file(testDataPath("routes/junee-griffith.geojson"), routeFile);
+    UtcTime now = t0;
+    tab().setClock([&now] { return now; });
+    answers_.openFileName = QString::fromStdString(routeFile.string());
+    window().OnOpenRoute();
+    tracking::RunPlan plan;
+    plan.pigs.push_back({"P1", 0, t0, 10});
+    plan.settings.lockout = 95s;
+    ASSERT_EQ("", tab().startRun(plan));
+    now = mlv02Time();
+    tab().addPassage(at("MLV02", now));
+    now += 20h;
+    tab().refresh();
+    ASSERT_FALSE(tab().alarms().all().empty());
+    const UtcTime acknowledgedAt = now;
+    tab().acknowledge();
+    const std::string firstAlarm = tab().alarms().all()[0].text;
+    const std::size_t alarms = tab().alarms().all().size();
+
+    telvane_.reset();
+    std::filesystem::remove(routeFile);
+    telvane_ = std::make_unique<console::Telvane>(console::deviceStack(), answers_.services());
+    start(options);
+    ASSERT_TRUE(waitFor([&] { return tab().running(); })) << window().logText().toStdString();
+    EXPECT_EQ(routeFile, tab().routePath());
+    const tracking::RunPlan& restored = tab().run()->plan();
+    ASSERT_EQ(1u, restored.pigs.size());
+    EXPECT_EQ("P1", restored.pigs[0].name);
+    EXPECT_EQ(t0, restored.pigs[0].launchTime);
+    EXPECT_EQ(10, restored.pigs[0].plannedMetresPerSecond);
+    EXPECT_EQ(95s, restored.settings.lockout);
+    ASSERT_EQ(1u, tab().run()->passages().size());
+    EXPECT_EQ(mlv02Time(), tab().run()->passages()[0].passage.time);
+    EXPECT_EQ("unit-MLV02", tab().run()->passages()[0].passage.unit);
+    EXPECT_EQ("Passed", cellOf(1, StateColumn));
+    ASSERT_LE(alarms, tab().alarms().all().size());
+    EXPECT_EQ(firstAlarm, tab().alarms().all()[0].text);
+    EXPECT_EQ(acknowledgedAt, tab().alarms().all()[0].acknowledged) << "acknowledged before, with its time";
+    EXPECT_EQ(0, logLinesWith("Overdue: " + QString::fromStdString(firstAlarm)))
+        << "an alarm acknowledged before the restart does not sound again";
 }
 
 TEST_F(RunTabTest, TheRunReportNamesEveryMarkerInItsPdfAndWritesTheRunAsCsvAndGeoJson) {

@@ -200,6 +200,25 @@ TEST_F(JournalExportTest, AnExportReplacesItsTargetWholeAndLeavesNoTemporaryFile
                                std::filesystem::directory_iterator()));
 }
 
+TEST_F(JournalExportTest, ACancelledExportStopsWithinARowAndLeavesItsTargetAsItWas) {
+    const auto target = folder_.path() / "out" / "passages.geojson";
+    std::filesystem::create_directories(target.parent_path());
+    std::ofstream(target) << "yesterday's export";
+    for (const std::size_t cancelAfter : {std::size_t{0}, std::size_t{5}}) {
+        SCOPED_TRACE(cancelAfter);
+        std::size_t asked = 0;
+        ExportCounts counts;
+        EXPECT_EQ(ExportCancelled, exportJournal(reader_, {}, ExportFormat::GeoJson, target.string(), counts,
+                                                 [&] { return ++asked > cancelAfter; }));
+        EXPECT_EQ(cancelAfter, counts.written) << "no row is formatted once cancelled";
+        EXPECT_EQ(cancelAfter + 1, asked) << "the writer stops at the first look after Cancel";
+        EXPECT_EQ("yesterday's export", fileText(target));
+        EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(target.parent_path()),
+                                   std::filesystem::directory_iterator()))
+            << "no partial file is left";
+    }
+}
+
 TEST(ExportOptionsTest, CommandLinesAreReadOrRefusedWithAReason) {
     const struct {
         std::vector<std::string_view> args;
@@ -238,6 +257,12 @@ TEST(ExportOptionsTest, CommandLinesAreReadOrRefusedWithAReason) {
             EXPECT_EQ(each.from, options.filter.from);
         }
     }
+    for (const std::string_view version : {"-v", "--version"}) {
+        ExportOptions options;
+        EXPECT_EQ("", parseExportOptions(std::vector{version}, options));
+        EXPECT_TRUE(options.version) << version << ", as every program of the console takes it";
+    }
+    EXPECT_NE(std::string::npos, exportHelp().find("\nExamples:\n  quorvex-export ")) << exportHelp();
 }
 
 }  // namespace

@@ -109,6 +109,63 @@ TEST(RunEngine, OverdueComesAtTheRightMinuteNamesTheBracketAndALatePassageClears
     EXPECT_EQ(stuckBracket(f.route, cleared), "");
 }
 
+// With nobody at the launch marker the launch itself is the pig's first known place: the launch
+// marker must never go overdue (it once did 5 minutes after the launch, "between marker M0 and
+// marker M0"), and the next marker's ETA and its bracket run from the launch.
+TEST(RunEngine, WithNobodyAtTheLaunchMarkerTheNextMarkerGoesOverdueFromTheLaunch) {
+    struct Case {
+        const char* name;
+        std::size_t launchMarker;
+        RunDirection direction;
+        double plannedMetresPerSecond;
+        std::optional<std::chrono::seconds> seenAtLaunchMarker;  // a unit's passage there, after the launch
+        int firstOverdueMinute;
+        const char* bracket;
+    };
+    const Case cases[] = {
+        // 3 km at 1 m/s: due at 50 min, overdue past 75 min (half the segment's time).
+        {"slow from M0", 0, RunDirection::AlongLine, 1.0, std::nullopt, 76,
+         "between marker M0 and marker M1"},
+        // 3 km at 10 m/s: due at 5 min, overdue past 10 min (the 5-minute minimum).
+        {"fast from M0", 0, RunDirection::AlongLine, 10.0, std::nullopt, 11,
+         "between marker M0 and marker M1"},
+        // From M2 against the line at 2 m/s: M1 due at 25 min, overdue past 37.5 min.
+        {"back from M2", 2, RunDirection::AgainstLine, 2.0, std::nullopt, 38,
+         "between marker M2 and marker M1"},
+        // The launch crew's unit saw the pig leave a minute late: the ETA runs from its passage.
+        {"seen leaving M0", 0, RunDirection::AlongLine, 1.0, 60s, 77, "between marker M0 and marker M1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunPlan plan{RunSettings{}, {{"P1", c.launchMarker, t0, c.plannedMetresPerSecond}}};
+        plan.settings.direction = c.direction;
+        plan.settings.maxMetresPerSecond = 20;
+        Fixture f(plan);
+        const std::string launchName = f.route.markers()[c.launchMarker].name;
+        if (c.seenAtLaunchMarker) {
+            f.run.add(at(f.route, launchName, t0 + *c.seenAtLaunchMarker));
+        }
+        int firstMinute = 0;
+        for (int minute = 0; minute < 240 && firstMinute == 0; ++minute) {
+            if (f.pig(t0 + std::chrono::minutes(minute)).overdueMarker) {
+                firstMinute = minute;
+            }
+        }
+        EXPECT_EQ(firstMinute, c.firstOverdueMinute);
+        const PigProgress stuck = f.pig(t0 + std::chrono::minutes(c.firstOverdueMinute));
+        EXPECT_EQ(stuckBracket(f.route, stuck), c.bracket);
+        EXPECT_EQ(stuck.course[0].progress, MarkerProgress::Passed);
+        EXPECT_EQ(stuck.course[0].passedAt, t0 + c.seenAtLaunchMarker.value_or(0s));
+        EXPECT_EQ(stuck.course[1].progress, MarkerProgress::Overdue);
+        if (!c.seenAtLaunchMarker) {
+            // Before the launch nothing is passed, and the launch marker is only due at the launch.
+            const PigProgress waiting = f.pig(t0 - 1min);
+            EXPECT_EQ(waiting.course[0].progress, MarkerProgress::Ahead);
+            EXPECT_EQ(waiting.course[0].eta, t0);
+        }
+    }
+}
+
 TEST(RunEngine, AShortSegmentIsGivenAtLeastTheMinimumTolerance) {
     RunPlan plan = onePig(10.0);  // 3 km at 10 m/s: 300 s expected, half of it is under 5 minutes
     plan.settings.maxMetresPerSecond = 20;
