@@ -1,82 +1,66 @@
 #include "cli/JsonObject.h"
 
+#include "journal/JsonText.h"
 #include "support/platform/TextConversion.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <limits>
 
 namespace quorvex::cli {
 
+using journal::jsonString;
+
 std::string JsonObject::quoted(std::string_view bytes) {
-    std::string out = "\"";
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (byte < 0x20 || byte > 0x7E) {
-            // The unit's texts have no known encoding: each byte stands for itself (Latin-1).
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    return journal::jsonText(bytes);
 }
 
-JsonObject& JsonObject::raw(std::string_view key, std::string_view json) {
-    if (!fields_.empty()) {
-        fields_ += ',';
-    }
-    fields_ += quoted(key);
-    fields_ += ':';
-    fields_ += json;
+std::string JsonObject::str() const {
+    return journal::jsonDump(fields_);
+}
+
+JsonObject& JsonObject::field(std::string_view key, nlohmann::ordered_json value) {
+    fields_[jsonString(key).get<std::string>()] = std::move(value);
     return *this;
 }
 
 JsonObject& JsonObject::text(std::string_view key, std::string_view value) {
-    return raw(key, quoted(value));
+    return field(key, jsonString(value));
 }
 
 JsonObject& JsonObject::text(std::string_view key, std::wstring_view value) {
-    return raw(key, quoted(zeph::platform::narrow(value)));
+    return field(key, jsonString(zeph::platform::narrow(value)));
 }
 
 JsonObject& JsonObject::flag(std::string_view key, bool value) {
-    return raw(key, value ? "true" : "false");
+    return field(key, value);
 }
 
 JsonObject& JsonObject::integer(std::string_view key, std::int64_t value) {
-    return raw(key, std::to_string(value));
+    return field(key, value);
 }
 
 JsonObject& JsonObject::real(std::string_view key, double value) {
     if (!std::isfinite(value)) {
-        return raw(key, "null");
+        return field(key, nullptr);
     }
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return raw(key, error == std::errc() ? std::string_view(buffer, end) : std::string_view("null"));
+    // A whole number is written without ".0", as it always was.
+    constexpr double Exact = 9007199254740992.0;  // 2^53: every whole double below is an int64
+    if (std::abs(value) < Exact && std::trunc(value) == value) {
+        return field(key, static_cast<std::int64_t>(value));
+    }
+    return field(key, value);
 }
 
 JsonObject& JsonObject::object(std::string_view key, const JsonObject& value) {
-    return raw(key, value.str());
+    return field(key, value.fields_);
 }
 
 JsonObject& JsonObject::texts(std::string_view key, std::span<const std::string> values) {
-    std::string list = "[";
+    auto list = nlohmann::ordered_json::array();
     for (const std::string& value : values) {
-        if (list.size() > 1) {
-            list += ',';
-        }
-        list += quoted(value);
+        list.push_back(jsonString(value));
     }
-    return raw(key, list + "]");
+    return field(key, std::move(list));
 }
 
 }  // namespace quorvex::cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -7,8 +9,9 @@
 
 namespace quorvex::cli {
 
-// One JSON object, built field by field in the order written, for one line of output. Texts are
-// escaped so that any bytes the unit sent still make valid JSON.
+// One JSON object, built field by field in the order written, for one line of output. Texts
+// follow the journal's JSON rule (journal/JsonText.h), so that any bytes the unit sent still make
+// valid JSON and its UTF-8 reads as it was sent.
 class JsonObject {
 public:
     JsonObject& text(std::string_view key, std::string_view value);
@@ -20,26 +23,23 @@ public:
     JsonObject& object(std::string_view key, const JsonObject& value);
     template <typename Integer>
     JsonObject& integers(std::string_view key, std::span<const Integer> values) {
-        std::string list = "[";
+        auto list = nlohmann::ordered_json::array();
         for (const Integer value : values) {
-            if (list.size() > 1) {
-                list += ',';
-            }
-            list += std::to_string(value);
+            list.push_back(value);
         }
-        return raw(key, list + "]");
+        return field(key, std::move(list));
     }
     JsonObject& texts(std::string_view key, std::span<const std::string> values);
 
-    std::string str() const { return "{" + fields_ + "}"; }
+    std::string str() const;
 
-    // A JSON string literal of the bytes: ASCII as it is, control and non-ASCII bytes escaped.
+    // A JSON string literal of the bytes.
     static std::string quoted(std::string_view bytes);
 
 private:
-    JsonObject& raw(std::string_view key, std::string_view json);
+    JsonObject& field(std::string_view key, nlohmann::ordered_json value);
 
-    std::string fields_;
+    nlohmann::ordered_json fields_ = nlohmann::ordered_json::object();
 };
 
 }  // namespace quorvex::cli

@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace quorvex::console {
 
 namespace {
@@ -51,6 +53,7 @@ void PassagesModel::setSession(std::optional<std::int64_t> session) {
 void PassagesModel::reload() {
     beginResetModel();
     rows_.clear();
+    delivery_.clear();
     exhausted_ = false;
     endResetModel();
     fetchMore({});
@@ -94,6 +97,7 @@ int PassagesModel::fetchNewer() {
     if (newer.empty()) {
         return 0;
     }
+    classify(newer);
     const int count = static_cast<int>(newer.size());
     beginInsertRows({}, 0, count - 1);
     rows_.insert(rows_.begin(), std::make_move_iterator(newer.rbegin()),
@@ -125,10 +129,101 @@ void PassagesModel::fetchMore(const QModelIndex& parent) {
     if (page.empty()) {
         return;
     }
+    classify(page);
     const int first = static_cast<int>(rows_.size());
     beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
     rows_.insert(rows_.end(), std::make_move_iterator(page.begin()), std::make_move_iterator(page.end()));
     endInsertRows();
+}
+
+void PassagesModel::showDelivery(std::optional<std::vector<std::int64_t>> parked) {
+    const bool same = parked == parked_;
+    parked_ = std::move(parked);
+    if (!parked_) {
+        delivery_.clear();
+        settled_.reset();
+    } else if (marks_.isOpen() || (openReader() && marks_.open(path_).empty())) {
+        if (marks_.changed()) {
+            settleWaiting();
+        }
+    }
+    if (!same) {
+        deliveryChanged(0, rowCount() - 1);
+    }
+}
+
+// Rows as they are read, before the view sees them.
+void PassagesModel::classify(const std::vector<JournalEntry>& rows) {
+    if (!parked_ || !marks_.isOpen()) {
+        return;
+    }
+    std::vector<std::int64_t> ids;
+    ids.reserve(rows.size());
+    for (const JournalEntry& row : rows) {
+        ids.push_back(row.id);
+    }
+    std::vector<Delivery> states;
+    if (marks_.states(ids, states).empty()) {
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            delivery_[ids[i]] = states[i];
+        }
+    }
+}
+
+// After the journal changed: a delivered row stays delivered and, once the link's start is known,
+// a row before it stays outside; only the others (the rows waiting) are looked at again.
+void PassagesModel::settleWaiting() {
+    const std::optional<std::int64_t> settled = marks_.settledThrough();
+    std::vector<std::int64_t> ids;
+    std::vector<int> rows;
+    for (int row = 0; row < rowCount(); ++row) {
+        const std::int64_t id = rows_[static_cast<std::size_t>(row)].id;
+        const auto found = delivery_.find(id);
+        const bool known = found != delivery_.end();
+        const bool final = known && (found->second == Delivery::Delivered ||
+                                     (found->second == Delivery::None && settled_.has_value()));
+        if (!final) {
+            ids.push_back(id);
+            rows.push_back(row);
+        }
+    }
+    settled_ = settled;
+    std::vector<Delivery> states;
+    if (!marks_.states(ids, states).empty()) {
+        return;
+    }
+    // One signal for the span of rows that changed, however many.
+    int first = rowCount();
+    int last = -1;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        Delivery& state = delivery_[ids[i]];
+        if (state != states[i]) {
+            state = states[i];
+            first = std::min(first, rows[i]);
+            last = std::max(last, rows[i]);
+        }
+    }
+    deliveryChanged(first, last);
+}
+
+void PassagesModel::deliveryChanged(int first, int last) {
+    if (first <= last) {
+        emit dataChanged(index(first, ControlRoom), index(last, ControlRoom), {Qt::DisplayRole});
+    }
+}
+
+QString PassagesModel::deliveryText(std::int64_t id) const {
+    if (!parked_) {
+        return {};
+    }
+    if (std::binary_search(parked_->begin(), parked_->end(), id)) {
+        return tr("refused");
+    }
+    const auto found = delivery_.find(id);
+    if (found == delivery_.end() || found->second == Delivery::None) {
+        return {};
+    }
+    return found->second == Delivery::Delivered ? tr("delivered") : tr("waiting");
 }
 
 QString PassagesModel::text(const JournalEntry& entry, int column) const {
@@ -150,6 +245,8 @@ QString PassagesModel::text(const JournalEntry& entry, int column) const {
             return QString::fromStdString(validUtf8(event.folder));
         case Unit:
             return QString::fromStdString(validUtf8(entry.model + " " + entry.serialNumber)).trimmed();
+        case ControlRoom:
+            return deliveryText(entry.id);
         case Note:
             return QString::fromStdString(event.note);
         default:
@@ -188,10 +285,10 @@ QVariant PassagesModel::sortKey(const JournalEntry& entry, int column) const {
 }
 
 QVariant PassagesModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const QStringList titles{QStringLiteral("Time (local)"), QStringLiteral("Time (UTC)"),
-                                    QStringLiteral("Kind"),         QStringLiteral("Channel"),
-                                    QStringLiteral("Position"),     QStringLiteral("Folder"),
-                                    QStringLiteral("Unit"),         QStringLiteral("Note")};
+    static const QStringList titles{
+        QStringLiteral("Time (local)"), QStringLiteral("Time (UTC)"),   QStringLiteral("Kind"),
+        QStringLiteral("Channel"),      QStringLiteral("Position"),     QStringLiteral("Folder"),
+        QStringLiteral("Unit"),         QStringLiteral("Control room"), QStringLiteral("Note")};
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount) {
         return titles[section];
     }

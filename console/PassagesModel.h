@@ -1,11 +1,13 @@
 #pragma once
 
+#include "journal/DeliveryMarks.h"
 #include "journal/JournalReader.h"
 
 #include <QAbstractTableModel>
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace quorvex::journal {
@@ -20,7 +22,7 @@ namespace quorvex::console {
 class PassagesModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { LocalTime, UtcTime, Kind, Channel, Position, Folder, Unit, Note, ColumnCount };
+    enum Column { LocalTime, UtcTime, Kind, Channel, Position, Folder, Unit, ControlRoom, Note, ColumnCount };
     static constexpr int PageSize = 200;
     // A note is a few lines an operator types, not a document: longer text is refused, not cut.
     static constexpr int NoteLimit = 4000;
@@ -39,6 +41,11 @@ public:
     int fetchNewer();
     // Reads every row of the filter.
     void fetchAll();
+    // Shows where each row stands with the control-room link: `parked` are the rows it refused;
+    // nullopt when no link is configured (the column stays empty). Called again as the link
+    // goes on, it looks at the journal's marks only when the journal changed, and then only at
+    // the rows still waiting.
+    void showDelivery(std::optional<std::vector<std::int64_t>> parked);
     const quorvex::journal::JournalEntry& entry(int row) const {
         return rows_.at(static_cast<std::size_t>(row));
     }
@@ -58,6 +65,10 @@ private:
     QString text(const quorvex::journal::JournalEntry& entry, int column) const;
     QVariant sortKey(const quorvex::journal::JournalEntry& entry, int column) const;
     bool openReader();
+    void classify(const std::vector<quorvex::journal::JournalEntry>& rows);
+    void settleWaiting();
+    void deliveryChanged(int first, int last);
+    QString deliveryText(std::int64_t id) const;
 
     std::string path_;
     quorvex::journal::Journal* writer_;
@@ -67,6 +78,10 @@ private:
     std::vector<quorvex::journal::JournalEntry> rows_;
     bool exhausted_ = false;
     std::string error_;
+    quorvex::journal::DeliveryMarks marks_;
+    std::optional<std::vector<std::int64_t>> parked_;                        // nullopt: no link configured
+    std::optional<std::int64_t> settled_;                                    // the link's start as last read
+    std::unordered_map<std::int64_t, quorvex::journal::Delivery> delivery_;  // by row id
 };
 
 }  // namespace quorvex::console

@@ -62,7 +62,7 @@ PassagesTab::PassagesTab(quorvex::journal::Journal& journal,
     view_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     view_->setItemDelegateForColumn(PassagesModel::Note, new NoteDelegate(view_));
     view_->verticalHeader()->hide();
-    view_->horizontalHeader()->setStretchLastSection(true);
+    sizeColumns();
     view_->horizontalHeader()->setSortIndicator(PassagesModel::LocalTime, Qt::DescendingOrder);
     view_->setSortingEnabled(true);
     buildFilters();
@@ -86,14 +86,40 @@ PassagesTab::PassagesTab(quorvex::journal::Journal& journal,
         }
     });
     view_->installEventFilter(this);
-    // Columns fit what the first page holds; the note takes what is left.
+    // The other columns fit what the first page holds.
     connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
         if (first == 0 && last + 1 == model_->rowCount()) {
-            view_->resizeColumnsToContents();
+            fitColumns();
         }
     });
     connect(timer_, &QTimer::timeout, this, &PassagesTab::refresh);
     timer_->start(RefreshMs);
+}
+
+// The times and the position always fit their text, the note takes what is left of the width.
+void PassagesTab::sizeColumns() {
+    QHeaderView* header = view_->horizontalHeader();
+    for (const int column : {PassagesModel::LocalTime, PassagesModel::UtcTime, PassagesModel::Position}) {
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    header->setSectionResizeMode(PassagesModel::Note, QHeaderView::Stretch);
+    view_->setColumnHidden(PassagesModel::ControlRoom, true);
+}
+
+void PassagesTab::fitColumns() {
+    // Not the view's resizeColumnsToContents: it would size the note to its text too, and leave
+    // the rest of the width empty until the next layout.
+    const QHeaderView* header = view_->horizontalHeader();
+    for (int column = 0; column < PassagesModel::ColumnCount; ++column) {
+        if (header->sectionResizeMode(column) == QHeaderView::Interactive) {
+            view_->resizeColumnToContents(column);
+        }
+    }
+}
+
+void PassagesTab::followLink(std::function<std::optional<std::vector<std::int64_t>>()> parkedRows) {
+    parkedRows_ = std::move(parkedRows);
+    refresh();
 }
 
 void PassagesTab::buildFilters() {
@@ -148,6 +174,12 @@ void PassagesTab::refresh() {
     const QPersistentModelIndex kept(top);
     if (model_->fetchNewer() > 0 && kept.isValid()) {
         view_->scrollTo(kept, QAbstractItemView::PositionAtTop);
+    }
+    if (parkedRows_) {
+        auto parked = parkedRows_();
+        // Without a link the column would only take the note's room.
+        view_->setColumnHidden(PassagesModel::ControlRoom, !parked);
+        model_->showDelivery(std::move(parked));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QComboBox;
 class QSortFilterProxyModel;
@@ -37,6 +38,11 @@ public:
     void showThisSession(bool only);
     // Adds the rows the journal holds since the last look.
     void refresh();
+    // Fits the columns to the rows read; the note keeps the width left.
+    void fitColumns();
+    // Shows where each row stands with the control-room link, asked at each look: the rows the
+    // link refused, or nullopt when no link is configured.
+    void followLink(std::function<std::optional<std::vector<std::int64_t>>()> parkedRows);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,6 +50,7 @@ protected:
 
 private:
     void buildFilters();
+    void sizeColumns();
     void showKind(int index);
     void sortChanged(int column, Qt::SortOrder order);
     void openCurrentRow();
@@ -51,6 +58,7 @@ private:
 
     quorvex::journal::Journal& journal_;
     std::function<std::optional<std::int64_t>()> session_;
+    std::function<std::optional<std::vector<std::int64_t>>()> parkedRows_;
     PassagesModel* model_;
     QSortFilterProxyModel* proxy_;
     QComboBox* sessionFilter_;

@@ -43,6 +43,11 @@ void TelvaneDlg::setJournal(quorvex::journal::Journal* journal) {
         const auto session = journalFeed_->latestSession();
         return session ? journal_->sessionRow(*session) : std::nullopt;
     });
+    passagesTab_->followLink([this]() -> std::optional<std::vector<std::int64_t>> {
+        link::LinkStatus status = controlRoom_->status();
+        return status.state == link::LinkState::Off ? std::nullopt
+                                                    : std::optional(std::move(status.parkedRows));
+    });
     tabs_->addTab(passagesTab_, QStringLiteral("Passages"));
     // In the File menu, above the separator before Exit.
     QMenu* file = menuBar()->actions().front()->menu();

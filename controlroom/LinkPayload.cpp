@@ -68,10 +68,11 @@ std::string eventPayload(const JournalEntry& entry, const MessageStamp& stamp, c
     json += ",\"time\":" + (event.unitTime ? jsonText(isoUtc(*event.unitTime)) : std::string("null"));
     json += ",\"received\":" + jsonText(isoUtc(event.received));
     json += ",\"channel\":" + jsonInteger(event.channel) + ",\"channelName\":" + jsonText(event.channelName);
-    json += ",\"latitude\":" + jsonNumber(event.latitude) + ",\"longitude\":" + jsonNumber(event.longitude);
-    json +=
-        ",\"elevation\":" + jsonNumber(event.elevation) + ",\"gpsQuality\":" + jsonInteger(event.gpsQuality);
-    json += ",\"hdop\":" + jsonNumber(event.hdop) + ",\"folder\":" + jsonText(event.folder);
+    json += ",\"latitude\":" + jsonUnitNumber(event.latitude) +
+            ",\"longitude\":" + jsonUnitNumber(event.longitude);
+    json += ",\"elevation\":" + jsonUnitNumber(event.elevation) +
+            ",\"gpsQuality\":" + jsonInteger(event.gpsQuality);
+    json += ",\"hdop\":" + jsonUnitNumber(event.hdop) + ",\"folder\":" + jsonText(event.folder);
     json +=
         ",\"unit\":{\"model\":" + jsonText(entry.model) + ",\"serialNumber\":" + jsonText(entry.serialNumber);
     json += "},\"session\":" + std::to_string(entry.session) + ",\"note\":" + jsonText(event.note);
@@ -86,9 +87,9 @@ std::string statusPayload(const UnitStatus& status, const MessageStamp& stamp) {
     json += ",\"model\":" + jsonText(status.model) + ",\"firmware\":" + jsonText(status.firmware);
     json += ",\"battery\":" + jsonNumber(status.battery);
     json += ",\"gps\":{\"quality\":" + jsonInteger(status.gpsQuality) +
-            ",\"latitude\":" + jsonNumber(status.latitude);
-    json +=
-        ",\"longitude\":" + jsonNumber(status.longitude) + "},\"updated\":" + jsonText(isoUtc(stamp.sent));
+            ",\"latitude\":" + jsonUnitNumber(status.latitude);
+    json += ",\"longitude\":" + jsonUnitNumber(status.longitude) +
+            "},\"updated\":" + jsonText(isoUtc(stamp.sent));
     json += ",\"sequence\":" + std::to_string(stamp.sequence) + "}";
     return json;
 }

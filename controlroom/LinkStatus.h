@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvex::link {
 
@@ -23,6 +24,9 @@ struct LinkStatus {
     std::uint64_t attempts = 0;   // connections tried since the start
     std::string broker;           // without the password
     std::string lastError;        // "" while nothing went wrong
+
+    // The ids of the rows refused (parked), in order.
+    std::vector<std::int64_t> parkedRows;
 };
 
 }  // namespace quorvex::link

@@ -231,6 +231,7 @@ void PublisherLoop::park(const SentRow& row, const std::string& reason) {
     {
         const std::lock_guard lock(shared_.mutex);
         shared_.status.parked = parked_.size();
+        shared_.status.parkedRows.assign(parked_.begin(), parked_.end());
     }
     LogBeacon::log("PublisherLoop::park", Error, L"Row %hs on %hs not delivered: %hs",
                    std::to_string(row.id).c_str(), row.topic.c_str(), reason.c_str());

@@ -86,15 +86,17 @@ std::vector<EventRow> EventRecorder::read(std::span<const std::uint8_t> payload)
     return rows;
 }
 
+std::string channelName(int channel) {
+    const ChannelRecord* record = ChannelRegistry::find(channel);
+    return record != nullptr ? zeph::platform::narrow(record->name) : std::string();
+}
+
 EventRow EventRecorder::rowOf(EventKind kind, const PassageRecord* passage, int channel) const {
     EventRow row;
     row.kind = kind;
     row.received = journalNow();
     row.channel = channel;
-    const ChannelRecord* record = ChannelRegistry::find(channel);
-    if (record != nullptr) {
-        row.channelName = zeph::platform::narrow(record->name);
-    }
+    row.channelName = channelName(channel);
     if (passage != nullptr) {
         row.unitTime = Microseconds{passage->seconds} * 1000000 + passage->microseconds;
         row.latitude = passage->latitude;

@@ -16,6 +16,10 @@ namespace quorvex::journal {
 
 class Journal;
 
+// The name the journal keeps beside a channel number, from the unit's channel table; "" for a
+// number the table does not hold.
+std::string channelName(int channel);
+
 // Takes the journal's rows where the unit's frames are read: each passage, ignored event and
 // recording trigger with the unit's state as read up to its frame (working folder, last GPS fix,
 // channel numbering), committed before the frame is acknowledged, waiting at most the bound. It

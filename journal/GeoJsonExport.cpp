@@ -21,10 +21,6 @@ std::string geometry(const EventRow& event) {
     return point + "]}";
 }
 
-std::string unitNumber(const std::optional<double>& value) {
-    return value && std::isfinite(*value) ? unitDecimal(*value) : "null";
-}
-
 }  // namespace
 
 void GeoJsonExport::begin(std::string& out) {
@@ -42,7 +38,7 @@ bool GeoJsonExport::row(const JournalEntry& entry, std::string& out) {
     out += ",\"time\":" + (event.unitTime ? jsonText(isoUtc(*event.unitTime)) : std::string("null"));
     out += ",\"received\":" + jsonText(isoUtc(event.received));
     out += ",\"channel\":" + jsonInteger(event.channel) + ",\"channelName\":" + jsonText(event.channelName);
-    out += ",\"gpsQuality\":" + jsonInteger(event.gpsQuality) + ",\"hdop\":" + unitNumber(event.hdop);
+    out += ",\"gpsQuality\":" + jsonInteger(event.gpsQuality) + ",\"hdop\":" + jsonUnitNumber(event.hdop);
     out += ",\"folder\":" + jsonText(event.folder) + ",\"model\":" + jsonText(entry.model);
     out += ",\"serialNumber\":" + jsonText(entry.serialNumber) + ",\"port\":" + jsonText(entry.port);
     out += ",\"note\":" + jsonText(event.note) + "}}";

@@ -3,6 +3,7 @@
 #include "console/PassagesTab.h"
 #include "console/Telvane.h"
 #include "console/TelvaneDlg.h"
+#include "journal/EventRecorder.h"
 #include "journal/Journal.h"
 #include "journal/JournalLocation.h"
 #include "screenshots/ScreenshotScene.h"
@@ -33,7 +34,7 @@ bool fillJournal(const std::string& path) {
             row.unitTime = morning + session * 120 * minute + i * 10 * minute + 250000;
             row.received = *row.unitTime + 40000;
             row.channel = 3;
-            row.channelName = row.kind == EventKind::Passage ? "QUORVEX 3" : "";
+            row.channelName = channelName(3);
             row.latitude = 57.1497 + i * 0.0031 + session * 0.02;
             row.longitude = -2.0943 - i * 0.0017;
             row.elevation = 41.5 + i;
@@ -63,7 +64,7 @@ const RegisterScene passages("main-window-passages", [](SceneContext& context) {
     auto* tab = window->passagesTab();
     window->findChild<QTabWidget*>()->setCurrentWidget(tab);
     context.settle(300ms);
-    tab->view().resizeColumnsToContents();
+    tab->fitColumns();
     tab->view().selectRow(1);
     context.settle(300ms);
     return context.save(*window, QStringLiteral("main-window-passages"));

@@ -50,7 +50,10 @@ TEST(OperatorCommandTest, RefusesBadLinesAndKeepsTheCommandItHad) {
 }
 
 TEST(JsonObjectTest, EscapesAnyBytesIntoValidJson) {
-    EXPECT_EQ(R"("a\"b\\c\n\u0001\u00e9\u007f")", JsonObject::quoted("a\"b\\c\n\x01\xe9\x7f"));
+    // A byte that is no UTF-8 stays visible as itself, not read as Latin-1 (so "é" sent as UTF-8
+    // is never turned into "Ã©").
+    EXPECT_EQ(R"("a\"b\\c\n\u0001\\xE9\u007f")", JsonObject::quoted("a\"b\\c\n\x01\xe9\x7f"));
+    EXPECT_EQ("\"\xC3\xA9\"", JsonObject::quoted("\xC3\xA9"));
     const std::string line = JsonObject()
                                  .text("t", "x")
                                  .flag("f", true)
