@@ -30,7 +30,8 @@ public:
     Tracker& tracker() { return tracker_; }
 
 private:
-    void deliver(std::string_view topic, std::string_view payload);
+    void deliver(std::span<const BrokerMessage> messages);
+    static void reportRefusal(std::string_view topic, const std::string& refusal);
     void evaluateEverySecond();
 
     TrackerOptions options_;
