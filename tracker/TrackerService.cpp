@@ -92,10 +92,25 @@ void TrackerService::deliver(std::span<const BrokerMessage> messages) {
 }
 
 void TrackerService::reportRefusal(std::string_view topic, const std::string& refusal) {
-    if (!refusal.empty()) {
-        std::fprintf(stderr, "quorvex-tracker: refused a message on %.*s: %s\n",
-                     static_cast<int>(topic.size()), topic.data(), refusal.c_str());
+    if (refusal.empty()) {
+        return;
     }
+    // A flood is said in a few lines a second and a count, not a line for each message.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - refusalSecond_ >= std::chrono::seconds(1)) {
+        if (refusalsUntold_ > 0) {
+            std::fprintf(stderr, "quorvex-tracker: refused %lld more messages\n", refusalsUntold_);
+        }
+        refusalSecond_ = now;
+        refusalsTold_ = 0;
+        refusalsUntold_ = 0;
+    }
+    if (++refusalsTold_ > MaxRefusalLinesPerSecond) {
+        ++refusalsUntold_;
+        return;
+    }
+    std::fprintf(stderr, "quorvex-tracker: refused a message on %.*s: %s\n", static_cast<int>(topic.size()),
+                 topic.data(), refusal.c_str());
 }
 
 void TrackerService::evaluateEverySecond() {

@@ -73,8 +73,10 @@ protected:
                        " -t 'cr/" + topic + "' -f " + file.string());
     }
 
-    static json get(TrackerService& service, const std::string& path) {
-        httplib::Client client("127.0.0.1", service.port());
+    static json get(TrackerService& service, const std::string& path) { return get(service.port(), path); }
+
+    static json get(int port, const std::string& path) {
+        httplib::Client client("127.0.0.1", port);
         const auto response = client.Get(path.c_str());
         return response && response->status == 200 ? json::parse(response->body) : json();
     }
