@@ -102,6 +102,11 @@ void BrokerClient::wake() {
     [[maybe_unused]] const auto written = ::write(wakeFd_, &one, sizeof one);
 }
 
+void BrokerClient::takeWake() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const auto taken = ::read(wakeFd_, &count, sizeof count);
+}
+
 void BrokerClient::run() {
     auto retry = std::chrono::seconds(1);
     while (!stopping_) {
@@ -111,7 +116,9 @@ void BrokerClient::run() {
             continue;
         }
         pollfd wait{wakeFd_, POLLIN, 0};
-        ::poll(&wait, 1, static_cast<int>(std::chrono::milliseconds(retry).count()));
+        if (::poll(&wait, 1, static_cast<int>(std::chrono::milliseconds(retry).count())) > 0) {
+            takeWake();
+        }
         retry = std::min(retry * 2, std::chrono::seconds(15));
         if (!stopping_) {
             connect();
@@ -131,8 +138,7 @@ void BrokerClient::serve() {
         pollfd{wakeFd_, POLLIN, 0}};
     ::poll(wait.data(), wait.size(), IdleWaitMilliseconds);
     if (wait[1].revents != 0) {
-        std::uint64_t count = 0;
-        [[maybe_unused]] const auto read = ::read(wakeFd_, &count, sizeof count);
+        takeWake();
     }
     bool readable = wait[0].revents != 0;
     while (readable && batch_.size() < MaxBatchMessages && batchBytes_ < MaxBatchBytes) {

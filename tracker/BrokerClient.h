@@ -58,6 +58,7 @@ private:
     // Waits for the socket (or a wake), reads a batch, hands it over, writes what is queued.
     void serve();
     void wake();
+    void takeWake();
 
     link::LinkUrl url_;
     std::string clientId_;
