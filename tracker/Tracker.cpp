@@ -380,10 +380,14 @@ void Tracker::evaluate(std::chrono::system_clock::time_point now) {
         const tracking::Route& route = *routes_.at(run.route);
         std::string state =
             runStateJson(route, run.engine->plan(), run.state, run.engine->passages())["pigs"].dump();
+        // Each only when it changed: an alarm (a unit lost, an acknowledgement) may change alone.
         if (state != run.published) {
             publish_("run/" + name + "/state", state, true);
-            publish_("run/" + name + "/alarm", alarmsOf(name).dump(), true);
             run.published = std::move(state);
+        }
+        if (std::string alarms = alarmsOf(name).dump(); alarms != run.publishedAlarms) {
+            publish_("run/" + name + "/alarm", alarms, true);
+            run.publishedAlarms = std::move(alarms);
         }
     }
     changed();

@@ -87,7 +87,8 @@ private:
         std::set<std::string> heard;  // the units whose passages it took
         std::unique_ptr<tracking::PigRun> engine;
         tracking::RunState state;
-        std::string published;
+        std::string published;  // the state and the alarms last sent to the broker
+        std::string publishedAlarms;
     };
     struct TrackedUnit {
         UnitReport report;

@@ -1,5 +1,6 @@
 #include "journal/ExportText.h"
 #include "tests/cli/ChildProcess.h"
+#include "tests/helpers/mqtt/MqttSubscriber.h"
 #include "tests/tracker/TrackerTest.h"
 #include "tracker/RunStart.h"
 
@@ -48,7 +49,8 @@ TEST_F(TrackerAlarmsTest, AUnitLostDuringItsRunRaisesItsOwnAlarmUntilItReturns) 
         }
         return list;
     };
-    connect("U9")->signal(SIGKILL);  // not of this run: no alarm of it
+    test::MqttSubscriber alarmTopic(broker_.port(), "cr/run/north/alarm");  // what dashboards follow
+    connect("U9")->signal(SIGKILL);                                         // not of this run: no alarm of it
     for (std::size_t episode = 0; episode < 2; ++episode) {
         connect("U7")->signal(SIGKILL);  // unclean: the broker sends its will
         ASSERT_TRUE(eventually([&] {
@@ -56,6 +58,11 @@ TEST_F(TrackerAlarmsTest, AUnitLostDuringItsRunRaisesItsOwnAlarmUntilItReturns) 
             return list.size() == episode + 1 && list.back()["state"] == "unacknowledged" &&
                    list.back()["unit"] == "U7";
         })) << offlineAlarms();
+        EXPECT_TRUE(alarmTopic.waitFor([&](const std::vector<test::MqttMessage>& messages) {
+            const json alarms =
+                json::parse(messages.empty() ? "[]" : messages.back().payload, nullptr, false);
+            return alarms.size() == episode + 1 && alarms.back()["state"] == "unacknowledged";
+        }));
         if (episode == 0) {
             ASSERT_EQ(200,
                       post(*tracker, "/api/runs/north/units/U7/acknowledge", R"({"by":"Dana Ops"})")->status);
