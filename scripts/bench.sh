@@ -34,7 +34,7 @@ for program in "${programs[@]}"; do
   # Google Benchmark programs also write their rows as CSV; the plain programs (their own main,
   # listed here) print SUMMARY|name|figure|unit lines.
   case "$name" in
-    bench_dispatch_latency | bench_serial_event_latency | bench_console_streaming | bench_journal | bench_acknowledgement | bench_console_event_flood | bench_passages_tab | bench_control_room_link)
+    bench_dispatch_latency | bench_serial_event_latency | bench_console_streaming | bench_journal | bench_acknowledgement | bench_console_event_flood | bench_passages_tab | bench_control_room_link | bench_tracker_latency)
       # shellcheck disable=SC2086
       "$program" ${LATENCY_ARGS:-} | tee "$results/$name.txt" || status=1
       ;;

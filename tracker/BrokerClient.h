@@ -2,23 +2,36 @@
 
 #include "controlroom/LinkUrl.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 struct mosquitto;
 
 namespace quorvex::tracker {
 
-// Called on the client's thread for each message: the topic below the prefix and the payload.
-using Delivery = std::function<void(std::string_view topic, std::string_view payload)>;
+// A message as the broker delivered it: the topic below the prefix and the payload.
+struct BrokerMessage {
+    std::string topic;
+    std::string payload;
+};
+
+// Called on the client's thread with the messages read in one go; once it returns, the broker is
+// acknowledged for them.
+using Delivery = std::function<void(std::span<const BrokerMessage> messages)>;
 
 // The tracker's MQTT 5 connection: a fixed client id and a session the broker keeps (clean start
 // off, a week's expiry), so what units publish while the tracker is down reaches it when it
-// returns. QoS 1 throughout; libmosquitto's own thread reconnects.
+// returns. QoS 1 throughout. Its own thread reads what the socket holds, hands it over in one
+// batch, and only then writes the acknowledgements: a message is stored before the broker may
+// forget it. The thread reconnects.
 class BrokerClient {
 public:
     BrokerClient(link::LinkUrl url, std::string clientId, Delivery delivery);
@@ -28,7 +41,7 @@ public:
 
     // Connects (the first attempt may fail: the thread keeps trying); "" or why it cannot start.
     std::string start();
-    // Disconnects and waits for the thread, so no message is half taken.
+    // Hands over what was read, acknowledges it, disconnects and waits for the thread.
     void stop();
     // A topic below the prefix.
     void publish(const std::string& topic, const std::string& payload, bool retained);
@@ -36,15 +49,26 @@ public:
     bool waitPublished(std::chrono::milliseconds wait);
 
     void connected(int reason);
-    void deliver(std::string_view topic, std::string_view payload);
+    void received(std::string_view topic, std::string_view payload);
     void acknowledged();
 
 private:
+    void connect();
+    void run();
+    // Waits for the socket (or a wake), reads a batch, hands it over, writes what is queued.
+    void serve();
+    void wake();
+    void takeWake();
+
     link::LinkUrl url_;
     std::string clientId_;
     Delivery delivery_;
     mosquitto* client_ = nullptr;
-    bool running_ = false;
+    std::thread thread_;
+    int wakeFd_ = -1;  // an eventfd: a publish or stop() interrupts the thread's wait
+    std::atomic<bool> stopping_{false};
+    std::vector<BrokerMessage> batch_;  // read, not yet handed over (the thread's own)
+    std::size_t batchBytes_ = 0;
     std::mutex mutex_;                   //!< Guards unacknowledged_.
     std::condition_variable published_;  // signals an acknowledgement
     int unacknowledged_ = 0;

@@ -19,7 +19,6 @@ std::string readLaunch(const json& object, const tracking::Route& route, trackin
     if (!time) {
         return "the launch time is no ISO time";
     }
-    launch.name = "pig 1";
     launch.launchMarker = *marker;
     launch.launchTime = tracking::UtcTime(std::chrono::microseconds(*time));
     launch.plannedMetresPerSecond = object.value("speedKmh", 3.6) / 3.6;
@@ -43,11 +42,18 @@ std::string readRunDefinition(const json& object, const tracking::Route* route, 
         if (route == nullptr) {
             return "no route \"" + definition.route + "\"";
         }
-        tracking::PigLaunch launch;
-        if (std::string error = readLaunch(object, *route, launch); !error.empty()) {
-            return error;
+        // A train lists its pigs in launch order; a run of one pig may give its launch inline.
+        const json pigs = object.contains("pigs") ? object.at("pigs") : json::array({object});
+        if (!pigs.is_array() || pigs.empty() || pigs.size() > MaxPigs) {
+            return "a run has from 1 to " + std::to_string(MaxPigs) + " pigs";
         }
-        definition.plan.pigs = {launch};
+        for (const json& pig : pigs) {
+            tracking::PigLaunch& launch = definition.plan.pigs.emplace_back();
+            launch.name = "pig " + std::to_string(definition.plan.pigs.size());
+            if (std::string error = readLaunch(pig, *route, launch); !error.empty()) {
+                return error;
+            }
+        }
         for (const json& unit : object.value("units", json::array())) {
             definition.units.insert(link::topicLevel(unit.get<std::string>()));
         }

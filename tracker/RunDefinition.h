@@ -12,7 +12,11 @@ namespace quorvex::tracker {
 
 // A run as an operator starts it, and as it travels between trackers:
 // {"name", "route" (its file name), "launch" (a marker), "launchTime" (ISO UTC),
-//  "speedKmh" (planned), "units" (serials tied to the run; none: any unit on the route)}.
+//  "speedKmh" (planned), "units" (serials tied to the run; none: any unit on the route)}; a train
+// gives "pigs": [{"launch", "launchTime", "speedKmh"}, ...] in launch order instead.
+// More pigs than any train; a definition listing more is refused.
+inline constexpr std::size_t MaxPigs = 64;
+
 struct RunDefinition {
     std::string name;
     std::string route;

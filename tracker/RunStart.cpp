@@ -32,13 +32,18 @@ std::string startRunOnBroker(const TrackerOptions& options) {
     if (std::string error = tracking::readRoute(command.routeFile, {}, route); !error.empty()) {
         return command.routeFile.string() + ": " + error;
     }
-    const nlohmann::json definition = {
-        {"name", command.name},
-        {"route", fileName},
-        {"launch", command.launchMarker},
-        {"launchTime", command.launchTime.empty() ? nowIso() : command.launchTime},
-        {"speedKmh", command.plannedKilometresPerHour},
-        {"units", command.units}};
+    nlohmann::json pigs = nlohmann::json::array();
+    for (const PigStart& pig : command.pigs) {
+        pigs.push_back({{"launch", pig.launchMarker},
+                        {"launchTime", pig.launchTime.empty() ? nowIso() : pig.launchTime},
+                        {"speedKmh", pig.plannedKilometresPerHour}});
+    }
+    // The first pig's launch stands beside the train too, as a run of one pig gives it.
+    nlohmann::json definition = pigs.front();
+    definition.update({{"name", command.name}, {"route", fileName}, {"units", command.units}});
+    if (pigs.size() > 1) {
+        definition["pigs"] = pigs;
+    }
     RunDefinition checked;
     if (std::string error = readRunDefinition(definition, &*route, checked); !error.empty()) {
         return error;

@@ -56,41 +56,60 @@ std::string Tracker::open(const std::filesystem::path& stateFolder, Publish publ
         loadRoute(file, false);
     }
     alarms_ = store_.alarms();
+    for (const auto& [name, definition] : store_.runs()) {
+        applyRun(json::parse(definition, nullptr, false), false, false);
+    }
     for (const StoredEvent& stored : store_.events(0)) {
         takeEvent(stored.event);
-    }
-    for (const auto& [name, definition] : store_.runs()) {
-        applyRun(json::parse(definition, nullptr, false), false);
+        dispatch(stored.event);
     }
     return "";
 }
 
 std::string Tracker::receiveUnit(std::string_view serialLevel, std::string_view leaf,
                                  std::string_view payload) {
-    UnitMessage message;
-    const std::string error = parseUnitMessage(serialLevel, leaf, payload, message);
-    std::lock_guard lock(mutex_);
-    if (!error.empty()) {
-        ++refused_;
-        return error;
+    const UnitDelivery delivery{serialLevel, leaf, payload};
+    return receiveUnits({&delivery, 1}).front();
+}
+
+std::vector<std::string> Tracker::receiveUnits(std::span<const UnitDelivery> deliveries) {
+    std::vector<UnitMessage> messages(deliveries.size());
+    std::vector<std::string> refusals;
+    for (std::size_t at = 0; at < deliveries.size(); ++at) {
+        const UnitDelivery& delivery = deliveries[at];
+        refusals.push_back(
+            parseUnitMessage(delivery.serialLevel, delivery.leaf, delivery.payload, messages[at]));
     }
-    if (auto* report = std::get_if<UnitReport>(&message)) {
-        TrackedUnit& unit = units_[report->serial];
-        unit.report = std::move(*report);
-        unit.lastHeard = nowMicros();
-    } else {
-        const auto& event = std::get<UnitEvent>(message);
-        if (!store_.addEvent(event, nowMicros())) {
-            return "";  // delivered again: at least once is the broker's promise
+    const std::int64_t arrived = nowMicros();
+    std::lock_guard lock(mutex_);
+    store_.beginBatch();
+    for (std::size_t at = 0; at < messages.size(); ++at) {
+        if (refusals[at].empty()) {
+            takeMessage(messages[at], arrived);
+        } else {
+            ++refused_;
         }
-        takeEvent(event);
-        std::map<std::string, bool> onRoute;
-        for (auto& [name, run] : runs_) {
-            feed(run, event, onRoute);
-        }
+    }
+    if (const std::string failure = store_.commitBatch(); !failure.empty()) {
+        std::fill(refusals.begin(), refusals.end(), failure);
     }
     changed();
-    return "";
+    return refusals;
+}
+
+void Tracker::takeMessage(UnitMessage& message, std::int64_t arrived) {
+    if (auto* report = std::get_if<UnitReport>(&message)) {
+        TrackedUnit& unit = units_[report->serial];
+        unit.offline = !report->online;
+        unit.report = std::move(*report);
+        unit.lastHeard = arrived;
+        return;
+    }
+    const auto& event = std::get<UnitEvent>(message);
+    if (store_.addEvent(event, arrived)) {  // else delivered again: at least once is the broker's promise
+        takeEvent(event);
+        dispatch(event);
+    }
 }
 
 void Tracker::takeEvent(const UnitEvent& event) {
@@ -100,26 +119,36 @@ void Tracker::takeEvent(const UnitEvent& event) {
     ++unit.events;
 }
 
-void Tracker::feed(TrackedRun& run, const UnitEvent& event, std::map<std::string, bool>& onRoute) {
-    auto passage = passageOf(event);
-    if (!passage || (!run.units.empty() && !run.units.contains(event.serial))) {
+void Tracker::dispatch(const UnitEvent& event) {
+    const auto passage = passageOf(event);
+    if (!passage) {
         return;
     }
-    const tracking::Route& route = *routes_.at(run.route);
-    if (run.units.empty()) {
-        // Not tied by serial: the unit belongs to the run when its passage lies on the route (runs
-        // are started with the default settings, so one tolerance serves every run of a route).
-        const auto [known, fresh] = onRoute.try_emplace(run.route, false);
-        if (fresh) {
-            const double tolerance = run.engine->plan().settings.offRouteMetres;
-            known->second = passage->position ? route.locate(*passage->position).offRouteMetres <= tolerance
-                                              : route.markerNamed(passage->marker).has_value();
-        }
-        if (!known->second) {
-            return;
+    if (const auto tied = runsOfUnit_.find(event.serial); tied != runsOfUnit_.end()) {
+        for (TrackedRun* run : tied->second) {
+            run->engine->add(*passage);
+            run->heard.insert(event.serial);
         }
     }
-    run.engine->add(std::move(*passage));
+    // Not tied by serial: the unit belongs to a run when its passage lies on the route (runs are
+    // started with the default settings, so one tolerance serves every run of a route).
+    for (const auto& [routeFile, runs] : untiedRuns_) {
+        if (liesOn(routeFile, *passage, runs.front()->engine->plan().settings.offRouteMetres)) {
+            for (TrackedRun* run : runs) {
+                run->engine->add(*passage);
+                run->heard.insert(event.serial);
+            }
+        }
+    }
+}
+
+bool Tracker::liesOn(const std::string& routeFile, const tracking::Passage& passage, double tolerance) const {
+    const tracking::Route& route = *routes_.at(routeFile);
+    if (!passage.position) {
+        return route.markerNamed(passage.marker).has_value();
+    }
+    return routeBoxes_.at(routeFile).contains(*passage.position, tolerance) &&
+           route.locate(*passage.position).offRouteMetres <= tolerance;
 }
 
 std::string Tracker::addRoute(const std::string& fileName, const std::string& bytes) {
@@ -153,6 +182,7 @@ std::string Tracker::loadRoute(const std::string& fileName, bool save) {
     if (std::string error = tracking::readRoute(folder_ / "routes" / fileName, {}, route); !error.empty()) {
         return error;
     }
+    routeBoxes_[fileName] = RouteBox::around(route->line());
     routes_[fileName] = std::make_unique<tracking::Route>(std::move(*route));
     if (save) {
         store_.saveRoute(fileName, fileName);
@@ -179,7 +209,7 @@ std::string Tracker::startRun(const json& definition) {
     return error;
 }
 
-std::string Tracker::applyRun(const json& object, bool save) {
+std::string Tracker::applyRun(const json& object, bool save, bool replay) {
     const auto route = routes_.find(routeOfDefinition(object));
     RunDefinition definition;
     if (std::string error =
@@ -198,9 +228,20 @@ std::string Tracker::applyRun(const json& object, bool save) {
     run.route = definition.route;
     run.units = definition.units;
     run.engine = std::make_unique<tracking::PigRun>(*route->second, definition.plan);
-    for (const StoredEvent& stored : store_.events(0)) {
-        std::map<std::string, bool> onRoute;
-        feed(run, stored.event, onRoute);
+    const double tolerance = definition.plan.settings.offRouteMetres;
+    for (const StoredEvent& stored : replay ? store_.events(0) : std::vector<StoredEvent>()) {
+        const auto passage = passageOf(stored.event);
+        if (passage && (run.units.empty() ? liesOn(run.route, *passage, tolerance)
+                                          : run.units.contains(stored.event.serial))) {
+            run.engine->add(*passage);
+            run.heard.insert(stored.event.serial);
+        }
+    }
+    if (run.units.empty()) {
+        untiedRuns_[run.route].push_back(&run);
+    }
+    for (const std::string& unit : run.units) {
+        runsOfUnit_[unit].push_back(&run);
     }
     if (save) {
         store_.saveRun(definition.name, object.dump());
@@ -209,25 +250,32 @@ std::string Tracker::applyRun(const json& object, bool save) {
     return "";
 }
 
-std::string Tracker::acknowledge(const std::string& run, std::int64_t marker, const std::string& by) {
+std::string Tracker::acknowledge(const std::string& run, const AlarmSubject& subject, const std::string& by) {
     if (by.empty() || by.size() > 80) {
         return "an acknowledgement needs the person's name (up to 80 characters)";
     }
     const std::int64_t at = nowMicros();
     std::lock_guard lock(mutex_);
-    std::string error = applyAcknowledgement(run, marker, by, at);
+    std::string error = applyAcknowledgement(run, subject, by, at);
     if (error.empty() && publish_) {
-        const json action = {{"run", run}, {"marker", marker}, {"by", by}, {"at", journal::isoUtc(at)}};
+        json action = {{"run", run}, {"by", by}, {"at", journal::isoUtc(at)}};
+        if (subject.unit.empty()) {
+            action["marker"] = subject.marker;
+        } else {
+            action["unit"] = subject.unit;
+        }
         publish_("tracker/ack", action.dump(), false);
     }
     return error;
 }
 
-std::string Tracker::applyAcknowledgement(const std::string& run, std::int64_t marker, const std::string& by,
-                                          std::int64_t at) {
-    TrackerAlarm* alarm = openAlarm(run, marker);
+std::string Tracker::applyAcknowledgement(const std::string& run, const AlarmSubject& subject,
+                                          const std::string& by, std::int64_t at) {
+    TrackerAlarm* alarm = openAlarm(run, subject);
     if (alarm == nullptr) {
-        return "no alarm of run \"" + run + "\" at marker " + std::to_string(marker) + " to acknowledge";
+        const std::string about = subject.unit.empty() ? "at marker " + std::to_string(subject.marker)
+                                                       : "about unit " + subject.unit;
+        return "no alarm of run \"" + run + "\" " + about + " to acknowledge";
     }
     if (!alarm->acknowledged()) {
         alarm->acknowledgedBy = by;
@@ -252,38 +300,57 @@ std::string Tracker::receiveAction(std::string_view rest, std::string_view paylo
     if (rest.starts_with("run/")) {
         return applyRun(object, true);
     }
-    if (rest == "ack" && object.value("run", json()).is_string() &&
-        object.value("marker", json()).is_number() && object.value("by", json()).is_string()) {
+    const bool aboutUnit = object.value("unit", json()).is_string();
+    if (rest == "ack" && object.value("run", json()).is_string() && object.value("by", json()).is_string() &&
+        (aboutUnit || object.value("marker", json()).is_number_integer())) {
         const auto at = journal::parseIsoUtc(object.value("at", std::string()));
-        return applyAcknowledgement(object["run"], object["marker"], object["by"], at.value_or(nowMicros()));
+        const AlarmSubject subject =
+            aboutUnit ? AlarmSubject{-1, object["unit"]} : AlarmSubject{object["marker"], ""};
+        return applyAcknowledgement(object["run"], subject, object["by"], at.value_or(nowMicros()));
     }
     ++refused_;
     return "an action the tracker does not know";
 }
 
-TrackerAlarm* Tracker::openAlarm(const std::string& run, std::int64_t marker) {
+TrackerAlarm* Tracker::openAlarm(const std::string& run, const AlarmSubject& subject) {
     for (auto alarm = alarms_.rbegin(); alarm != alarms_.rend(); ++alarm) {
-        if (alarm->run == run && alarm->marker == marker) {
+        if (alarm->run == run && alarm->marker == subject.marker && alarm->unit == subject.unit) {
             return alarm->open() ? &*alarm : nullptr;
         }
     }
     return nullptr;
 }
 
-void Tracker::updateAlarms(const std::string& name, const TrackedRun& run, std::int64_t now) {
-    std::map<std::int64_t, std::string> causes;  // by marker
+std::map<AlarmSubject, std::string> Tracker::alarmCauses(const TrackedRun& run) const {
+    std::map<AlarmSubject, std::string> causes;
+    bool running = false;  // a pig has markers still ahead
     for (const tracking::PigProgress& pig : run.state.pigs) {
         for (const tracking::CourseMarker& course : pig.course) {
+            const AlarmSubject subject{static_cast<std::int64_t>(course.marker), ""};
+            running = running || course.progress == tracking::MarkerProgress::Ahead ||
+                      course.progress == tracking::MarkerProgress::Overdue;
             if (course.progress == tracking::MarkerProgress::Overdue) {
-                causes[static_cast<std::int64_t>(course.marker)] = "overdue";
+                causes[subject] = "overdue";
             } else if (course.speedOutOfBand) {
-                causes.emplace(static_cast<std::int64_t>(course.marker), "speed");
+                causes.emplace(subject, "speed");
             }
         }
     }
-    for (const auto& [marker, kind] : causes) {
-        if (TrackerAlarm* alarm = openAlarm(name, marker); alarm == nullptr) {
-            alarms_.push_back({0, name, marker, kind, now, "", std::nullopt, std::nullopt});
+    for (const std::string& serial : run.units.empty() ? run.heard : run.units) {
+        const auto unit = units_.find(serial);
+        if (running && unit != units_.end() && unit->second.offline) {
+            causes[{-1, serial}] = "offline";
+        }
+    }
+    return causes;
+}
+
+void Tracker::updateAlarms(const std::string& name, const TrackedRun& run, std::int64_t now) {
+    const std::map<AlarmSubject, std::string> causes = alarmCauses(run);
+    for (const auto& [subject, kind] : causes) {
+        if (TrackerAlarm* alarm = openAlarm(name, subject); alarm == nullptr) {
+            alarms_.push_back(
+                {0, name, subject.marker, kind, now, "", std::nullopt, std::nullopt, subject.unit});
             store_.saveAlarm(alarms_.back());
             changed();
         } else if (alarm->cleared) {
@@ -293,7 +360,7 @@ void Tracker::updateAlarms(const std::string& name, const TrackedRun& run, std::
         }
     }
     for (TrackerAlarm& alarm : alarms_) {
-        if (alarm.run == name && !alarm.cleared && !causes.contains(alarm.marker)) {
+        if (alarm.run == name && !alarm.cleared && !causes.contains({alarm.marker, alarm.unit})) {
             alarm.cleared = now;
             store_.saveAlarm(alarm);
             changed();
@@ -313,10 +380,14 @@ void Tracker::evaluate(std::chrono::system_clock::time_point now) {
         const tracking::Route& route = *routes_.at(run.route);
         std::string state =
             runStateJson(route, run.engine->plan(), run.state, run.engine->passages())["pigs"].dump();
+        // Each only when it changed: an alarm (a unit lost, an acknowledgement) may change alone.
         if (state != run.published) {
             publish_("run/" + name + "/state", state, true);
-            publish_("run/" + name + "/alarm", alarmsOf(name).dump(), true);
             run.published = std::move(state);
+        }
+        if (std::string alarms = alarmsOf(name).dump(); alarms != run.publishedAlarms) {
+            publish_("run/" + name + "/alarm", alarms, true);
+            run.publishedAlarms = std::move(alarms);
         }
     }
     changed();
@@ -327,16 +398,19 @@ json Tracker::alarmsOf(const std::string& run) const {
     for (const TrackerAlarm& alarm : alarms_) {
         if (run.empty() || alarm.run == run) {
             const auto& route = *routes_.at(runs_.at(alarm.run).route);
-            list.push_back({{"key", alarm.key},
-                            {"run", alarm.run},
-                            {"marker", alarm.marker},
-                            {"markerName", route.markers()[static_cast<std::size_t>(alarm.marker)].name},
-                            {"kind", alarm.kind},
-                            {"state", alarm.state()},
-                            {"raised", timeJson(alarm.raised)},
-                            {"acknowledgedBy", alarm.acknowledgedBy},
-                            {"acknowledgedAt", timeJson(alarm.acknowledgedAt)},
-                            {"cleared", timeJson(alarm.cleared)}});
+            list.push_back(
+                {{"key", alarm.key},
+                 {"run", alarm.run},
+                 {"marker", alarm.marker},
+                 {"markerName",
+                  alarm.marker >= 0 ? route.markers()[static_cast<std::size_t>(alarm.marker)].name : ""},
+                 {"unit", alarm.unit},
+                 {"kind", alarm.kind},
+                 {"state", alarm.state()},
+                 {"raised", timeJson(alarm.raised)},
+                 {"acknowledgedBy", alarm.acknowledgedBy},
+                 {"acknowledgedAt", timeJson(alarm.acknowledgedAt)},
+                 {"cleared", timeJson(alarm.cleared)}});
         }
     }
     return list;

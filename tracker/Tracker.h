@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tracker/RouteBox.h"
 #include "tracker/TrackerAlarm.h"
 #include "tracker/TrackerStore.h"
 #include "tracker/UnitMessage.h"
@@ -17,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,20 @@ using Publish = std::function<void(const std::string& topic, const std::string& 
 // The largest route file taken, by upload or from the broker.
 inline constexpr std::size_t MaxRouteBytes = 32 * 1024 * 1024;
 
+// A message on <prefix>/<serialLevel>/<leaf>, as the broker handed it over.
+struct UnitDelivery {
+    std::string_view serialLevel;
+    std::string_view leaf;
+    std::string_view payload;
+};
+
+// What an alarm is about: a marker of the run's route (unit ""), or a unit (marker -1).
+struct AlarmSubject {
+    std::int64_t marker = -1;
+    std::string unit;
+    auto operator<=>(const AlarmSubject&) const = default;
+};
+
 // The control room's state: routes, runs with their engines, units, passages and alarms, kept
 // in the store so that a restart shows the same. Operators' actions are published, so a second
 // tracker on the broker applies them too; every entry point is safe from any thread.
@@ -39,13 +55,15 @@ public:
 
     // A message on <prefix>/<serialLevel>/<leaf>; "" or why it was refused (then nothing changed).
     std::string receiveUnit(std::string_view serialLevel, std::string_view leaf, std::string_view payload);
+    // Messages in one transaction, on disk when this returns; for each, "" or why it was refused.
+    std::vector<std::string> receiveUnits(std::span<const UnitDelivery> deliveries);
     // A message on <prefix>/tracker/<rest>: another tracker's (or our own) action.
     std::string receiveAction(std::string_view rest, std::string_view payload);
 
     // Operators' actions; "" or why refused.
     std::string addRoute(const std::string& fileName, const std::string& bytes);
     std::string startRun(const nlohmann::json& definition);
-    std::string acknowledge(const std::string& run, std::int64_t marker, const std::string& by);
+    std::string acknowledge(const std::string& run, const AlarmSubject& subject, const std::string& by);
 
     // Brings runs and alarms to the clock and publishes what changed.
     void evaluate(std::chrono::system_clock::time_point now);
@@ -66,26 +84,33 @@ private:
         nlohmann::json definition;
         std::string route;
         std::set<std::string> units;  // none: any unit whose passage lies on the route
+        std::set<std::string> heard;  // the units whose passages it took
         std::unique_ptr<tracking::PigRun> engine;
         tracking::RunState state;
-        std::string published;
+        std::string published;  // the state and the alarms last sent to the broker
+        std::string publishedAlarms;
     };
     struct TrackedUnit {
         UnitReport report;
         std::int64_t lastHeard = 0;
         std::int64_t events = 0;
+        bool offline = false;  // its last will came, and no status since
     };
 
     std::string loadRoute(const std::string& fileName, bool save);
-    std::string applyRun(const nlohmann::json& definition, bool save);
-    std::string applyAcknowledgement(const std::string& run, std::int64_t marker, const std::string& by,
-                                     std::int64_t at);
+    // replay: feed it the passages kept so far (not when opening: those follow once for every run).
+    std::string applyRun(const nlohmann::json& definition, bool save, bool replay = true);
+    std::string applyAcknowledgement(const std::string& run, const AlarmSubject& subject,
+                                     const std::string& by, std::int64_t at);
     void retryWaitingRuns();
-    // onRoute: by route file, whether the event lies on it (one projection per route, not per run).
-    void feed(TrackedRun& run, const UnitEvent& event, std::map<std::string, bool>& onRoute);
+    void takeMessage(UnitMessage& message, std::int64_t arrived);
     void takeEvent(const UnitEvent& event);
+    // Hands a passage to the runs it belongs to: those tied to its unit, and those of a route it lies on.
+    void dispatch(const UnitEvent& event);
+    bool liesOn(const std::string& routeFile, const tracking::Passage& passage, double tolerance) const;
+    std::map<AlarmSubject, std::string> alarmCauses(const TrackedRun& run) const;
     void updateAlarms(const std::string& name, const TrackedRun& run, std::int64_t now);
-    TrackerAlarm* openAlarm(const std::string& run, std::int64_t marker);
+    TrackerAlarm* openAlarm(const std::string& run, const AlarmSubject& subject);
     nlohmann::json runSummary(const std::string& name, const TrackedRun& run) const;
     nlohmann::json alarmsOf(const std::string& run) const;
     void changed();
@@ -97,7 +122,10 @@ private:
     std::uint64_t version_ = 0;
     TrackerStore store_;
     std::map<std::string, std::unique_ptr<tracking::Route>> routes_;  // by file name; runs point into them
+    std::map<std::string, RouteBox> routeBoxes_;                      // by file name
     std::map<std::string, TrackedRun> runs_;
+    std::map<std::string, std::vector<TrackedRun*>> runsOfUnit_;  // runs tied to a unit, by serial
+    std::map<std::string, std::vector<TrackedRun*>> untiedRuns_;  // by route file: any unit on it feeds them
     std::vector<nlohmann::json> waitingRuns_;  // their route not here yet (the broker's order)
     std::map<std::string, TrackedUnit> units_;
     std::vector<TrackerAlarm> alarms_;

@@ -28,6 +28,12 @@ std::string parseListen(const std::string& text, TrackerOptions& options) {
     return "";
 }
 
+// The pig the --at or --speed belongs to: the last one launched.
+std::string lastPig(TrackerOptions& options, const char* option, PigStart*& pig) {
+    pig = options.runStart->pigs.empty() ? nullptr : &options.runStart->pigs.back();
+    return pig != nullptr ? "" : std::string(option) + " follows the --launch of its pig";
+}
+
 std::string parseSpeed(const std::string& text, double& kilometresPerHour) {
     char* end = nullptr;
     kilometresPerHour = std::strtod(text.c_str(), &end);
@@ -53,11 +59,21 @@ const std::map<std::string, Setter>& valueOptions() {
         {"--name",
          [](const std::string& v, TrackerOptions& o) { return o.runStart->name = v, std::string(); }},
         {"--launch",
-         [](const std::string& v, TrackerOptions& o) { return o.runStart->launchMarker = v, std::string(); }},
+         [](const std::string& v, TrackerOptions& o) {
+             return o.runStart->pigs.push_back({v, "", 3.6}), std::string();
+         }},
         {"--at",
-         [](const std::string& v, TrackerOptions& o) { return o.runStart->launchTime = v, std::string(); }},
-        {"--speed", [](const std::string& v,
-                       TrackerOptions& o) { return parseSpeed(v, o.runStart->plannedKilometresPerHour); }},
+         [](const std::string& v, TrackerOptions& o) {
+             PigStart* pig = nullptr;
+             std::string error = lastPig(o, "--at", pig);
+             return error.empty() ? (pig->launchTime = v, error) : error;
+         }},
+        {"--speed",
+         [](const std::string& v, TrackerOptions& o) {
+             PigStart* pig = nullptr;
+             std::string error = lastPig(o, "--speed", pig);
+             return error.empty() ? parseSpeed(v, pig->plannedKilometresPerHour) : error;
+         }},
         {"--unit", [](const std::string& v,
                       TrackerOptions& o) { return o.runStart->units.push_back(v), std::string(); }},
     };
@@ -91,7 +107,7 @@ std::string checkOpen(TrackerOptions& options) {
 
 std::string checkRunStart(const TrackerOptions& options) {
     const auto& run = *options.runStart;
-    if (run.routeFile.empty() || run.name.empty() || run.launchMarker.empty()) {
+    if (run.routeFile.empty() || run.name.empty() || run.pigs.empty()) {
         return "run start needs --route FILE, --name NAME and --launch MARKER";
     }
     return options.broker.host.empty() ? "run start needs --broker" : "";

@@ -13,13 +13,19 @@ namespace quorvex::tracker {
 // authentication), so that it never stands on a command line.
 inline constexpr const char* TokenVariable = "QUORVEX_TRACKER_TOKEN";
 
-// A run to start from the command line: `run start --route FILE --name NAME --launch MARKER ...`.
-struct RunStartCommand {
-    std::filesystem::path routeFile;
-    std::string name;
+// One pig of a run started from the command line: each --launch begins one, its --at and --speed follow.
+struct PigStart {
     std::string launchMarker;
     std::string launchTime;  // ISO UTC; "" is now
     double plannedKilometresPerHour = 3.6;
+};
+
+// A run to start from the command line: `run start --route FILE --name NAME --launch MARKER ...`,
+// with --launch repeated for a train of pigs (in launch order).
+struct RunStartCommand {
+    std::filesystem::path routeFile;
+    std::string name;
+    std::vector<PigStart> pigs;
     std::vector<std::string> units;  // serials tied to the run; none: any unit on the route
 };
 

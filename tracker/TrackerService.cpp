@@ -29,7 +29,7 @@ TrackerService::~TrackerService() {
 std::string TrackerService::start() {
     broker_ = std::make_unique<BrokerClient>(
         options_.broker, trackerClientId(options_.stateFolder),
-        [this](std::string_view topic, std::string_view payload) { deliver(topic, payload); });
+        [this](std::span<const BrokerMessage> messages) { deliver(messages); });
     const std::string error = tracker_.open(
         options_.stateFolder, [this](const std::string& topic, const std::string& payload, bool retained) {
             broker_->publish(topic, payload, retained);
@@ -65,17 +65,52 @@ void TrackerService::stop() {
     }
 }
 
-void TrackerService::deliver(std::string_view topic, std::string_view payload) {
-    std::string refusal;
-    if (topic.starts_with("tracker/")) {
-        refusal = tracker_.receiveAction(topic.substr(8), payload);
-    } else if (const auto slash = topic.find('/'); slash != std::string_view::npos) {
-        refusal = tracker_.receiveUnit(topic.substr(0, slash), topic.substr(slash + 1), payload);
+void TrackerService::deliver(std::span<const BrokerMessage> messages) {
+    // The units' messages go in one transaction; an action between them is applied in its turn.
+    std::vector<UnitDelivery> units;
+    std::vector<const BrokerMessage*> sources;
+    const auto takeUnits = [&] {
+        const std::vector<std::string> refusals = tracker_.receiveUnits(units);
+        for (std::size_t at = 0; at < refusals.size(); ++at) {
+            reportRefusal(sources[at]->topic, refusals[at]);
+        }
+        units.clear();
+        sources.clear();
+    };
+    for (const BrokerMessage& message : messages) {
+        const std::string_view topic = message.topic;
+        const auto slash = topic.find('/');
+        if (topic.starts_with("tracker/")) {
+            takeUnits();
+            reportRefusal(topic, tracker_.receiveAction(topic.substr(8), message.payload));
+        } else if (slash != std::string_view::npos) {
+            units.push_back({topic.substr(0, slash), topic.substr(slash + 1), message.payload});
+            sources.push_back(&message);
+        }
     }
-    if (!refusal.empty()) {
-        std::fprintf(stderr, "quorvex-tracker: refused a message on %.*s: %s\n",
-                     static_cast<int>(topic.size()), topic.data(), refusal.c_str());
+    takeUnits();
+}
+
+void TrackerService::reportRefusal(std::string_view topic, const std::string& refusal) {
+    if (refusal.empty()) {
+        return;
     }
+    // A flood is said in a few lines a second and a count, not a line for each message.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - refusalSecond_ >= std::chrono::seconds(1)) {
+        if (refusalsUntold_ > 0) {
+            std::fprintf(stderr, "quorvex-tracker: refused %lld more messages\n", refusalsUntold_);
+        }
+        refusalSecond_ = now;
+        refusalsTold_ = 0;
+        refusalsUntold_ = 0;
+    }
+    if (++refusalsTold_ > MaxRefusalLinesPerSecond) {
+        ++refusalsUntold_;
+        return;
+    }
+    std::fprintf(stderr, "quorvex-tracker: refused a message on %.*s: %s\n", static_cast<int>(topic.size()),
+                 topic.data(), refusal.c_str());
 }
 
 void TrackerService::evaluateEverySecond() {

@@ -5,6 +5,7 @@
 #include "tracker/TrackerOptions.h"
 #include "tracker/WebServer.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -30,7 +31,8 @@ public:
     Tracker& tracker() { return tracker_; }
 
 private:
-    void deliver(std::string_view topic, std::string_view payload);
+    void deliver(std::span<const BrokerMessage> messages);
+    void reportRefusal(std::string_view topic, const std::string& refusal);
     void evaluateEverySecond();
 
     TrackerOptions options_;
@@ -41,6 +43,11 @@ private:
     std::mutex clockMutex_;              //!< Guards stopping_.
     std::condition_variable clockWake_;  // signals stopping_
     bool stopping_ = false;
+    // The broker thread's count of refusals told in the current second, and of those left untold.
+    static constexpr int MaxRefusalLinesPerSecond = 10;
+    std::chrono::steady_clock::time_point refusalSecond_;
+    int refusalsTold_ = 0;
+    long long refusalsUntold_ = 0;
 };
 
 // A client id the broker keeps this tracker's session under: this machine and its state folder,

@@ -19,6 +19,9 @@ CREATE TABLE IF NOT EXISTS alarms(key INTEGER PRIMARY KEY, run TEXT NOT NULL, ma
   cleared INTEGER);
 )";
 
+// Alarms of a unit (offline during a run) came after the first stores: an older file gains the column.
+constexpr const char* UnitColumn = "ALTER TABLE alarms ADD COLUMN unit TEXT NOT NULL DEFAULT ''";
+
 }  // namespace
 
 std::string TrackerStore::open(const std::filesystem::path& folder) {
@@ -27,14 +30,30 @@ std::string TrackerStore::open(const std::filesystem::path& folder) {
         connection_.execute(Schema) != SQLITE_OK) {
         return "cannot open " + path + ": " + connection_.message();
     }
-    return "";
-}
-
-bool TrackerStore::addEvent(const UnitEvent& event, std::int64_t arrived) {
-    SqliteStatement insert(
+    int result = SQLITE_OK;
+    if (!connection_.queryInteger("SELECT 1 FROM pragma_table_info('alarms') WHERE name = 'unit'", result) &&
+        connection_.execute(UnitColumn) != SQLITE_OK) {
+        return "cannot open " + path + ": " + connection_.message();
+    }
+    insertEvent_ = std::make_unique<SqliteStatement>(
         connection_,
         "INSERT OR IGNORE INTO events(journal, id, kind, serial, time, latitude, longitude, "
         "marker, historical, arrived) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    return "";
+}
+
+void TrackerStore::beginBatch() {
+    connection_.execute("BEGIN IMMEDIATE");
+}
+
+std::string TrackerStore::commitBatch() {
+    return connection_.execute("COMMIT") == SQLITE_OK
+               ? ""
+               : "the state cannot be written: " + connection_.message();
+}
+
+bool TrackerStore::addEvent(const UnitEvent& event, std::int64_t arrived) {
+    SqliteStatement& insert = *insertEvent_;
     insert.bind(1, event.journal)
         .bind(2, event.id)
         .bind(3, event.kind)
@@ -102,26 +121,28 @@ std::vector<std::pair<std::string, std::string>> TrackerStore::runs() const {
 void TrackerStore::saveAlarm(TrackerAlarm& alarm) {
     SqliteStatement save(connection_,
                          "INSERT OR REPLACE INTO alarms(key, run, marker, kind, raised, acknowledged_by, "
-                         "acknowledged_at, cleared) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+                         "acknowledged_at, cleared, unit) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
     if (alarm.key > 0) {
         save.bind(1, alarm.key);
     } else {
         save.bindNull(1);
     }
     save.bind(2, alarm.run).bind(3, alarm.marker).bind(4, alarm.kind).bind(5, alarm.raised);
-    save.bind(6, alarm.acknowledgedBy).bind(7, alarm.acknowledgedAt).bind(8, alarm.cleared).run();
+    save.bind(6, alarm.acknowledgedBy).bind(7, alarm.acknowledgedAt).bind(8, alarm.cleared);
+    save.bind(9, alarm.unit).run();
     alarm.key = sqlite3_last_insert_rowid(connection_.handle());
 }
 
 std::vector<TrackerAlarm> TrackerStore::alarms() const {
-    SqliteStatement select(connection_,
-                           "SELECT key, run, marker, kind, raised, acknowledged_by, acknowledged_at, cleared "
-                           "FROM alarms ORDER BY key");
+    SqliteStatement select(
+        connection_,
+        "SELECT key, run, marker, kind, raised, acknowledged_by, acknowledged_at, cleared, unit "
+        "FROM alarms ORDER BY key");
     std::vector<TrackerAlarm> alarms;
     while (select.step() == SQLITE_ROW) {
         alarms.push_back({select.integer(0), select.text(1), select.integer(2), select.text(3),
                           select.integer(4), select.text(5), select.optionalInteger(6),
-                          select.optionalInteger(7)});
+                          select.optionalInteger(7), select.text(8)});
     }
     return alarms;
 }

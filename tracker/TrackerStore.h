@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,12 +20,17 @@ struct StoredEvent {
     UnitEvent event;
 };
 
-// The tracker's state in one SQLite file: what a restart must find again. Every write is its own
-// transaction, so a crash loses at most the message being written.
+// The tracker's state in one SQLite file: what a restart must find again. A write outside a batch
+// is its own transaction; a batch of messages is one, committed before the broker hears of them.
 class TrackerStore {
 public:
     // Opens (or makes) tracker.sqlite in the folder; "" or why not.
     std::string open(const std::filesystem::path& folder);
+
+    // One transaction around many writes: one commit for a batch of messages, not one each.
+    void beginBatch();
+    // "" once the batch is on disk, or why not.
+    std::string commitBatch();
 
     // Whether the event is new (by journal and id); a repeat changes nothing.
     bool addEvent(const UnitEvent& event, std::int64_t arrived);
@@ -44,6 +50,7 @@ private:
     void savePair(const char* sql, const std::string& name, const std::string& value);
 
     journal::SqliteConnection connection_;
+    std::unique_ptr<journal::SqliteStatement> insertEvent_;  // prepared once: taken for every message
 };
 
 }  // namespace quorvex::tracker

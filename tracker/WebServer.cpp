@@ -173,13 +173,19 @@ void WebServer::addWrites() {
         sendOutcome(response,
                     definition.is_object() ? tracker_.startRun(definition) : "a run is a JSON object");
     });
-    server_->Post(R"(/api/runs/([^/]+)/alarms/(\d{1,9})/acknowledge)", [this](const httplib::Request& request,
-                                                                              httplib::Response& response) {
-        const json body = json::parse(request.body, nullptr, false);
-        const json by = body.is_object() ? body.value("by", json()) : json();
-        sendOutcome(response, tracker_.acknowledge(request.matches[1], *integerOf(request.matches[2]),
-                                                   by.is_string() ? by.get<std::string>() : ""));
-    });
+    // A marker's alarm by the marker's index, a unit's ("offline") by the unit's serial.
+    const auto acknowledge = [this](bool aboutUnit) {
+        return [this, aboutUnit](const httplib::Request& request, httplib::Response& response) {
+            const json body = json::parse(request.body, nullptr, false);
+            const json by = body.is_object() ? body.value("by", json()) : json();
+            const AlarmSubject subject = aboutUnit ? AlarmSubject{-1, request.matches[2]}
+                                                   : AlarmSubject{*integerOf(request.matches[2]), ""};
+            sendOutcome(response, tracker_.acknowledge(request.matches[1], subject,
+                                                       by.is_string() ? by.get<std::string>() : ""));
+        };
+    };
+    server_->Post(R"(/api/runs/([^/]+)/alarms/(\d{1,9})/acknowledge)", acknowledge(false));
+    server_->Post(R"(/api/runs/([^/]+)/units/([^/]+)/acknowledge)", acknowledge(true));
 }
 
 void WebServer::addEvents() {

@@ -25,7 +25,7 @@ constexpr const char* Usage =
     "Usage: quorvex-tracker --broker mqtt[s]://[user@]host[:port]/prefix [--listen HOST:PORT] [--state DIR]\n"
     "                       [--open --tls-cert FILE --tls-key FILE] [--tiles URL] [--web DIR]\n"
     "       quorvex-tracker run start --broker URL --route FILE --name NAME --launch MARKER\n"
-    "                       [--at ISO-TIME] [--speed KMH] [--unit SERIAL]...\n"
+    "                       [--at ISO-TIME] [--speed KMH] [--launch MARKER ...]... [--unit SERIAL]...\n"
     "The control room's service: it takes the units' passages from the broker, follows every pig\n"
     "run on them and serves a web page of the runs.\n"
     "\n"
@@ -42,9 +42,9 @@ constexpr const char* Usage =
     "Options of run start (a run defined through the broker, for every tracker on it):\n"
     "  --route FILE        the pipeline's route file (GeoJSON, GPX, KML, GeoPackage)\n"
     "  --name NAME         the run's name (letters, digits, '.', '_' and '-')\n"
-    "  --launch MARKER     the marker the pig is launched at\n"
-    "  --at ISO-TIME       the launch time in UTC (default: now)\n"
-    "  --speed KMH         the planned speed in km/h\n"
+    "  --launch MARKER     the marker a pig is launched at (repeat for a train, in launch order)\n"
+    "  --at ISO-TIME       that pig's launch time in UTC (default: now)\n"
+    "  --speed KMH         that pig's planned speed in km/h\n"
     "  --unit SERIAL       a unit of the run (repeat for each)\n"
     "\n"
     "  -h, --help          this help\n"
@@ -55,7 +55,8 @@ constexpr const char* Usage =
     "\n"
     "Examples:\n"
     "  quorvex-tracker --broker mqtt://127.0.0.1/quorvex\n"
-    "  quorvex-tracker run start --broker mqtt://127.0.0.1/quorvex --route drill.geojson --name drill --launch D1\n";
+    "  quorvex-tracker run start --broker mqtt://127.0.0.1/quorvex --route drill.geojson --name drill "
+    "--launch D1\n";
 
 int fail(const std::string& line) {
     std::fprintf(stderr, "quorvex-tracker: %s\n", line.c_str());
