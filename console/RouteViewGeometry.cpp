@@ -1,5 +1,7 @@
 #include "console/RouteViewGeometry.h"
 
+#include "runreport/RoutePoint.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -26,21 +28,6 @@ double metresPerDegreeLatitude(double lat) {
 double metresPerDegreeLongitude(double lat) {
     const double phi = radians(lat);
     return 111412.84 * std::cos(phi) - 93.5 * std::cos(3 * phi) + 0.118 * std::cos(5 * phi);
-}
-
-// The chainage on the line's own scale for a chainage of the markers' scale.
-double lineChainage(const tracking::Route& route, double chainage) {
-    const auto markers = route.markers();
-    for (std::size_t i = 1; i < markers.size(); ++i) {
-        const tracking::Marker& a = markers[i - 1];
-        const tracking::Marker& b = markers[i];
-        if (chainage <= b.chainageMetres && b.chainageMetres > a.chainageMetres) {
-            const double share =
-                std::clamp((chainage - a.chainageMetres) / (b.chainageMetres - a.chainageMetres), 0.0, 1.0);
-            return a.lineChainageMetres + share * (b.lineChainageMetres - a.lineChainageMetres);
-        }
-    }
-    return std::clamp(chainage, 0.0, route.lengthMetres());
 }
 
 // Longitude and latitude to pixels: one scale both ways, so the drawing keeps its shape.
@@ -95,23 +82,6 @@ void placeScaleBar(const ViewScale& scale, QSizeF size, RouteViewGeometry& view)
 
 }  // namespace
 
-tracking::GeoPoint pointAtChainage(const tracking::Route& route, double chainageMetres) {
-    const double along = lineChainage(route, chainageMetres);
-    const auto chainages = route.vertexChainage();
-    const auto line = route.line();
-    const auto after = std::upper_bound(chainages.begin(), chainages.end(), along);
-    if (after == chainages.begin()) {
-        return line.front();
-    }
-    if (after == chainages.end()) {
-        return line.back();
-    }
-    const auto i = static_cast<std::size_t>(after - chainages.begin());
-    const double share = (along - chainages[i - 1]) / (chainages[i] - chainages[i - 1]);
-    return {line[i - 1].lat + share * (line[i].lat - line[i - 1].lat),
-            line[i - 1].lon + share * (line[i].lon - line[i - 1].lon)};
-}
-
 RouteViewGeometry routeViewGeometry(const tracking::Route& route, std::optional<double> pigChainageMetres,
                                     QSizeF size) {
     const ViewScale scale(route, size);
@@ -127,7 +97,7 @@ RouteViewGeometry routeViewGeometry(const tracking::Route& route, std::optional<
         view.markers.push_back({scale.at(marker.position), QString::fromStdString(marker.name)});
     }
     if (pigChainageMetres) {
-        view.pig = scale.at(pointAtChainage(route, *pigChainageMetres));
+        view.pig = scale.at(runreport::pointAtChainage(route, *pigChainageMetres));
     }
     const QPointF foot(size.width() - Margin / 2 - 6, Margin / 2 + ArrowLength);
     view.north = QLineF(foot, foot - QPointF(0, ArrowLength));

@@ -33,8 +33,4 @@ struct RouteViewGeometry {
 RouteViewGeometry routeViewGeometry(const tracking::Route& route, std::optional<double> pigChainageMetres,
                                     QSizeF size);
 
-// The place on the line at a chainage of the markers' scale (surveyed chainages may differ from
-// the line's own lengths; between two markers the line is shared out evenly).
-tracking::GeoPoint pointAtChainage(const tracking::Route& route, double chainageMetres);
-
 }  // namespace quorvex::console

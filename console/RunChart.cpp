@@ -84,7 +84,7 @@ RunChart::RunChart(QWidget* parent) : QWidget(parent) {
     setAccessibleName(QStringLiteral("Chainage over time"));
 }
 
-void RunChart::show(const RunSnapshot* run) {
+void RunChart::show(const runreport::RunSnapshot* run) {
     run_ = run;
     update();
 }

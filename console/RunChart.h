@@ -20,13 +20,13 @@ public:
     explicit RunChart(QWidget* parent = nullptr);
 
     // Shows the run as last evaluated (repainted once, later).
-    void show(const RunSnapshot* run);
+    void show(const runreport::RunSnapshot* run);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const RunSnapshot* run_ = nullptr;
+    const runreport::RunSnapshot* run_ = nullptr;
 };
 
 }  // namespace quorvex::console

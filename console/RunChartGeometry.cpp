@@ -18,7 +18,7 @@ constexpr std::size_t MaxTicks = 40;
 // The span of time and chainage the chart shows, and how they map to pixels.
 class ChartScale {
 public:
-    ChartScale(const RunSnapshot& run, QRectF plot) : plot_(plot) {
+    ChartScale(const runreport::RunSnapshot& run, QRectF plot) : plot_(plot) {
         const tracking::PigProgress& pig = *run.pig();
         from_ = run.plan.pigs.front().launchTime;
         to_ = std::max(run.now, from_ + 10min);
@@ -82,7 +82,7 @@ private:
     double top_ = 0;
 };
 
-void placePassages(const RunSnapshot& run, const ChartScale& scale, RunChartGeometry& chart) {
+void placePassages(const runreport::RunSnapshot& run, const ChartScale& scale, RunChartGeometry& chart) {
     for (std::size_t i = 0; i < run.passages.size(); ++i) {
         const tracking::PlacedPassage& placed = run.passages[i];
         const tracking::PassageOutcome& outcome = run.state.passages[i];
@@ -95,7 +95,7 @@ void placePassages(const RunSnapshot& run, const ChartScale& scale, RunChartGeom
     }
 }
 
-void placeProjection(const RunSnapshot& run, const ChartScale& scale, RunChartGeometry& chart) {
+void placeProjection(const runreport::RunSnapshot& run, const ChartScale& scale, RunChartGeometry& chart) {
     const tracking::PigProgress& pig = *run.pig();
     const UtcTime start = pig.launched ? run.now : run.plan.pigs.front().launchTime;
     chart.estimate = scale.at(start, pig.estimatedChainageMetres);
@@ -110,7 +110,7 @@ void placeProjection(const RunSnapshot& run, const ChartScale& scale, RunChartGe
 
 }  // namespace
 
-RunChartGeometry runChartGeometry(const RunSnapshot& run, QSizeF size) {
+RunChartGeometry runChartGeometry(const runreport::RunSnapshot& run, QSizeF size) {
     RunChartGeometry chart;
     chart.plot = QRectF(QPointF(ChartLabelWidth, Margin),
                         QPointF(std::max(ChartLabelWidth + 1, size.width() - Margin),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/RunSnapshot.h"
+#include "runreport/RunSnapshot.h"
 
 #include <QLineF>
 #include <QPointF>
@@ -38,6 +38,6 @@ struct RunChartGeometry {
 constexpr double ChartLabelWidth = 64;
 constexpr double ChartTickHeight = 18;
 
-RunChartGeometry runChartGeometry(const RunSnapshot& run, QSizeF size);
+RunChartGeometry runChartGeometry(const runreport::RunSnapshot& run, QSizeF size);
 
 }  // namespace quorvex::console

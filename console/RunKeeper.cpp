@@ -1,7 +1,7 @@
 #include "console/RunKeeper.h"
 
-#include "console/RunRecordConversion.h"
 #include "console/RunTab.h"
+#include "runreport/RunRecordConversion.h"
 
 #include <QMetaObject>
 
@@ -45,8 +45,8 @@ std::string RunKeeper::restore() {
     if (!record) {
         return runs_.message().empty() ? std::string() : failed();
     }
-    auto restored = std::make_shared<RestoredRun>();
-    if (std::string error = restoreRun(*record, *restored); !error.empty()) {
+    auto restored = std::make_shared<runreport::RestoredRun>();
+    if (std::string error = runreport::restoreRun(*record, *restored); !error.empty()) {
         // Not taken up again at every start: the run stays in the journal, ended.
         runs_.end(*open, record->started);
         return "the run kept in the journal cannot be taken up again: " + error;
@@ -71,20 +71,21 @@ void RunKeeper::started() {
     if (tab_.run() == nullptr) {
         return;
     }
-    post([this, record = runRecord(tab_.routePath(), *tab_.route(), tab_.run()->plan(), tab_.now())] {
+    post([this,
+          record = runreport::runRecord(tab_.routePath(), *tab_.route(), tab_.run()->plan(), tab_.now())] {
         run_ = runs_.isOpen() ? runs_.begin(record) : std::nullopt;
         return run_ || !runs_.isOpen() ? std::string() : failed();
     });
 }
 
 void RunKeeper::passage(const tracking::Passage& passage) {
-    post([this, record = passageRecord(passage)] {
+    post([this, record = runreport::passageRecord(passage)] {
         return !run_ || runs_.addPassage(*run_, record) ? std::string() : failed();
     });
 }
 
 void RunKeeper::alarms() {
-    post([this, records = alarmRecords(tab_.alarms().all())] {
+    post([this, records = runreport::alarmRecords(tab_.alarms().all())] {
         return !run_ || runs_.saveAlarms(*run_, records) ? std::string() : failed();
     });
 }

@@ -9,7 +9,7 @@ namespace quorvex::console {
 namespace {
 
 // The unit of each marker's passage of the first pig, by marker.
-std::map<std::size_t, QString> unitsOfPassages(const RunSnapshot& run) {
+std::map<std::size_t, QString> unitsOfPassages(const runreport::RunSnapshot& run) {
     std::map<std::size_t, QString> units;
     for (std::size_t i = 0; i < run.state.passages.size() && i < run.passages.size(); ++i) {
         const tracking::PassageOutcome& outcome = run.state.passages[i];
@@ -46,7 +46,7 @@ QStringList runMarkerHeadings() {
             QStringLiteral("State"),        QStringLiteral("Seen by")};
 }
 
-std::vector<RunMarkerRow> runMarkerRows(const RunSnapshot& run) {
+std::vector<RunMarkerRow> runMarkerRows(const runreport::RunSnapshot& run) {
     std::vector<RunMarkerRow> rows;
     const tracking::PigProgress* pig = run.pig();
     if (run.route == nullptr || pig == nullptr) {

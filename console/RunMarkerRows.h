@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/RunSnapshot.h"
+#include "runreport/RunSnapshot.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +27,6 @@ struct RunMarkerRow {
 // The table's column headings, in the order of RunMarkerRow::cells().
 QStringList runMarkerHeadings();
 
-std::vector<RunMarkerRow> runMarkerRows(const RunSnapshot& run);
+std::vector<RunMarkerRow> runMarkerRows(const runreport::RunSnapshot& run);
 
 }  // namespace quorvex::console

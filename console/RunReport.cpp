@@ -1,9 +1,9 @@
 #include "console/RunReport.h"
 
 #include "console/RunChart.h"
-#include "console/RunExport.h"
 #include "console/RunMarkerRows.h"
 #include "console/RunTimeText.h"
+#include "runreport/RunExport.h"
 
 #include <QFile>
 #include <QImage>
@@ -23,7 +23,7 @@ QString cell(const QString& text, const char* tag = "td") {
     return QStringLiteral("<%1>%2</%1>").arg(QLatin1String(tag), text.toHtmlEscaped());
 }
 
-QString markersTable(const RunSnapshot& run) {
+QString markersTable(const runreport::RunSnapshot& run) {
     QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr>");
     for (const QString& heading : runMarkerHeadings()) {
         html += cell(heading, "th");
@@ -39,7 +39,7 @@ QString markersTable(const RunSnapshot& run) {
     return html + QStringLiteral("</table>");
 }
 
-QString alarmsTable(std::span<const RunAlarm> alarms) {
+QString alarmsTable(std::span<const runreport::RunAlarm> alarms) {
     if (alarms.empty()) {
         return QStringLiteral("<p>No marker was overdue.</p>");
     }
@@ -50,7 +50,7 @@ QString alarmsTable(std::span<const RunAlarm> alarms) {
     const auto when = [](const std::optional<tracking::UtcTime>& time) {
         return time ? utcText(*time) : QString();
     };
-    for (const RunAlarm& alarm : alarms) {
+    for (const runreport::RunAlarm& alarm : alarms) {
         html += QStringLiteral("<tr>") + cell(QString::fromStdString(alarm.text)) +
                 cell(utcText(alarm.raised)) + cell(when(alarm.acknowledged)) + cell(when(alarm.cleared)) +
                 QStringLiteral("</tr>");
@@ -58,7 +58,7 @@ QString alarmsTable(std::span<const RunAlarm> alarms) {
     return html + QStringLiteral("</table>");
 }
 
-QString summary(const RunSnapshot& run) {
+QString summary(const runreport::RunSnapshot& run) {
     const tracking::Route& route = *run.route;
     const tracking::PigLaunch& pig = run.plan.pigs.front();
     const tracking::PigProgress& progress = *run.pig();
@@ -75,7 +75,7 @@ QString summary(const RunSnapshot& run) {
              utcText(run.now), kilometresText(progress.estimatedChainageMetres));
 }
 
-QImage chartImage(const RunSnapshot& run) {
+QImage chartImage(const runreport::RunSnapshot& run) {
     QImage image(ChartPixels, QImage::Format_RGB32);
     image.fill(Qt::white);
     // Paper is white whatever the desktop's colours.
@@ -92,7 +92,8 @@ QImage chartImage(const RunSnapshot& run) {
     return image;
 }
 
-std::string writePdf(const RunSnapshot& run, std::span<const RunAlarm> alarms, const QString& path) {
+std::string writePdf(const runreport::RunSnapshot& run, std::span<const runreport::RunAlarm> alarms,
+                     const QString& path) {
     QTextDocument document;
     document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("chart.png")), chartImage(run));
     document.setHtml(runReportHtml(run, alarms));
@@ -122,7 +123,7 @@ std::string writeText(const std::string& text, const QString& path) {
 
 }  // namespace
 
-QString runReportHtml(const RunSnapshot& run, std::span<const RunAlarm> alarms) {
+QString runReportHtml(const runreport::RunSnapshot& run, std::span<const runreport::RunAlarm> alarms) {
     return QStringLiteral("<h1>Pig run report</h1>") + summary(run) +
            QStringLiteral(
                "<h2>Chainage over time</h2><p><img src=\"chart.png\" width=\"640\"></p>"
@@ -130,16 +131,17 @@ QString runReportHtml(const RunSnapshot& run, std::span<const RunAlarm> alarms) 
            markersTable(run) + QStringLiteral("<h2>Alarms</h2>") + alarmsTable(alarms);
 }
 
-std::string writeRunReport(const RunSnapshot& run, std::span<const RunAlarm> alarms, const QString& path) {
+std::string writeRunReport(const runreport::RunSnapshot& run, std::span<const runreport::RunAlarm> alarms,
+                           const QString& path) {
     if (run.route == nullptr || run.pig() == nullptr) {
         return "no run has been started";
     }
     const QString suffix = path.section(QLatin1Char('.'), -1).toLower();
     if (suffix == QLatin1String("csv")) {
-        return writeText(runCsv(run), path);
+        return writeText(runreport::runCsv(run), path);
     }
     if (suffix == QLatin1String("geojson") || suffix == QLatin1String("json")) {
-        return writeText(runGeoJson(run, alarms), path);
+        return writeText(runreport::runGeoJson(run, alarms), path);
     }
     return writePdf(run, alarms, path);
 }

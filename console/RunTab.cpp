@@ -133,7 +133,7 @@ void RunTab::useRoute(tracking::Route route, const std::filesystem::path& path) 
         emit runEnded();
     }
     alarms_.clear();
-    snapshot_ = RunSnapshot{};
+    snapshot_ = runreport::RunSnapshot{};
     route_ = std::make_unique<tracking::Route>(std::move(route));
     routePath_ = path;
     routeLabel_->setText(routeSummary(*route_));
@@ -147,7 +147,7 @@ void RunTab::useRoute(tracking::Route route, const std::filesystem::path& path) 
 
 std::string RunTab::restoreRun(tracking::Route route, const std::filesystem::path& routePath,
                                const tracking::RunPlan& plan, std::vector<tracking::Passage> passages,
-                               std::vector<RunAlarm> alarms) {
+                               std::vector<runreport::RunAlarm> alarms) {
     if (std::string error = tracking::checkRunPlan(route, plan); !error.empty()) {
         return error;
     }
@@ -202,10 +202,10 @@ void RunTab::refresh() {
     }
     snapshot_ = {route_.get(), run_->plan(), {run_->passages().begin(), run_->passages().end()}, {}, now()};
     snapshot_.state = run_->evaluate(snapshot_.now);
-    const RunAlarms::Changes changes =
+    const runreport::RunAlarms::Changes changes =
         alarms_.update(*route_, snapshot_.plan, snapshot_.state, snapshot_.now);
     for (const std::size_t i : changes.cleared) {
-        const RunAlarm& alarm = alarms_.all()[i];
+        const runreport::RunAlarm& alarm = alarms_.all()[i];
         emit alarmCleared(QStringLiteral("%1 reached %2: its overdue alarm is cleared")
                               .arg(QString::fromStdString(snapshot_.plan.pigs[alarm.pig].name),
                                    QString::fromStdString(route_->markers()[alarm.marker].name)));
@@ -220,7 +220,7 @@ void RunTab::refresh() {
 }
 
 void RunTab::acknowledge() {
-    const RunAlarm* shown = alarms_.unacknowledged();
+    const runreport::RunAlarm* shown = alarms_.unacknowledged();
     if (shown == nullptr) {
         return;
     }
@@ -258,7 +258,7 @@ void RunTab::showRun() {
 }
 
 void RunTab::showBanner() {
-    const RunAlarm* alarm = alarms_.unacknowledged();
+    const runreport::RunAlarm* alarm = alarms_.unacknowledged();
     bannerLabel_->setText(alarm != nullptr
                               ? QStringLiteral("Overdue: %1 (since %2)")
                                     .arg(QString::fromStdString(alarm->text), localText(alarm->raised))

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/RunAlarms.h"
-#include "console/RunSnapshot.h"
+#include "runreport/RunAlarms.h"
+#include "runreport/RunSnapshot.h"
 #include "tracking/PigRun.h"
 
 #include <QWidget>
@@ -48,7 +48,7 @@ public:
     // "" or why it cannot go on.
     std::string restoreRun(tracking::Route route, const std::filesystem::path& routePath,
                            const tracking::RunPlan& plan, std::vector<tracking::Passage> passages,
-                           std::vector<RunAlarm> alarms);
+                           std::vector<runreport::RunAlarm> alarms);
     // Starts a run on the route: "" or why it cannot start.
     std::string startRun(const tracking::RunPlan& plan);
     bool running() const { return run_ != nullptr; }
@@ -60,8 +60,8 @@ public:
     // The operator has seen the overdue alarms: the banner goes and the time is recorded.
     void acknowledge();
 
-    const RunSnapshot& snapshot() const { return snapshot_; }
-    const RunAlarms& alarms() const { return alarms_; }
+    const runreport::RunSnapshot& snapshot() const { return snapshot_; }
+    const runreport::RunAlarms& alarms() const { return alarms_; }
     // What the overdue banner says, "" while it is hidden.
     QString bannerText() const;
     QAbstractItemModel& markersModel() const;
@@ -94,8 +94,8 @@ private:
     std::unique_ptr<tracking::Route> route_;
     std::filesystem::path routePath_;
     std::unique_ptr<tracking::PigRun> run_;  // on route_
-    RunSnapshot snapshot_;
-    RunAlarms alarms_;
+    runreport::RunSnapshot snapshot_;
+    runreport::RunAlarms alarms_;
 
     QLabel* routeLabel_ = nullptr;
     QPushButton* reportButton_ = nullptr;

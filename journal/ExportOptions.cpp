@@ -23,18 +23,42 @@ std::string readTime(std::string_view name, std::string_view value, std::optiona
                 : std::string(name) + " " + std::string(value) + ": not a UTC time like 2026-12-07T10:00:00Z";
 }
 
+// A positive whole number, or nothing.
+std::optional<std::int64_t> readId(std::string_view value) {
+    std::int64_t id = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), id);
+    return error == std::errc() && end == value.data() + value.size() && id >= 1 ? std::optional(id)
+                                                                                 : std::nullopt;
+}
+
 std::string readSession(std::string_view value, ExportOptions& options) {
     if (value == "last") {
         options.lastSession = true;
         return {};
     }
-    std::int64_t session = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), session);
-    if (error != std::errc() || end != value.data() + value.size() || session < 1) {
-        return "--session " + std::string(value) + ": not a session number or \"last\"";
+    options.filter.session = readId(value);
+    return options.filter.session ? std::string()
+                                  : "--session " + std::string(value) + ": not a session number or \"last\"";
+}
+
+std::string readRun(std::string_view value, ExportOptions& options) {
+    if (value == "last") {
+        options.lastRun = true;
+        return {};
     }
-    options.filter.session = session;
-    return {};
+    options.run = readId(value);
+    return options.run ? std::string() : "--run " + std::string(value) + ": not a run number or \"last\"";
+}
+
+// A run is written whole: the rows' filters and GPX's waypoints do not apply to it.
+std::string checkRun(const ExportOptions& options) {
+    if (!options.run && !options.lastRun) {
+        return {};
+    }
+    if (options.filter.session || options.lastSession || options.filter.from || options.filter.to) {
+        return "--run takes no --session, --from or --to: a run is written whole";
+    }
+    return options.format == ExportFormat::Gpx ? "--run writes csv or geojson, not gpx" : std::string();
 }
 
 std::string readOption(std::string_view name, std::string_view value, ExportOptions& options,
@@ -50,6 +74,8 @@ std::string readOption(std::string_view name, std::string_view value, ExportOpti
         return readTime(name, value, options.filter.to);
     } else if (name == "--session") {
         return readSession(value, options);
+    } else if (name == "--run") {
+        return readRun(value, options);
     } else {
         return "unknown option " + std::string(name);
     }
@@ -93,7 +119,7 @@ std::string parseExportOptions(std::span<const std::string_view> args, ExportOpt
                    : "give --format csv|gpx|geojson, or name the file .csv, .gpx or .geojson";
     }
     options.format = *format;
-    return {};
+    return checkRun(options);
 }
 
 std::string exportHelp() {
@@ -114,15 +140,21 @@ with an apostrophe first, so a spreadsheet does not take it for a formula.
   --from TIME           rows at or after TIME (2026-12-07 or 2026-12-07T10:00:00Z, UTC)
   --to TIME             rows before TIME
   --session N|last      one session only
+  --run ID|last         in place of the rows, the pig run ID kept in the journal (last: the
+                        newest), as CSV (a line per marker: chainage, time passed, speed, ETA,
+                        state) or GeoJSON (the route, its markers, the passages, the pig's
+                        estimated place and the overdue alarms)
   -h, --help            this text
   -v, --version         the program's version
 
-Exit codes: 0 written; 1 the journal could not be read or the file not written; 2 bad command line.
+Exit codes: 0 written; 1 the journal could not be read or the file not written; 2 bad command line
+or no such run kept.
 
 Examples:
   quorvex-export today.csv --from 2026-12-07                 the passages since a day began
   quorvex-export site-7.gpx --session last                   the last session, as waypoints
   quorvex-export - --format geojson --journal ~/site-7.sqlite3 | jq '.features | length'
+  quorvex-export run.geojson --run last                      the newest pig run, for a map
 )";
 }
 

@@ -3,6 +3,7 @@
 #include "journal/ExportFormatWriter.h"
 #include "journal/JournalReader.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,7 +17,9 @@ struct ExportOptions {
     std::string output;                  // bytes
     ExportFormat format = ExportFormat::Csv;
     JournalFilter filter;
-    bool lastSession = false;  // --session last
+    bool lastSession = false;         // --session last
+    std::optional<std::int64_t> run;  // --run ID: a kept pig run in place of the rows
+    bool lastRun = false;             // --run last
     bool help = false;
     bool version = false;
 };

@@ -115,15 +115,12 @@ std::string formatRows(JournalReader& reader, const JournalFilter& filter, Expor
     return written && write(text) ? std::string() : "-";
 }
 
-}  // namespace
-
-std::string exportJournal(JournalReader& reader, const JournalFilter& filter, ExportFormat format,
-                          const std::string& target, ExportCounts& counts,
-                          const std::function<bool()>& stopped) {
+// Hands `produce` a way to write to the target: standard output, or a temporary file beside
+// the target renamed into place once `produce` returned "" ("-" from it: the write failed).
+std::string writeTarget(const std::string& target,
+                        const std::function<std::string(const std::function<bool(std::string&)>&)>& produce) {
     if (target == StandardOutput) {
-        const std::string error = formatRows(
-            reader, filter, format, counts, [](std::string& text) { return writeAll(STDOUT_FILENO, text); },
-            stopped);
+        const std::string error = produce([](std::string& text) { return writeAll(STDOUT_FILENO, text); });
         return error == "-" ? failure("standard output") : error;
     }
     if (std::string unfit = unfitTarget(target); !unfit.empty()) {
@@ -133,12 +130,27 @@ std::string exportJournal(JournalReader& reader, const JournalFilter& filter, Ex
     if (!file.opened()) {
         return failure(target);
     }
-    const std::string error = formatRows(
-        reader, filter, format, counts, [&](std::string& text) { return file.write(text); }, stopped);
+    const std::string error = produce([&](std::string& text) { return file.write(text); });
     if (error == "-" || (error.empty() && !file.renameTo(target))) {
         return failure(target);
     }
     return error;
+}
+
+}  // namespace
+
+std::string exportJournal(JournalReader& reader, const JournalFilter& filter, ExportFormat format,
+                          const std::string& target, ExportCounts& counts,
+                          const std::function<bool()>& stopped) {
+    return writeTarget(target, [&](const std::function<bool(std::string&)>& write) {
+        return formatRows(reader, filter, format, counts, write, stopped);
+    });
+}
+
+std::string exportText(std::string text, const std::string& target) {
+    return writeTarget(target, [&](const std::function<bool(std::string&)>& write) {
+        return write(text) ? std::string() : "-";
+    });
 }
 
 }  // namespace quorvex::journal

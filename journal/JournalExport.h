@@ -26,6 +26,9 @@ std::string exportJournal(JournalReader& reader, const JournalFilter& filter, Ex
                           const std::string& target, ExportCounts& counts,
                           const std::function<bool()>& stopped = {});
 
+// Writes the text to the target as exportJournal writes rows: whole or not at all.
+std::string exportText(std::string text, const std::string& target);
+
 inline constexpr const char* ExportCancelled = "the export was cancelled";
 
 }  // namespace quorvex::journal

@@ -3,6 +3,7 @@
 #include "journal/JournalFileCheck.h"
 #include "journal/JournalSql.h"
 #include "journal/JournalStore.h"
+#include "journal/RunRecordRead.h"
 
 #include <unistd.h>
 #include <limits>
@@ -166,6 +167,27 @@ std::optional<std::int64_t> JournalReader::count(std::optional<std::int64_t> ses
         return std::nullopt;
     }
     return statement.integer(0);
+}
+
+std::string JournalReader::lastRun(std::optional<std::int64_t>& id) {
+    int result = SQLITE_OK;
+    id = connection_.queryInteger(sql::LastRun, result);
+    // max() of no rows is NULL, read as 0: ids start at 1.
+    id = id.value_or(0) > 0 ? id : std::nullopt;
+    return result == SQLITE_OK ? std::string() : connection_.message();
+}
+
+std::string JournalReader::readRun(std::int64_t id, std::optional<RunRecord>& run) {
+    // One read transaction: a run the console is writing meanwhile is read as it stood.
+    int result = connection_.execute("BEGIN");
+    if (result == SQLITE_OK) {
+        result = readRunRecord(connection_, id, run);
+    }
+    const std::string error = result == SQLITE_OK ? std::string() : connection_.message();
+    if (!sqlite3_get_autocommit(connection_.handle())) {
+        connection_.execute("COMMIT");
+    }
+    return error;
 }
 
 }  // namespace quorvex::journal

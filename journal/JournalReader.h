@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journal/JournalRows.h"
+#include "journal/RunRecord.h"
 #include "journal/SqliteConnection.h"
 
 #include <cstdint>
@@ -48,6 +49,11 @@ public:
                         const std::function<bool()>& stopped = {});
     std::optional<std::int64_t> lastSession();
     std::optional<std::int64_t> count(std::optional<std::int64_t> session);
+    // The newest pig run kept, ended or not (nothing when none is); "" or the error.
+    std::string lastRun(std::optional<std::int64_t>& id);
+    // A kept run whole, read in one snapshot of the file; "" (with nothing read when there is no
+    // such run) or the error.
+    std::string readRun(std::int64_t id, std::optional<RunRecord>& run);
 
 private:
     std::string refuse(const std::string& reason);

@@ -199,6 +199,7 @@ inline constexpr const char* InsertRunAlarm =
     "INSERT INTO run_alarms(run_id, pig, marker, text, raised_us, acknowledged_us, cleared_us)"
     " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)";
 inline constexpr const char* EndRun = "UPDATE runs SET ended_us = ?2 WHERE id = ?1";
+inline constexpr const char* LastRun = "SELECT max(id) FROM runs";
 inline constexpr const char* OpenRun = "SELECT max(id) FROM runs WHERE ended_us IS NULL";
 inline constexpr const char* SelectRun =
     "SELECT started_us, ended_us, route_path, route_name, against_line, marker_tolerance_m, off_route_m,"

@@ -51,6 +51,10 @@ _quorvex() {
             COMPREPLY=($(compgen -W 'csv gpx geojson' -- "$cur"))
             return
             ;;
+        --run)
+            COMPREPLY=($(compgen -W 'last' -- "$cur"))
+            return
+            ;;
         --serial | --firmware | --rate | --records | --gain | --clipping | --battery | \
             --battery-period | --battery-duration | --gps | --retries | --reply-timeout | --wake | \
             --passage-every | --battery-drain | --from | --to | --session | --near | \

@@ -15,13 +15,14 @@ declare -A below=(
   [journal]="journal session device support"
   [controlroom]="controlroom journal session device support"
   [tracking]="tracking support"
+  [runreport]="runreport tracking journal session device support"
   [tracker]="tracker tracking controlroom journal session device support"
   [cli]="cli session journal controlroom device simulator support"
-  [console]="console session journal controlroom tracking device discovery simulator support"
+  [console]="console session journal controlroom tracking runreport device discovery simulator support"
 )
 qt_free=(support/platform support/logging support/communication support/program support/threading
          support/logfile support/config support/system device simulator cli session
-         journal controlroom tracking tracker)
+         journal controlroom tracking runreport tracker)
 
 status=0
 for folder in "${!below[@]}"; do

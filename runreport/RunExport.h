@@ -1,12 +1,12 @@
 #pragma once
 
-#include "console/RunAlarms.h"
-#include "console/RunSnapshot.h"
+#include "runreport/RunAlarms.h"
+#include "runreport/RunSnapshot.h"
 
 #include <span>
 #include <string>
 
-namespace quorvex::console {
+namespace quorvex::runreport {
 
 // The run for other programs, times in UTC, distances in metres, speeds in km/h.
 // CSV (RFC 4180, CRLF): one line per marker of the pig's course.
@@ -15,4 +15,4 @@ std::string runCsv(const RunSnapshot& run);
 // were reported, the pig's estimated place, and the alarms as the collection's "alarms".
 std::string runGeoJson(const RunSnapshot& run, std::span<const RunAlarm> alarms);
 
-}  // namespace quorvex::console
+}  // namespace quorvex::runreport

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/RunAlarms.h"
 #include "journal/RunRecord.h"
+#include "runreport/RunAlarms.h"
 #include "tracking/Passage.h"
 #include "tracking/Route.h"
 #include "tracking/RunPlan.h"
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace quorvex::console {
+namespace quorvex::runreport {
 
 // The run as the journal keeps it, and back: the engine's types on one side, the journal's plain
 // values on the other.
@@ -34,4 +34,4 @@ struct RestoredRun {
 // "" with the run restored, else why it cannot be (a route that no longer builds).
 std::string restoreRun(const journal::RunRecord& record, RestoredRun& run);
 
-}  // namespace quorvex::console
+}  // namespace quorvex::runreport

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace quorvex::console {
+namespace quorvex::runreport {
 
 // One overdue marker of one pig: raised once, acknowledged by the operator, cleared by the
 // pig's passage (or by a marker beyond it).
@@ -50,4 +50,4 @@ private:
     std::vector<RunAlarm> alarms_;
 };
 
-}  // namespace quorvex::console
+}  // namespace quorvex::runreport

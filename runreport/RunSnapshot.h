@@ -7,7 +7,7 @@
 
 #include <vector>
 
-namespace quorvex::console {
+namespace quorvex::runreport {
 
 // A run as the Run tab last evaluated it: what the chart, the markers table, the route view and
 // the report are drawn from. The route is the tab's and outlives every snapshot of it.
@@ -22,4 +22,4 @@ struct RunSnapshot {
     const tracking::PigProgress* pig() const { return state.pigs.empty() ? nullptr : &state.pigs.front(); }
 };
 
-}  // namespace quorvex::console
+}  // namespace quorvex::runreport

@@ -1,13 +1,13 @@
-#include "console/RunExport.h"
+#include "runreport/RunExport.h"
 
-#include "console/RouteViewGeometry.h"
 #include "journal/ExportText.h"
 #include "journal/JsonText.h"
+#include "runreport/RoutePoint.h"
 #include "tracking/RunEvaluation.h"
 
 #include <optional>
 
-namespace quorvex::console {
+namespace quorvex::runreport {
 
 namespace {
 
@@ -163,4 +163,4 @@ std::string runGeoJson(const RunSnapshot& run, std::span<const RunAlarm> alarms)
            "\n]}\n";
 }
 
-}  // namespace quorvex::console
+}  // namespace quorvex::runreport

@@ -1,8 +1,8 @@
-#include "console/RunAlarms.h"
+#include "runreport/RunAlarms.h"
 
 #include "tracking/RunEvaluation.h"
 
-namespace quorvex::console {
+namespace quorvex::runreport {
 
 RunAlarm* RunAlarms::active(std::size_t pig, std::size_t marker) {
     for (RunAlarm& alarm : alarms_) {
@@ -56,4 +56,4 @@ const RunAlarm* RunAlarms::unacknowledged() const {
     return nullptr;
 }
 
-}  // namespace quorvex::console
+}  // namespace quorvex::runreport

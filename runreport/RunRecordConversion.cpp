@@ -1,8 +1,8 @@
-#include "console/RunRecordConversion.h"
+#include "runreport/RunRecordConversion.h"
 
 #include "tracking/RouteBuilder.h"
 
-namespace quorvex::console {
+namespace quorvex::runreport {
 
 namespace {
 
@@ -150,4 +150,4 @@ std::string restoreRun(const journal::RunRecord& record, RestoredRun& run) {
     return tracking::checkRunPlan(*run.route, run.plan);
 }
 
-}  // namespace quorvex::console
+}  // namespace quorvex::runreport
