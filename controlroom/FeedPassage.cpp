@@ -1,6 +1,7 @@
 #include "controlroom/FeedPassage.h"
 
 #include "journal/ExportText.h"
+#include "journal/JsonField.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,39 +11,33 @@ namespace {
 
 using nlohmann::json;
 
-template <typename Value>
-std::optional<Value> fieldOf(const json& object, const char* name) {
-    const auto found = object.find(name);
-    if (found == object.end() || found->is_null()) {
-        return std::nullopt;
-    }
-    return found->get<Value>();
-}
+using journal::optionalField;
 
 std::string readPassage(std::string_view serialLevel, const json& object, FeedPassage& passage) {
-    if (fieldOf<std::string>(object, "kind") != "passage") {
+    if (optionalField<std::string>(object, "kind") != "passage") {
         return "it is not a passage";
     }
     passage.id = object.at("id").get<std::int64_t>();
     if (passage.id <= 0) {
         return "its id is not a row's";
     }
-    passage.journal = fieldOf<std::string>(object, "journal").value_or("unit:" + std::string(serialLevel));
-    const auto time = fieldOf<std::string>(object, "time");
+    passage.journal =
+        optionalField<std::string>(object, "journal").value_or("unit:" + std::string(serialLevel));
+    const auto time = optionalField<std::string>(object, "time");
     const auto micros = time ? journal::parseIsoUtc(*time) : std::nullopt;
     if (!micros) {
         return "it has no time";
     }
     passage.timeMicros = *micros;
-    passage.latitude = fieldOf<double>(object, "latitude");
-    passage.longitude = fieldOf<double>(object, "longitude");
+    passage.latitude = optionalField<double>(object, "latitude");
+    passage.longitude = optionalField<double>(object, "longitude");
     if (passage.latitude.has_value() != passage.longitude.has_value()) {
         return "its position is half a position";
     }
-    passage.channelName = fieldOf<std::string>(object, "channelName").value_or("");
+    passage.channelName = optionalField<std::string>(object, "channelName").value_or("");
     const auto unit = object.find("unit");
     const auto serial = unit != object.end() && unit->is_object()
-                            ? fieldOf<std::string>(*unit, "serialNumber")
+                            ? optionalField<std::string>(*unit, "serialNumber")
                             : std::nullopt;
     passage.unit = serial.value_or(std::string(serialLevel));
     return "";

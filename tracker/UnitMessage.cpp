@@ -1,6 +1,7 @@
 #include "tracker/UnitMessage.h"
 
 #include "journal/ExportText.h"
+#include "journal/JsonField.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,14 +11,7 @@ namespace {
 
 using nlohmann::json;
 
-template <typename Value>
-std::optional<Value> optionalField(const json& object, const char* name) {
-    const auto found = object.find(name);
-    if (found == object.end() || found->is_null()) {
-        return std::nullopt;
-    }
-    return found->get<Value>();
-}
+using journal::optionalField;
 
 std::string readEvent(std::string_view serialLevel, std::string_view leaf, const json& object,
                       UnitEvent& event) {
