@@ -3,8 +3,10 @@
 #include "controlroom/LinkPayload.h"
 
 #include <mosquitto.h>
+#include <mqtt_protocol.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <utility>
@@ -28,10 +30,12 @@ Mailbox& mailboxOf(void* data) {
 
 }  // namespace
 
-MqttSession::MqttSession(const LinkSettings& settings, const std::string& willTopic) : settings_(settings) {
+MqttSession::MqttSession(const LinkSettings& settings, const std::string& willTopic,
+                         std::chrono::seconds keepSession)
+    : settings_(settings), keepSession_(keepSession) {
     initialiseLibrary();
     mailbox_.settings = &settings_;
-    client_ = mosquitto_new(settings.clientId.c_str(), true, &mailbox_);
+    client_ = mosquitto_new(settings.clientId.c_str(), keepSession_.count() == 0, &mailbox_);
     setUpError_ = client_ == nullptr
                       ? std::string("the MQTT library could not start: ") + std::strerror(errno)
                       : setUp(willTopic);
@@ -136,8 +140,15 @@ std::string MqttSession::start() {
     if (!setUpError_.empty()) {
         return setUpError_;
     }
-    const int result =
-        mosquitto_connect(client_, settings_.url.host.c_str(), settings_.url.port, KeepAliveSeconds);
+    // Without the expiry the broker would end the session as soon as we leave, clean start or not.
+    mosquitto_property* properties = nullptr;
+    if (keepSession_.count() > 0) {
+        mosquitto_property_add_int32(&properties, MQTT_PROP_SESSION_EXPIRY_INTERVAL,
+                                     static_cast<std::uint32_t>(keepSession_.count()));
+    }
+    const int result = mosquitto_connect_bind_v5(client_, settings_.url.host.c_str(), settings_.url.port,
+                                                 KeepAliveSeconds, nullptr, properties);
+    mosquitto_property_free_all(&properties);
     return result == MOSQ_ERR_SUCCESS ? std::string() : failure(result);
 }
 

@@ -42,11 +42,15 @@ struct MqttPublish {
 
 // One MQTT 5 connection to the broker through libmosquitto, driven by the calling thread only (no
 // thread of the library's): connect, then loop, publish and read what happened. A new session
-// per attempt, so nothing of a lost connection is resent behind our back.
+// per attempt, so nothing of a lost connection is resent behind our back, unless the broker is
+// asked to keep it.
 class MqttSession {
 public:
-    // The will, when a topic is given: "offline", retained, once the broker loses us.
-    MqttSession(const LinkSettings& settings, const std::string& willTopic);
+    // The will, when a topic is given: "offline", retained, once the broker loses us. With a time
+    // to keep the session, the broker holds our subscriptions and their QoS 1 messages that long
+    // after we left (clean start off, the expiry sent with the CONNECT), for the same client id.
+    MqttSession(const LinkSettings& settings, const std::string& willTopic,
+                std::chrono::seconds keepSession = std::chrono::seconds(0));
     ~MqttSession();
     MqttSession(const MqttSession&) = delete;
     MqttSession& operator=(const MqttSession&) = delete;
@@ -75,6 +79,7 @@ private:
     };
 
     const LinkSettings& settings_;
+    std::chrono::seconds keepSession_;
     mosquitto* client_ = nullptr;
     std::string setUpError_;
     Mailbox mailbox_;

@@ -2,6 +2,7 @@
 
 #include "controlroom/BackOff.h"
 #include "controlroom/LinkThreadStop.h"
+#include "controlroom/LinkUrl.h"
 #include "controlroom/MqttSession.h"
 #include "journal/JournalReader.h"
 
@@ -18,6 +19,8 @@ namespace {
 
 constexpr std::chrono::milliseconds NetworkWait{100};
 constexpr std::chrono::seconds StopWithin{2};
+// What other units publish while the crew is offline waits this long on the broker.
+constexpr std::chrono::hours KeepSession{24};
 
 }  // namespace
 
@@ -38,8 +41,10 @@ namespace {
 // back-off when the connection is lost.
 class FeedLoop {
 public:
-    FeedLoop(PassageFeedShared& shared, const LinkSettings& settings)
-        : shared_(shared), settings_(settings), backOff_(settings.firstRetry, settings.lastRetry) {}
+    FeedLoop(PassageFeedShared& shared, LinkSettings settings)
+        : shared_(shared),
+          settings_(std::move(settings)),
+          backOff_(settings_.firstRetry, settings_.lastRetry) {}
 
     void run() {
         while (!stopping()) {
@@ -70,7 +75,8 @@ private:
         shared_.subscribed = true;
     }
 
-    // Once: "" when known.
+    // Once: "" when known. The journal names the session the broker keeps for us, so a restarted
+    // console (a new process) finds it again; the host keeps a copied journal from taking it over.
     std::string readOwnJournal() {
         if (!ownJournal_.empty()) {
             return "";
@@ -78,12 +84,13 @@ private:
         journal::JournalReader reader;
         const std::string error = reader.open(settings_.journalPath);
         ownJournal_ = reader.uuid();
+        settings_.clientId = "quorvex-run-" + hostName() + "-" + ownJournal_;
         return error.empty() ? std::string() : "the journal cannot be read: " + error;
     }
 
     // One connection, until it is lost or the feed stops; why it ended.
     std::string serve() {
-        MqttSession session(settings_, "");
+        MqttSession session(settings_, "", KeepSession);
         if (std::string error = session.start(); !error.empty()) {
             return error;
         }
@@ -97,6 +104,7 @@ private:
                        mosquitto_reason_string(*events.connack);
             }
             if (events.connack) {
+                // Again on every connection: a broker that lost our session lost it too.
                 if (std::string error = session.subscribe(settings_.url.prefix + "/+/passage");
                     !error.empty()) {
                     return error;
@@ -135,7 +143,7 @@ private:
     }
 
     PassageFeedShared& shared_;
-    const LinkSettings& settings_;
+    LinkSettings settings_;
     BackOff backOff_;
     std::string ownJournal_;
     std::set<std::pair<std::string, std::int64_t>> seen_;  // (journal, id) of the rows handed on
@@ -144,7 +152,6 @@ private:
 }  // namespace
 
 PassageFeed::PassageFeed(LinkSettings settings) : shared_(std::make_shared<PassageFeedShared>()) {
-    settings.clientId += "-run";
     thread_ = std::thread(
         [shared = shared_, settings = std::move(settings)] { FeedLoop(*shared, settings).run(); });
 }

@@ -15,7 +15,9 @@ struct PassageFeedShared;
 
 // The passages of the other units on the link's broker and prefix, for a crew chasing the pig:
 // subscribed on a thread of its own, each row once by (journal, id), never our own journal's
-// (the link publishes those, and they reach the run from the unit directly). Callers never wait
+// (the link publishes those, and they reach the run from the unit directly). The broker keeps the
+// feed's session for a day under an id of this host and journal (not the settings' one), so what
+// the others publish while we are offline or closed comes when we are back. Callers never wait
 // on the network; every operation may be called from any thread.
 class PassageFeed {
 public:

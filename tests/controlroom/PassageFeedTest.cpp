@@ -3,7 +3,9 @@
 #include "journal/ExportText.h"
 #include "tests/controlroom/LinkFixture.h"
 
+#include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace quorvex::test {
 
@@ -23,6 +25,37 @@ std::string otherPassage(std::int64_t id) {
                               OtherJournal);
 }
 
+// Published as the other unit's link does: QoS 1, to its passage topic.
+void sendAsOtherUnit(const MqttBroker& broker, const std::filesystem::path& folder,
+                     const std::string& payload) {
+    const auto file = folder / "payload";
+    std::ofstream(file, std::ios::binary) << payload;
+    runShell("mosquitto_pub -p " + std::to_string(broker.port()) + " -q 1 -t quorvex/SN0815/passage -f " +
+             file.string());
+}
+
+// The settings of the link to the broker, for our journal.
+link::LinkSettings feedSettings(const MqttBroker& broker, const std::string& journalPath) {
+    link::LinkSettings settings;
+    EXPECT_EQ("", link::parseLinkUrl(broker.url(), settings.url));
+    settings.journalPath = journalPath;
+    settings.clientId = "feed-test-" + std::to_string(::getpid());
+    settings.firstRetry = std::chrono::milliseconds(100);
+    return settings;
+}
+
+// Takes what the feed has until the row of the id came.
+std::vector<std::int64_t> idsUntil(link::PassageFeed& feed, std::int64_t last) {
+    std::vector<std::int64_t> ids;
+    EXPECT_TRUE(waitUntil([&] {
+        for (const link::FeedPassage& passage : feed.take()) {
+            ids.push_back(passage.id);
+        }
+        return !ids.empty() && ids.back() == last;
+    }));
+    return ids;
+}
+
 }  // namespace
 
 // A chasing crew's run gets every other unit's passage on the broker once, whatever the broker
@@ -32,22 +65,13 @@ TEST_F(LinkTest, TheRunFeedTakesOtherUnitsPassagesOnceAndNeitherOurOwnNorGarbage
     openJournal();
     MqttSubscriber control(broker.port(), "quorvex/+/passage");
     const auto publisher = publishTo(broker.url());
-    link::LinkSettings settings;
-    ASSERT_EQ("", link::parseLinkUrl(broker.url(), settings.url));
-    settings.journalPath = journalPath();
-    settings.clientId = "feed-test-" + std::to_string(::getpid());
-    link::PassageFeed feed(settings);
+    link::PassageFeed feed(feedSettings(broker, journalPath()));
     ASSERT_TRUE(waitUntil([&] { return feed.subscribed(); })) << feed.lastError();
 
     addPassage(0);  // ours: the link publishes it and the broker hands it to the feed too
     ASSERT_TRUE(control.waitFor([](const auto& messages) { return !messages.empty(); }));
 
-    const auto send = [&](const std::string& payload) {
-        const auto file = folder_.path() / "payload";
-        std::ofstream(file, std::ios::binary) << payload;
-        runShell("mosquitto_pub -p " + std::to_string(broker.port()) + " -q 1 -t quorvex/SN0815/passage -f " +
-                 file.string());
-    };
+    const auto send = [&](const std::string& payload) { sendAsOtherUnit(broker, folder_.path(), payload); };
     const std::string refusedPayloads[] = {
         "{\"id\": 4, \"journal\": ",                                               // cut short
         "[1, 2, 3]",                                                               // no object
@@ -81,6 +105,32 @@ TEST_F(LinkTest, TheRunFeedTakesOtherUnitsPassagesOnceAndNeitherOurOwnNorGarbage
     EXPECT_EQ(feed.refused(), std::size(refusedPayloads));
     EXPECT_TRUE(feed.subscribed());
     EXPECT_EQ(feed.lastError(), "");
+}
+
+// A crew's laptop is often offline in the field, or the console closed: the broker keeps the feed's
+// session for it (through its own restart too), and what the other units published meanwhile
+// reaches the run when the console is back, once.
+TEST_F(LinkTest, TheRunFeedGetsWhatOtherUnitsPublishedWhileItWasAway) {
+    MqttBroker broker(folder_.path());
+    openJournal();
+    {
+        link::PassageFeed feed(feedSettings(broker, journalPath()));
+        ASSERT_TRUE(waitUntil([&] { return feed.subscribed(); })) << feed.lastError();
+        broker.stop();
+        ASSERT_TRUE(waitUntil([&] { return !feed.subscribed(); }));
+        broker.start();
+        ASSERT_TRUE(waitUntil([&] { return feed.subscribed(); })) << feed.lastError();
+    }  // offline
+
+    sendAsOtherUnit(broker, folder_.path(), otherPassage(1));
+    sendAsOtherUnit(broker, folder_.path(), otherPassage(2));
+
+    link::PassageFeed feed(feedSettings(broker, journalPath()));
+    ASSERT_TRUE(waitUntil([&] { return feed.subscribed(); })) << feed.lastError();
+    // Sent once we are back: whatever the broker still had for us came before it.
+    sendAsOtherUnit(broker, folder_.path(), otherPassage(3));
+    EXPECT_EQ(idsUntil(feed, 3), (std::vector<std::int64_t>{1, 2, 3}));
+    EXPECT_EQ(feed.refused(), 0u);
 }
 
 }  // namespace quorvex::test
