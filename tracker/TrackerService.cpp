@@ -70,6 +70,9 @@ bool TrackerService::deliver(std::span<const BrokerMessage> messages) {
     std::vector<UnitDelivery> units;
     std::vector<const BrokerMessage*> sources;
     const auto takeUnits = [&] {
+        if (units.empty()) {
+            return true;  // no transaction for nothing (an action comes first)
+        }
         const BatchOutcome outcome = tracker_.receiveUnits(units);
         reportStoring(outcome.failure);
         for (std::size_t at = 0; outcome.failure.empty() && at < outcome.refusals.size(); ++at) {
