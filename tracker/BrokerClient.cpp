@@ -5,6 +5,7 @@
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +25,10 @@ constexpr std::size_t MaxBatchBytes = 8 * 1024 * 1024;
 // Nothing bigger is sent to us (a route file is the largest thing on our topics).
 constexpr std::uint32_t MaxPacketBytes = 40 * 1024 * 1024;
 constexpr int IdleWaitMilliseconds = 1000;
+// Reconnecting waits this long, doubling to the longest: a broker that is down or a store that
+// keeps failing (a full disk) is not hammered.
+constexpr std::chrono::milliseconds FirstRetry{1000};
+constexpr std::chrono::milliseconds LongestRetry{15000};
 
 BrokerClient& clientOf(void* data) {
     return *static_cast<BrokerClient*>(data);
@@ -108,20 +113,23 @@ void BrokerClient::takeWake() {
 }
 
 void BrokerClient::run() {
-    auto retry = std::chrono::seconds(1);
+    auto retry = FirstRetry;
+    auto storeRetry = FirstRetry;
     while (!stopping_) {
-        if (mosquitto_socket(client_) >= 0) {
-            serve();
-            retry = std::chrono::seconds(1);
-            continue;
-        }
-        pollfd wait{wakeFd_, POLLIN, 0};
-        if (::poll(&wait, 1, static_cast<int>(std::chrono::milliseconds(retry).count())) > 0) {
-            takeWake();
-        }
-        retry = std::min(retry * 2, std::chrono::seconds(15));
-        if (!stopping_) {
-            connect();
+        if (mosquitto_socket(client_) < 0) {
+            if (pause(retry)) {
+                connect();
+            }
+            retry = std::min(retry * 2, LongestRetry);
+        } else if (serve()) {
+            retry = FirstRetry;
+            storeRetry = FirstRetry;
+        } else {
+            abandonConnection();
+            if (pause(storeRetry)) {
+                connect();  // drops the queued acknowledgements with the old connection
+            }
+            storeRetry = std::min(storeRetry * 2, LongestRetry);
         }
     }
     if (mosquitto_socket(client_) >= 0) {
@@ -131,7 +139,23 @@ void BrokerClient::run() {
     }
 }
 
-void BrokerClient::serve() {
+bool BrokerClient::pause(std::chrono::milliseconds time) {
+    pollfd wait{wakeFd_, POLLIN, 0};
+    if (::poll(&wait, 1, static_cast<int>(time.count())) > 0) {
+        takeWake();
+    }
+    return !stopping_;
+}
+
+void BrokerClient::abandonConnection() {
+    // Shut, not closed: the library still owns the descriptor. What it writes from now on fails,
+    // and the broker sees the connection go and keeps the messages for the session.
+    if (const int socket = mosquitto_socket(client_); socket >= 0) {
+        ::shutdown(socket, SHUT_RDWR);
+    }
+}
+
+bool BrokerClient::serve() {
     const int socket = mosquitto_socket(client_);
     std::array<pollfd, 2> wait{
         pollfd{socket, static_cast<short>(POLLIN | (mosquitto_want_write(client_) ? POLLOUT : 0)), 0},
@@ -148,15 +172,14 @@ void BrokerClient::serve() {
         pollfd more{socket, POLLIN, 0};
         readable = ::poll(&more, 1, 0) > 0;
     }
-    if (!batch_.empty()) {
-        delivery_(batch_);
-        batch_.clear();
-        batchBytes_ = 0;
-    }
-    if (mosquitto_socket(client_) >= 0) {
+    const bool stored = batch_.empty() || delivery_(batch_);
+    batch_.clear();
+    batchBytes_ = 0;
+    if (stored && mosquitto_socket(client_) >= 0) {
         mosquitto_loop_write(client_, 1);
         mosquitto_loop_misc(client_);
     }
+    return stored;
 }
 
 void BrokerClient::connected(int reason) {

@@ -23,9 +23,10 @@ struct BrokerMessage {
     std::string payload;
 };
 
-// Called on the client's thread with the messages read in one go; once it returns, the broker is
-// acknowledged for them.
-using Delivery = std::function<void(std::span<const BrokerMessage> messages)>;
+// Called on the client's thread with the messages read in one go; true once they are stored, and
+// then the broker is acknowledged for them. On false none is: the connection is dropped and made
+// again after a back-off, and the broker delivers them again.
+using Delivery = std::function<bool(std::span<const BrokerMessage> messages)>;
 
 // The tracker's MQTT 5 connection: a fixed client id and a session the broker keeps (clean start
 // off, a week's expiry), so what units publish while the tracker is down reaches it when it
@@ -55,8 +56,13 @@ public:
 private:
     void connect();
     void run();
-    // Waits for the socket (or a wake), reads a batch, hands it over, writes what is queued.
-    void serve();
+    // Waits for the socket (or a wake), reads a batch, hands it over, writes what is queued; false
+    // when the batch was not stored (then nothing is written).
+    bool serve();
+    // Drops the connection without a word: the acknowledgements queued are never sent.
+    void abandonConnection();
+    // Waits the time unless woken; false once stopping.
+    bool pause(std::chrono::milliseconds time);
     void wake();
     void takeWake();
 

@@ -69,32 +69,61 @@ std::string Tracker::open(const std::filesystem::path& stateFolder, Publish publ
 std::string Tracker::receiveUnit(std::string_view serialLevel, std::string_view leaf,
                                  std::string_view payload) {
     const UnitDelivery delivery{serialLevel, leaf, payload};
-    return receiveUnits({&delivery, 1}).front();
+    const BatchOutcome outcome = receiveUnits({&delivery, 1});
+    return outcome.failure.empty() ? outcome.refusals.front() : outcome.failure;
 }
 
-std::vector<std::string> Tracker::receiveUnits(std::span<const UnitDelivery> deliveries) {
+BatchOutcome Tracker::receiveUnits(std::span<const UnitDelivery> deliveries) {
     std::vector<UnitMessage> messages(deliveries.size());
-    std::vector<std::string> refusals;
+    BatchOutcome outcome;
     for (std::size_t at = 0; at < deliveries.size(); ++at) {
         const UnitDelivery& delivery = deliveries[at];
-        refusals.push_back(
+        outcome.refusals.push_back(
             parseUnitMessage(delivery.serialLevel, delivery.leaf, delivery.payload, messages[at]));
     }
     const std::int64_t arrived = nowMicros();
     std::lock_guard lock(mutex_);
-    store_.beginBatch();
+    // Memory follows only once the batch is on disk: a batch that fails comes again and is taken once.
+    const auto taken = storeBatch(messages, outcome.refusals, arrived, outcome.failure);
+    if (!taken) {
+        return outcome;
+    }
     for (std::size_t at = 0; at < messages.size(); ++at) {
-        if (refusals[at].empty()) {
-            takeMessage(messages[at], arrived);
-        } else {
+        if (!outcome.refusals[at].empty()) {
             ++refused_;
+        } else if ((*taken)[at]) {
+            takeMessage(messages[at], arrived);
         }
     }
-    if (const std::string failure = store_.commitBatch(); !failure.empty()) {
-        std::fill(refusals.begin(), refusals.end(), failure);
-    }
     changed();
-    return refusals;
+    return outcome;
+}
+
+std::optional<std::vector<bool>> Tracker::storeBatch(std::span<UnitMessage> messages,
+                                                     const std::vector<std::string>& refusals,
+                                                     std::int64_t arrived, std::string& failure) {
+    std::vector<bool> taken(messages.size(), false);
+    failure = store_.beginBatch();
+    for (std::size_t at = 0; failure.empty() && at < messages.size(); ++at) {
+        const auto* event = std::get_if<UnitEvent>(&messages[at]);
+        if (!refusals[at].empty()) {
+            continue;
+        }
+        // A repeat is not taken again: at least once is the broker's promise.
+        const Stored stored = event != nullptr ? store_.addEvent(*event, arrived) : Stored::Added;
+        taken[at] = stored == Stored::Added;
+        if (stored == Stored::Failed) {
+            failure = store_.failure();
+        }
+    }
+    if (failure.empty()) {
+        failure = store_.commitBatch();
+    }
+    if (!failure.empty()) {
+        store_.rollbackBatch();
+        return std::nullopt;
+    }
+    return taken;
 }
 
 void Tracker::takeMessage(UnitMessage& message, std::int64_t arrived) {
@@ -106,10 +135,8 @@ void Tracker::takeMessage(UnitMessage& message, std::int64_t arrived) {
         return;
     }
     const auto& event = std::get<UnitEvent>(message);
-    if (store_.addEvent(event, arrived)) {  // else delivered again: at least once is the broker's promise
-        takeEvent(event);
-        dispatch(event);
-    }
+    takeEvent(event);
+    dispatch(event);
 }
 
 void Tracker::takeEvent(const UnitEvent& event) {

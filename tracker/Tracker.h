@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -38,6 +39,13 @@ struct UnitDelivery {
     std::string_view payload;
 };
 
+// What became of a batch of messages: "" or why it could not be stored (then nothing changed and the
+// broker must deliver it again), and for each message "" or why it was refused.
+struct BatchOutcome {
+    std::string failure;
+    std::vector<std::string> refusals;
+};
+
 // What an alarm is about: a marker of the run's route (unit ""), or a unit (marker -1).
 struct AlarmSubject {
     std::int64_t marker = -1;
@@ -55,8 +63,8 @@ public:
 
     // A message on <prefix>/<serialLevel>/<leaf>; "" or why it was refused (then nothing changed).
     std::string receiveUnit(std::string_view serialLevel, std::string_view leaf, std::string_view payload);
-    // Messages in one transaction, on disk when this returns; for each, "" or why it was refused.
-    std::vector<std::string> receiveUnits(std::span<const UnitDelivery> deliveries);
+    // Messages in one transaction, on disk when this returns with no failure.
+    BatchOutcome receiveUnits(std::span<const UnitDelivery> deliveries);
     // A message on <prefix>/tracker/<rest>: another tracker's (or our own) action.
     std::string receiveAction(std::string_view rest, std::string_view payload);
 
@@ -103,6 +111,11 @@ private:
     std::string applyAcknowledgement(const std::string& run, const AlarmSubject& subject,
                                      const std::string& by, std::int64_t at);
     void retryWaitingRuns();
+    // Stores the batch's events; for each message whether it is to be taken (not refused, not a
+    // repeat), or nothing when the store failed (then rolled back).
+    std::optional<std::vector<bool>> storeBatch(std::span<UnitMessage> messages,
+                                                const std::vector<std::string>& refusals,
+                                                std::int64_t arrived, std::string& failure);
     void takeMessage(UnitMessage& message, std::int64_t arrived);
     void takeEvent(const UnitEvent& event);
     // Hands a passage to the runs it belongs to: those tied to its unit, and those of a route it lies on.

@@ -29,7 +29,7 @@ TrackerService::~TrackerService() {
 std::string TrackerService::start() {
     broker_ = std::make_unique<BrokerClient>(
         options_.broker, trackerClientId(options_.stateFolder),
-        [this](std::span<const BrokerMessage> messages) { deliver(messages); });
+        [this](std::span<const BrokerMessage> messages) { return deliver(messages); });
     const std::string error = tracker_.open(
         options_.stateFolder, [this](const std::string& topic, const std::string& payload, bool retained) {
             broker_->publish(topic, payload, retained);
@@ -65,30 +65,50 @@ void TrackerService::stop() {
     }
 }
 
-void TrackerService::deliver(std::span<const BrokerMessage> messages) {
+bool TrackerService::deliver(std::span<const BrokerMessage> messages) {
     // The units' messages go in one transaction; an action between them is applied in its turn.
     std::vector<UnitDelivery> units;
     std::vector<const BrokerMessage*> sources;
     const auto takeUnits = [&] {
-        const std::vector<std::string> refusals = tracker_.receiveUnits(units);
-        for (std::size_t at = 0; at < refusals.size(); ++at) {
-            reportRefusal(sources[at]->topic, refusals[at]);
+        if (units.empty()) {
+            return true;  // no transaction for nothing (an action comes first)
+        }
+        const BatchOutcome outcome = tracker_.receiveUnits(units);
+        reportStoring(outcome.failure);
+        for (std::size_t at = 0; outcome.failure.empty() && at < outcome.refusals.size(); ++at) {
+            reportRefusal(sources[at]->topic, outcome.refusals[at]);
         }
         units.clear();
         sources.clear();
+        return outcome.failure.empty();
     };
     for (const BrokerMessage& message : messages) {
         const std::string_view topic = message.topic;
         const auto slash = topic.find('/');
         if (topic.starts_with("tracker/")) {
-            takeUnits();
+            if (!takeUnits()) {
+                return false;
+            }
             reportRefusal(topic, tracker_.receiveAction(topic.substr(8), message.payload));
         } else if (slash != std::string_view::npos) {
             units.push_back({topic.substr(0, slash), topic.substr(slash + 1), message.payload});
             sources.push_back(&message);
         }
     }
-    takeUnits();
+    return takeUnits();
+}
+
+void TrackerService::reportStoring(const std::string& failure) {
+    if (failure.empty() == !storeFailing_) {
+        return;
+    }
+    storeFailing_ = !failure.empty();
+    if (storeFailing_) {
+        std::fprintf(stderr, "quorvex-tracker: messages are not acknowledged until they can be stored: %s\n",
+                     failure.c_str());
+    } else {
+        std::fprintf(stderr, "quorvex-tracker: messages are stored again\n");
+    }
 }
 
 void TrackerService::reportRefusal(std::string_view topic, const std::string& refusal) {

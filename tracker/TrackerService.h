@@ -31,7 +31,10 @@ public:
     Tracker& tracker() { return tracker_; }
 
 private:
-    void deliver(std::span<const BrokerMessage> messages);
+    // Whether the messages are stored (then the broker may forget them).
+    bool deliver(std::span<const BrokerMessage> messages);
+    // Says once when storing starts to fail, and once when it works again.
+    void reportStoring(const std::string& failure);
     void reportRefusal(std::string_view topic, const std::string& refusal);
     void evaluateEverySecond();
 
@@ -48,6 +51,7 @@ private:
     std::chrono::steady_clock::time_point refusalSecond_;
     int refusalsTold_ = 0;
     long long refusalsUntold_ = 0;
+    bool storeFailing_ = false;  // the broker thread's: the last batch could not be stored
 };
 
 // A client id the broker keeps this tracker's session under: this machine and its state folder,

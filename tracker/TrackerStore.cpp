@@ -22,6 +22,10 @@ CREATE TABLE IF NOT EXISTS alarms(key INTEGER PRIMARY KEY, run TEXT NOT NULL, ma
 // Alarms of a unit (offline during a run) came after the first stores: an older file gains the column.
 constexpr const char* UnitColumn = "ALTER TABLE alarms ADD COLUMN unit TEXT NOT NULL DEFAULT ''";
 
+// Another writer on the file (a backup, an operator's sqlite3) is waited for this long, then the
+// batch fails and the broker delivers it again.
+constexpr int BusyTimeoutMilliseconds = 2000;
+
 }  // namespace
 
 std::string TrackerStore::open(const std::filesystem::path& folder) {
@@ -30,6 +34,7 @@ std::string TrackerStore::open(const std::filesystem::path& folder) {
         connection_.execute(Schema) != SQLITE_OK) {
         return "cannot open " + path + ": " + connection_.message();
     }
+    sqlite3_busy_timeout(connection_.handle(), BusyTimeoutMilliseconds);
     int result = SQLITE_OK;
     if (!connection_.queryInteger("SELECT 1 FROM pragma_table_info('alarms') WHERE name = 'unit'", result) &&
         connection_.execute(UnitColumn) != SQLITE_OK) {
@@ -42,17 +47,25 @@ std::string TrackerStore::open(const std::filesystem::path& folder) {
     return "";
 }
 
-void TrackerStore::beginBatch() {
-    connection_.execute("BEGIN IMMEDIATE");
+std::string TrackerStore::beginBatch() {
+    return connection_.execute("BEGIN IMMEDIATE") == SQLITE_OK ? "" : failure();
 }
 
 std::string TrackerStore::commitBatch() {
-    return connection_.execute("COMMIT") == SQLITE_OK
-               ? ""
-               : "the state cannot be written: " + connection_.message();
+    return connection_.execute("COMMIT") == SQLITE_OK ? "" : failure();
 }
 
-bool TrackerStore::addEvent(const UnitEvent& event, std::int64_t arrived) {
+void TrackerStore::rollbackBatch() {
+    if (sqlite3_get_autocommit(connection_.handle()) == 0) {
+        connection_.execute("ROLLBACK");
+    }
+}
+
+std::string TrackerStore::failure() const {
+    return "the state cannot be written: " + connection_.message();
+}
+
+Stored TrackerStore::addEvent(const UnitEvent& event, std::int64_t arrived) {
     SqliteStatement& insert = *insertEvent_;
     insert.bind(1, event.journal)
         .bind(2, event.id)
@@ -61,7 +74,10 @@ bool TrackerStore::addEvent(const UnitEvent& event, std::int64_t arrived) {
         .bind(5, event.time);
     insert.bind(6, event.latitude).bind(7, event.longitude).bind(8, event.marker);
     insert.bind(9, std::int64_t{event.historical}).bind(10, arrived);
-    return insert.run() == SQLITE_OK && sqlite3_changes(connection_.handle()) == 1;
+    if (insert.run() != SQLITE_OK) {
+        return Stored::Failed;
+    }
+    return sqlite3_changes(connection_.handle()) == 1 ? Stored::Added : Stored::Repeat;
 }
 
 std::vector<StoredEvent> TrackerStore::events(std::int64_t afterSequence) const {

@@ -20,6 +20,9 @@ struct StoredEvent {
     UnitEvent event;
 };
 
+// What storing an event came to: kept, already kept (delivered again), or not written.
+enum class Stored { Added, Repeat, Failed };
+
 // The tracker's state in one SQLite file: what a restart must find again. A write outside a batch
 // is its own transaction; a batch of messages is one, committed before the broker hears of them.
 class TrackerStore {
@@ -28,12 +31,17 @@ public:
     std::string open(const std::filesystem::path& folder);
 
     // One transaction around many writes: one commit for a batch of messages, not one each.
-    void beginBatch();
+    // "" or why it cannot begin (another writer held the file too long).
+    std::string beginBatch();
     // "" once the batch is on disk, or why not.
     std::string commitBatch();
+    // Undoes the batch after a failure (SQLite may have undone it already).
+    void rollbackBatch();
+    // Why the last write failed.
+    std::string failure() const;
 
-    // Whether the event is new (by journal and id); a repeat changes nothing.
-    bool addEvent(const UnitEvent& event, std::int64_t arrived);
+    // New by journal and id, a repeat (changes nothing), or not written.
+    Stored addEvent(const UnitEvent& event, std::int64_t arrived);
     std::vector<StoredEvent> events(std::int64_t afterSequence) const;
 
     void saveRoute(const std::string& name, const std::string& file);

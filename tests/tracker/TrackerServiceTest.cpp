@@ -1,10 +1,44 @@
 #include "tests/tracker/TrackerTest.h"
 
+#include "journal/SqliteConnection.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace quorvex::tracker {
 namespace {
 
 using nlohmann::json;
 using TrackerServiceTest = TrackerTest;
+
+// The process's standard error sent to a file while this lives, so a test can read what was said.
+class StderrToFile {
+public:
+    explicit StderrToFile(std::filesystem::path file) : file_(std::move(file)) {
+        const int target = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        ::dup2(target, STDERR_FILENO);
+        ::close(target);
+    }
+    ~StderrToFile() {
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+    }
+    StderrToFile(const StderrToFile&) = delete;
+    StderrToFile& operator=(const StderrToFile&) = delete;
+    std::string text() const { return readFile(file_); }
+
+private:
+    std::filesystem::path file_;
+    int saved_ = ::dup(STDERR_FILENO);
+};
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
+        ++count;
+    }
+    return count;
+}
 
 TEST_F(TrackerServiceTest, PassagesReachTheApiOnceEachAndSurviveARestart) {
     auto tracker = startTracker(folder_.path() / "state");
@@ -33,6 +67,39 @@ TEST_F(TrackerServiceTest, PassagesReachTheApiOnceEachAndSurviveARestart) {
     EXPECT_EQ(before["state"]["passages"], after["state"]["passages"]);
     EXPECT_EQ(2u, get(*tracker, "/api/passages").size());
     EXPECT_EQ(1u, get(*tracker, "/api/passages?since=1").size());
+}
+
+TEST_F(TrackerServiceTest, PassagesArrivingWhileTheStateCannotBeWrittenAreStoredOnceItCanBe) {
+    const auto state = folder_.path() / "state";
+    auto tracker = startTracker(state);
+    publish("U1/passage", passage("j1", 1, Mlv02, "2026-12-01T08:00:00Z"));
+    ASSERT_TRUE(eventually([&] { return get(*tracker, "/api/passages").size() == 1; }));
+
+    // Another writer holds the state file longer than the tracker waits for it.
+    journal::SqliteConnection holder;
+    ASSERT_EQ(SQLITE_OK, holder.open((state / "tracker.sqlite").string(), SQLITE_OPEN_READWRITE));
+    ASSERT_EQ(SQLITE_OK, holder.execute("BEGIN EXCLUSIVE"));
+    const StderrToFile said(folder_.path() / "stderr");
+    publish("U1/passage", passage("j1", 1, Mlv02, "2026-12-01T08:00:00Z"));  // already stored
+    for (int id = 2; id <= 6; ++id) {
+        publish("U1/passage", passage("j1", id, Mlv03, "2026-12-01T12:0" + std::to_string(id) + ":00Z"));
+    }
+    // Not acknowledged: each new connection has them delivered again, and it is said once.
+    const std::string connected = "as " + trackerClientId(state) + " ";
+    const auto log = folder_.path() / "mosquitto.log";
+    ASSERT_TRUE(eventually([&] { return occurrences(readFile(log), connected) >= 3; })) << said.text();
+    EXPECT_EQ(1u, get(*tracker, "/api/passages").size());
+    EXPECT_EQ(1u, occurrences(said.text(), "not acknowledged until they can be stored")) << said.text();
+    EXPECT_NE(std::string::npos, said.text().find("database is locked")) << said.text();
+
+    ASSERT_EQ(SQLITE_OK, holder.execute("COMMIT"));
+    ASSERT_TRUE(eventually([&] { return get(*tracker, "/api/passages").size() == 6; }))
+        << get(*tracker, "/api/passages") << said.text();
+    EXPECT_EQ(6, get(*tracker, "/api/units")[0]["events"]);
+    ASSERT_TRUE(eventually([&] { return said.text().find("stored again") != std::string::npos; }));
+    EXPECT_EQ(1u, occurrences(said.text(), "not acknowledged until they can be stored")) << said.text();
+    int result = SQLITE_OK;
+    EXPECT_EQ(6, holder.queryInteger("SELECT count(*) FROM events", result));
 }
 
 TEST_F(TrackerServiceTest, ASecondTrackerTakesTheRunAndTheAcknowledgementFromTheBroker) {
