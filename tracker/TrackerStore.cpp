@@ -30,11 +30,15 @@ constexpr int BusyTimeoutMilliseconds = 2000;
 
 std::string TrackerStore::open(const std::filesystem::path& folder) {
     const std::string path = (folder / "tracker.sqlite").string();
-    if (connection_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) != SQLITE_OK ||
-        connection_.execute(Schema) != SQLITE_OK) {
+    if (connection_.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) != SQLITE_OK) {
         return "cannot open " + path + ": " + connection_.message();
     }
+    // Set before the schema: after a crash the first writer recovers the WAL under an exclusive
+    // lock, which a reader of the file (a backup, a script) may hold for a moment.
     sqlite3_busy_timeout(connection_.handle(), BusyTimeoutMilliseconds);
+    if (connection_.execute(Schema) != SQLITE_OK) {
+        return "cannot open " + path + ": " + connection_.message();
+    }
     int result = SQLITE_OK;
     if (!connection_.queryInteger("SELECT 1 FROM pragma_table_info('alarms') WHERE name = 'unit'", result) &&
         connection_.execute(UnitColumn) != SQLITE_OK) {
