@@ -5,17 +5,34 @@
 
 #include <QMetaObject>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <utility>
 
 namespace quorvex::console {
 
-RunKeeper::RunKeeper(const std::string& journalPath, RunTab& tab, Said said)
+namespace {
+
+// The journal's writer makes the file (and its folder) on its own thread; opening before it has
+// would find nothing there. A journal refused or stalled is then said by the open itself.
+void waitForFirstOpen(const journal::Journal& journal) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (journal.status().state == journal::JournalState::Starting &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+}  // namespace
+
+RunKeeper::RunKeeper(const journal::Journal& journal, RunTab& tab, Said said)
     : tab_(tab), said_(std::move(said)) {
     worker_.moveToThread(&thread_);
     thread_.start();
-    post([this, journalPath] {
-        if (std::string error = runs_.open(journalPath); !error.empty()) {
+    post([this, &journal] {
+        waitForFirstOpen(journal);
+        if (std::string error = runs_.open(journal.path()); !error.empty()) {
             return "runs are not kept in the journal: " + error;
         }
         return restore();

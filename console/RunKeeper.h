@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/Journal.h"
 #include "journal/RunJournal.h"
 #include "tracking/Passage.h"
 
@@ -24,8 +25,9 @@ public:
     // Called on the window's thread with what could not be kept.
     using Said = std::function<void(const std::string&)>;
 
-    // Opens the journal's runs and takes up a run a previous start left open.
-    RunKeeper(const std::string& journalPath, RunTab& tab, Said said);
+    // Opens the journal's runs, once its own writer has made or opened the file, and takes up a
+    // run a previous start left open. The journal outlives the keeper.
+    RunKeeper(const journal::Journal& journal, RunTab& tab, Said said);
     // Writes what waits, then stops.
     ~RunKeeper();
     RunKeeper(const RunKeeper&) = delete;

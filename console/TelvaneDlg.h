@@ -185,7 +185,7 @@ private:
     // The unit's own passage, to the run under way.
     void feedRun(const PassageRecord& passage);
     // The Run tab's run kept in the journal as it goes, and taken up again at the next start.
-    void keepRuns(const std::string& journalPath);
+    void keepRuns(const quorvex::journal::Journal& journal);
 
     // Names and tab order for screen readers and the keyboard (TelvaneDlgAccessibility.cpp).
     void describeControls();

@@ -54,7 +54,7 @@ void TelvaneDlg::setJournal(quorvex::journal::Journal* journal) {
     auto* exportPassages = new QAction(QStringLiteral("Export &Passages..."), this);
     connect(exportPassages, &QAction::triggered, this, [this] { OnExportPassages(); });
     file->insertAction(file->actions().value(1), exportPassages);
-    keepRuns(journal->path());
+    keepRuns(*journal);
 }
 
 void TelvaneDlg::OnExportPassages() {

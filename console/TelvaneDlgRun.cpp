@@ -96,7 +96,7 @@ void TelvaneDlg::OnRunReport() {
     }
 }
 
-void TelvaneDlg::keepRuns(const std::string& journalPath) {
+void TelvaneDlg::keepRuns(const quorvex::journal::Journal& journal) {
     // The keeper is made after the connections, so a run it takes up again is kept as it goes on.
     connect(runTab_, &RunTab::runStarted, this, [this] { runKeeper_->started(); });
     connect(runTab_, &RunTab::passageAdded, this,
@@ -105,7 +105,7 @@ void TelvaneDlg::keepRuns(const std::string& journalPath) {
     connect(runTab_, &RunTab::runEnded, this, [this] { runKeeper_->ended(); });
     // What could not be kept is said in the log; the run on the tab goes on.
     runKeeper_ = std::make_unique<RunKeeper>(
-        journalPath, *runTab_, [this](const std::string& error) { appendLogLine("Run: " + error + "\n"); });
+        journal, *runTab_, [this](const std::string& error) { appendLogLine("Run: " + error + "\n"); });
 }
 
 void TelvaneDlg::feedRun(const PassageRecord& passage) {
