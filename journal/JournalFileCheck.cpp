@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace quorvex::journal {
 
@@ -35,10 +36,12 @@ std::uint32_t bigEndian(const unsigned char* bytes) {
 }
 
 // A missing journal is made here, 0600 and never through a link, so SQLite only opens it.
-JournalFileCheck create(const std::string& path) {
+// Nothing when another writer made it first: it is then looked at as found.
+std::optional<JournalFileCheck> create(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
-        return verdict(Verdict::Unreadable, std::strerror(errno));
+        return errno == EEXIST ? std::nullopt
+                               : std::optional(verdict(Verdict::Unreadable, std::strerror(errno)));
     }
     ::close(fd);
     return verdict(Verdict::Empty);
@@ -159,7 +162,15 @@ std::string foreignMark(int applicationId) {
 JournalFileCheck checkJournalFile(const std::string& path) {
     struct stat link {};
     if (::lstat(path.c_str(), &link) != 0) {
-        return errno == ENOENT ? create(path) : verdict(Verdict::Unreadable, std::strerror(errno));
+        if (errno != ENOENT) {
+            return verdict(Verdict::Unreadable, std::strerror(errno));
+        }
+        if (auto made = create(path)) {
+            return *made;
+        }
+        if (::lstat(path.c_str(), &link) != 0) {
+            return verdict(Verdict::Unreadable, std::strerror(errno));
+        }
     }
     struct stat file {};
     if (::stat(path.c_str(), &file) != 0) {
